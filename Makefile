@@ -1,0 +1,23 @@
+# make run: install what is missing, build, start the wizard against the simulated DC.
+# make test: install what is missing, build, run every test.
+BUILD ?= build
+CMAKE_FLAGS ?=
+JOBS ?= 2
+
+.PHONY: run test deps build clean package
+
+run: build
+	$(BUILD)/bin/vor-fwupdate --demo
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+deps:
+	bash scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	cmake --build $(BUILD) -j$(JOBS)
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,50 @@
+#pragma once
+// What the wizard window's handlers call in the other subsystems. The application
+// wires the real link, firmware and profile code behind it; window tests use fakes.
+
+#include <string>
+
+namespace vor {
+
+enum class PortOpenResult {
+    Opened,            // the cable's port is open at 38400 bit/s
+    NotFound,          // no cable port found
+    PermissionDenied,  // the port exists but this user may not open it
+    Failed,            // found, but opening failed for another reason
+};
+
+struct PortOpenOutcome {
+    PortOpenResult result = PortOpenResult::NotFound;
+    std::string portName;  // the port found, when any
+    std::string detail;    // the system's reason, for the message box
+};
+
+class WizardBackend {
+public:
+    virtual ~WizardBackend() = default;
+
+    // Start-up: load and check the firmware image (reports and ends the program on failure).
+    virtual void GetCode() = 0;
+    // Start-up: find the cable's port and open it at 38400 bit/s, 8N1, DTR and RTS on.
+    virtual PortOpenOutcome OpenInterfacePort() = 0;
+
+    // Next at stage 2.
+    virtual bool ReadIdentity() = 0;
+    virtual bool ParseIdentity() = 0;
+    virtual std::string FirmwareVersion() = 0;
+    virtual std::string DeviceName() = 0;
+    virtual bool EnterDeepSleep() = 0;
+
+    // Next that starts the update; runs the whole attempt inside the click.
+    virtual void UpdateFirmware() = 0;
+    // Close while a write-back is pending.
+    virtual void ProfileRecovering() = 0;
+
+    // Close: make a waiting command give up (LinkError and LinkAbort), the 1 s
+    // busy-wait, and release the reply buffers.
+    virtual void AbortLink() = 0;
+    virtual void WaitSeconds(double seconds) = 0;
+    virtual void ReleaseReplyBuffers() = 0;
+};
+
+}  // namespace vor
