@@ -1,0 +1,161 @@
+#include "firmware/UpdateSequence.h"
+
+#include "firmware/UpdateSequenceTexts.h"
+
+namespace vor {
+
+FirmwareUpdater::FirmwareUpdater(CommModule& link, WizardServices& wizard, WizardState& state,
+                                 const FirmwareImage& image, ProfileOperations& profile, EventPump& pump)
+    : link_(link),
+      wizard_(wizard),
+      state_(state),
+      image_(image),
+      profile_(profile),
+      pump_(pump),
+      uploader_(link, wizard, state, image) {}
+
+void FirmwareUpdater::UpdateFirmware() {
+    wizard_.SetProcessPriority(PriorityRealtime);
+    wizard_.InsertTaskList(IconRunning, Text(Msg::CheckingDc), RunningStatus);
+
+    if (!link_.ReadIdentity()) {
+        ReportNoIdentity();
+        return;
+    }
+    wizard_.SetTaskStatus(Text(Msg::Done));
+    if (!link_.ParseIdentity(image_.ModelName)) {
+        wizard_.InsertTaskList(IconError, Text(Msg::NotForThisDc) + image_.DeviceName + "!", "");
+        state_.CommError = true;
+        wizard_.ResetStage();
+        return;
+    }
+    if (RevisionInUse()) DeviceRevision = link_.ReadRevision();
+
+    switch (DecideByVersion()) {
+    case Decision::Refused:
+        return;
+    case Decision::Current:
+        wizard_.InsertTaskList(IconInfo, Text(Msg::AlreadyCurrent), "");
+        if (state_.ProfileBackupNeeded && profile_.GetBackupProfile()) {
+            FinishRun();
+            // An idle program must not stay at real-time priority with Back disabled.
+            wizard_.ResetStage();
+            return;
+        }
+        state_.ProfileBackupNeeded = false;
+        wizard_.ResetStage();
+        link_.EnterDeepSleep();
+        return;
+    case Decision::Update:
+        break;
+    }
+
+    wizard_.SetTaskStatus(Text(Msg::Done));
+    LogDcVersion();
+    if (state_.ProfileBackupNeeded) profile_.BackupProfile();
+    // A failed backup has logged itself; the upload is skipped, the run still ends below.
+    if (!state_.CommError) UploadByImageKind();
+    FinishRun();
+}
+
+FirmwareUpdater::Decision FirmwareUpdater::DecideByVersion() {
+    const std::string& dcVersion = link_.FirmwareVersion;
+    switch (image_.Kind) {
+    case ImageKind::OnlySection1:
+        if (dcVersion < image_.MinimumVersion) {
+            RefuseAndSleep(IconError, Text(Msg::NotForThisDc) + image_.DeviceName + ", " + Text(Msg::Version) + " " +
+                                          image_.MinimumVersion + " " + Text(Msg::UpdateFirst));
+            return Decision::Refused;
+        }
+        return dcVersion >= image_.ImageVersion ? Decision::Current : Decision::Update;
+    case ImageKind::BothSections:
+        return dcVersion >= image_.ImageVersion && DeviceRevision >= image_.ImageRevision ? Decision::Current
+                                                                                         : Decision::Update;
+    case ImageKind::OnlySection2:
+        if (image_.ImageRevision < DeviceRevision) {
+            // The DC is newer than the image: going back is not allowed.
+            RefuseAndSleep(IconInfo, Text(Msg::AlreadyCurrent));
+            return Decision::Refused;
+        }
+        return Decision::Update;
+    case ImageKind::None:
+        break;
+    }
+    // No image loaded: nothing may be sent to the DC.
+    wizard_.InsertTaskList(IconError, Text(Msg::UploadFailed), "");
+    state_.CommError = true;
+    wizard_.ResetStage();
+    return Decision::Refused;
+}
+
+void FirmwareUpdater::RefuseAndSleep(int icon, const std::string& text) {
+    wizard_.InsertTaskList(icon, text, "");
+    state_.CommError = true;
+    link_.EnterDeepSleep();
+    wizard_.ResetStage();
+}
+
+void FirmwareUpdater::LogDcVersion() {
+    std::string row = image_.DeviceName + ", " + Text(Msg::Version) + ": " + link_.FirmwareVersion;
+    if (RevisionInUse()) row += "." + TwoDigitRevision(DeviceRevision);
+    wizard_.InsertTaskList(IconInfo, row, "");
+}
+
+void FirmwareUpdater::UploadByImageKind() {
+    if (image_.OnlySection1()) {
+        uploader_.UploadCode();
+        if (state_.CommError) return;
+        WaitForReset(RestartWaitOnlySection1);
+        VerifyNewCode();
+    } else if (image_.OnlySection2()) {
+        uploader_.UploadCode2();
+        if (state_.CommError) return;
+        WaitForReset(RestartWaitSection2);
+        VerifyNewCode();
+    } else if (image_.BothSections()) {
+        uploader_.UploadCode();
+        if (state_.CommError) return;
+        WaitForReset(RestartWaitBetweenSections);
+        if (!link_.ReadIdentity()) {
+            ReportNoIdentity();
+            return;
+        }
+        uploader_.UploadCode2();
+        if (state_.CommError) return;
+        WaitForReset(RestartWaitSection2);
+        VerifyNewCode();
+    }
+}
+
+void FirmwareUpdater::FinishRun() {
+    if (!state_.ProfileBackupNeeded) {
+        state_.ProfileIntact = true;
+    } else if (!state_.CommError) {
+        profile_.RestoreProfile();
+    } else {
+        // Written back by the recovery that runs when the wizard closes.
+        state_.ProfileIntact = false;
+    }
+    SetClockNow();
+    link_.EnterDeepSleep();
+    if (state_.CommError || !state_.ProfileIntact) {
+        wizard_.InsertTaskList(IconError, Text(Msg::UpdateFailed), "");
+        wizard_.InsertTaskList(IconInfo, Text(Msg::ProfileOnClose), "");
+    } else {
+        wizard_.InsertTaskList(IconInfo, Text(Msg::UpdateSucceeded), "");
+    }
+}
+
+void FirmwareUpdater::SetClockNow() {
+    const LocalTime t = pump_.localTime();
+    link_.SetClock(ClockDateText(t), ClockTimeText(t), ClockArgument);
+}
+
+void FirmwareUpdater::ReportNoIdentity() {
+    wizard_.SetTaskStatus(Text(Msg::Failed));
+    wizard_.InsertTaskList(IconError, Text(Msg::NoAnswer), "");
+    state_.CommError = true;
+    wizard_.ResetStage();
+}
+
+}  // namespace vor
