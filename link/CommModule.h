@@ -26,7 +26,11 @@ namespace vor {
 
 class CommModule {
 public:
+    // Registers with the port: received data feeds HandleReceivedData, a port failure
+    // (cable pulled, write failure) aborts the waiting command. The port, pump and
+    // state must outlive this object.
     CommModule(SerialPort& port, EventPump& pump, WizardState& state);
+    ~CommModule();
     CommModule(const CommModule&) = delete;
     CommModule& operator=(const CommModule&) = delete;
 
@@ -48,6 +52,8 @@ public:
     std::string IdentityString;   // 16 characters after a successful ReadIdentity
     std::string FirmwareVersion;  // 2 characters, set by ParseIdentity
 
+    // Both reply buffers start big enough for the longest reply (129 bytes), so the link
+    // works before an image is loaded. Bytes beyond a buffer's end are dropped.
     // Sizes both reply buffers to indices 0 .. memorySize*136+1 (old contents dropped).
     void SizeReplyBuffers(int memorySize);
     // Shrinks both reply buffers to one element (on close).
@@ -85,7 +91,19 @@ public:
     bool RequestLineWrite(int line);     // 0xB2 request
     void WriteMemoryLine(int line);      // request + BlockBuffer[0..16]
 
+    // Highest address or line number a command can encode (signed 16-bit), and the
+    // highest closing value. Larger or negative values are refused before sending.
+    static constexpr int MaxAddress = 32767;
+    static constexpr long MaxCodeWordValue = 65535;
+
 private:
+    // One poll pass: serve events until the deadline sendTime + timeout (or until
+    // something arrived), then return the seconds since sendTime.
+    double PollPass(double sendTime, double timeout);
+    void FillAddressCommand(std::uint8_t code, int value);
+    void StoreReply(std::vector<std::uint8_t>& buffer, std::span<const std::uint8_t> chunk);
+    void CompleteCountingReply();
+
     SerialPort& port_;
     EventPump& pump_;
     WizardState& state_;

@@ -1,0 +1,135 @@
+// Profile memory commands: 0xB4 block read, 0xB2 line write.
+
+#include <algorithm>
+
+#include "link/CommModule.h"
+#include "link/RunTimeErrors.h"
+
+namespace vor {
+
+namespace {
+constexpr double MemoryReadTimeout = 0.2;
+constexpr int MemoryReadMaxResends = 4;   // about 0.8 s of silence end it
+constexpr int MemoryReadReplyLength = 129; // acknowledgement + 128 block bytes
+constexpr int MemoryBlockLength = 128;
+
+constexpr double LineRequestTimeout = 0.1;
+constexpr int LineRequestMaxResends = 11;
+constexpr double LineDataTimeout = 0.2;
+constexpr int LineDataMaxResends = 11;
+constexpr int LineDataLength = 17;        // 16 bytes and their sum
+
+bool FitsLine(int line) { return line >= 0 && line <= CommModule::MaxAddress; }
+}  // namespace
+
+void CommModule::ReadMemoryBlock(int line) {
+    if (!FitsLine(line)) {
+        state_.CommError = true;
+        return;
+    }
+    CatchRunTimeError(
+        [&] {
+            LinkAbort = false;
+            PendingCommand = Cmd::MemoryRead;
+            ExpectedLength = MemoryReadReplyLength;
+            ReceivedCount = 0;
+            ReplyComplete = false;
+            int tries = 0;
+            FillAddressCommand(Cmd::MemoryRead, line);
+            SendStartTime = pump_.now();
+            port_.discardBuffers();
+            SendBytes(3);
+            for (;;) {
+                const double elapsed = PollPass(SendStartTime, MemoryReadTimeout);
+                if ((elapsed > MemoryReadTimeout && tries < MemoryReadMaxResends && !ReplyComplete && !LinkAbort &&
+                     !LinkError) ||
+                    NakReceived) {
+                    ExpectedLength = MemoryReadReplyLength;
+                    ReceivedCount = 0;
+                    ReplyComplete = false;
+                    ++tries;
+                    PendingCommand = Cmd::MemoryRead;
+                    FillAddressCommand(Cmd::MemoryRead, line);
+                    port_.discardBuffers();
+                    SendStartTime = pump_.now();
+                    SendBytes(3);
+                }
+                if (tries > MemoryReadMaxResends - 1 || ReplyComplete || LinkAbort || LinkError) break;
+            }
+            if (ReplyComplete) {
+                const std::size_t n = std::min<std::size_t>(MemoryBlockLength, ReplyBuffer.size() - 1);
+                std::copy_n(ProfileBuffer.begin() + 1, n, ReplyBuffer.begin() + 1);
+            }
+            if (LinkAbort || LinkError || tries > MemoryReadMaxResends - 1) state_.CommError = true;
+        },
+        [&] { Abort(); });
+}
+
+bool CommModule::RequestLineWrite(int line) {
+    if (!FitsLine(line)) {
+        state_.CommError = true;
+        return false;
+    }
+    return CatchRunTimeError(
+        [&] {
+            PendingCommand = Cmd::LineWrite;
+            ReplyComplete = false;
+            ReceivedCount = 0;
+            port_.discardBuffers();
+            LinkAbort = false;
+            FillAddressCommand(Cmd::LineWrite, line);
+            SendStartTime = pump_.now();
+            int tries = 0;
+            SendBytes(3);
+            for (;;) {
+                const double elapsed = PollPass(SendStartTime, LineRequestTimeout);
+                // A rejection completes the reply and is not repeated.
+                if (elapsed > LineRequestTimeout && tries < LineRequestMaxResends && !ReplyComplete && !LinkAbort &&
+                    !LinkError) {
+                    ReplyComplete = false;
+                    ++tries;
+                    ReceivedCount = 0;
+                    PendingCommand = Cmd::LineWrite;
+                    FillAddressCommand(Cmd::LineWrite, line);
+                    SendStartTime = pump_.now();
+                    SendBytes(3);
+                }
+                if (tries > LineRequestMaxResends - 1 || ReplyComplete || LinkAbort || LinkError) break;
+            }
+            return ReplyComplete && !NakReceived;
+        },
+        [&] {
+            Abort();
+            return false;
+        });
+}
+
+void CommModule::WriteMemoryLine(int line) {
+    LinkAbort = false;
+    port_.discardBuffers();
+    if (!RequestLineWrite(line)) {
+        state_.CommError = true;
+        return;
+    }
+    ReplyBuffer[0] = 0;
+    std::copy_n(BlockBuffer.begin(), LineDataLength, SendBuffer.begin());
+    ReceivedCount = 0;
+    ReplyComplete = false;
+    SendStartTime = pump_.now();
+    SendBytes(LineDataLength);  // PendingCommand stays 0xB2
+    int tries = 0;
+    for (;;) {
+        const double elapsed = PollPass(SendStartTime, LineDataTimeout);
+        if ((elapsed > LineDataTimeout && tries < LineDataMaxResends && !ReplyComplete && !LinkAbort) || NakReceived) {
+            ReplyComplete = false;
+            ++tries;
+            ReceivedCount = 0;
+            SendStartTime = pump_.now();
+            SendBytes(LineDataLength);
+        }
+        if (tries > LineDataMaxResends - 1 || ReplyComplete || LinkAbort) break;
+    }
+    if (LinkAbort || tries > LineDataMaxResends - 1) state_.CommError = true;
+}
+
+}  // namespace vor
