@@ -2,6 +2,8 @@
 // The flags through which the wizard, the link, the update and the profile code
 // speak to each other. One object, owned by the wizard, passed by reference.
 
+#include <string>
+
 namespace vor {
 
 struct WizardState {
@@ -11,6 +13,7 @@ struct WizardState {
     bool CommError = false;            // the one failure flag of an update attempt
     bool ProfileIntact = true;         // false while a saved profile still waits to be written back
     int LanguageColumn = 1;            // column of the current language in the message table
+    std::string FirmwarePath;          // the firmware image file: program folder and setup field 0
 };
 
 }  // namespace vor
