@@ -1,0 +1,68 @@
+#pragma once
+// Loading and checking the firmware image file, and GetCode, the start-up step that
+// reports the load in the task log and ends the program when the image is unusable.
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "firmware/FirmwareImage.h"
+#include "wizard/WizardServices.h"
+#include "wizard/WizardState.h"
+
+namespace vor {
+
+enum class ImageFault {
+    None,
+    FileMissing,      // no plain, visible file at the path
+    EmptyDeviceName,  // error code 4; the load goes on
+    EmptyModelName,   // error code 5; the load goes on
+    Unreadable,       // any other failure before the checksum test (message 779, no new code)
+    ChecksumError1,   // the sum of a one-section image
+    ChecksumError2,   // section 1 of a two-section image
+    ChecksumError3,   // section 2 of a two-section image (section 1 right)
+};
+
+struct ImageLoadResult {
+    ImageFault fault = ImageFault::None;  // the first fault found
+    std::string errorCode;                // "4", "5" or empty: the code that message 779 shows
+    std::string detail;                   // every reason found, for people ("; " between them)
+    int Section1Sum = 0;                  // computed from the blocks read
+    int Section2Sum = 0;
+    bool ok() const { return fault == ImageFault::None; }
+    // A fault that sets CommError and is reported with message 779.
+    bool loadFailed() const {
+        return fault == ImageFault::EmptyDeviceName || fault == ImageFault::EmptyModelName ||
+               fault == ImageFault::Unreadable;
+    }
+};
+
+// True for an existing plain file that is not hidden (a name starting with ".").
+bool FileExists(const std::filesystem::path& path);
+
+// Decodes a whole image file held in memory into `image`, including the checksum test.
+// `parameterRecord` is the text of string resource 20001 ("MERO|VOR|512|6865|1A").
+// Never reads past the end of `file`: a file shorter than its block counts, or ending
+// in a partial record, is Unreadable. `image` is only meaningful when the result is ok.
+ImageLoadResult DecodeImage(std::span<const std::uint8_t> file, std::string_view parameterRecord,
+                            FirmwareImage& image);
+
+// Reads the file at `path` and decodes it (FileMissing / Unreadable when it cannot be read).
+ImageLoadResult LoadImageFile(const std::filesystem::path& path, std::string_view parameterRecord,
+                              FirmwareImage& image);
+
+// The task-log text of the image's version row: DeviceName, ", ", `versionWord`
+// (message 781), ": ", ImageVersion and the revision suffix ".NN" where it applies.
+std::string ImageVersionRowText(const FirmwareImage& image, const std::string& versionWord);
+
+// Start-up load of the firmware image: rows 776 and 778 with their statuses, the
+// version row on success. On failure it sets CommError where the load failed, shows
+// the critical box (caption message 280), calls ResetStage where due, then
+// services.CloseProgram(), and returns false; `image` must not be used then.
+// The caller sizes the reply buffers afterwards: CommModule::SizeReplyBuffers(image.MemorySize).
+bool GetCode(const std::filesystem::path& firmwarePath, WizardServices& services, WizardState& state,
+             FirmwareImage& image, std::string_view parameterRecord);
+
+}  // namespace vor
