@@ -1,0 +1,18 @@
+#pragma once
+// Where profile backups live: beside the program when that folder is writable (so a
+// backup made by an older copy of the program is found again), else in the user's
+// data folder.
+
+#include <filesystem>
+
+namespace vor {
+
+constexpr const char* BackupFolderAppName = "vor-fwupdate";
+
+// The program folder when a file can be created there (tested by creating and
+// removing a temporary file); otherwise $XDG_DATA_HOME/vor-fwupdate or
+// ~/.local/share/vor-fwupdate (%LOCALAPPDATA%\vor-fwupdate on Windows), created when
+// missing. Falls back to the program folder when no user folder can be made.
+std::filesystem::path ChooseBackupFolder(const std::filesystem::path& programFolder);
+
+}  // namespace vor

@@ -1,0 +1,101 @@
+// Windows flavour of the durable write: write-through temporary file, flushed, then
+// a write-through replace of the target.
+#include "profile/DurableFile.h"
+
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
+#include <windows.h>
+
+#include <algorithm>
+
+namespace vor {
+namespace {
+
+std::string SystemError(const char* what) { return std::string(what) + ": error " + std::to_string(GetLastError()); }
+
+bool Allowed(const WriteObserver& observer, WriteStep step, std::size_t done) {
+    return !observer || observer(step, done);
+}
+
+}  // namespace
+
+std::filesystem::path TemporaryPathFor(const std::filesystem::path& target) {
+    std::filesystem::path temp = target;
+    temp += ".part";
+    return temp;
+}
+
+WriteResult WriteFileDurably(const std::filesystem::path& target, std::span<const std::uint8_t> bytes,
+                             const WriteObserver& observer) {
+    WriteResult result;
+    const std::filesystem::path temp = TemporaryPathFor(target);
+    HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        result.error = SystemError("CreateFile");
+        return result;
+    }
+    bool filled = Allowed(observer, WriteStep::TempCreated, 0);
+    if (!filled) result.error = "create interrupted";
+    std::size_t done = 0;
+    while (filled && done < bytes.size()) {
+        const auto piece = static_cast<DWORD>(std::min(DurableWritePiece, bytes.size() - done));
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data() + done, piece, &written, nullptr) || written == 0) {
+            result.error = SystemError("WriteFile");
+            filled = false;
+            break;
+        }
+        done += written;
+        if (!Allowed(observer, WriteStep::DataWritten, done)) {
+            result.error = "write interrupted";
+            filled = false;
+        }
+    }
+    if (filled && !FlushFileBuffers(file)) {
+        result.error = SystemError("FlushFileBuffers");
+        filled = false;
+    }
+    if (filled && !Allowed(observer, WriteStep::DataSynced, done)) {
+        result.error = "sync interrupted";
+        filled = false;
+    }
+    CloseHandle(file);
+    if (!filled) {
+        DeleteFileW(temp.c_str());
+        return result;
+    }
+    if (!MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        result.error = SystemError("MoveFileEx");
+        DeleteFileW(temp.c_str());
+        return result;
+    }
+    if (!Allowed(observer, WriteStep::Replaced, bytes.size()) ||
+        !Allowed(observer, WriteStep::FolderSynced, bytes.size())) {
+        result.error = "replace interrupted";
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& path, std::size_t maxBytes) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::vector<std::uint8_t> data;
+    std::uint8_t buffer[DurableWritePiece];
+    while (data.size() <= maxBytes) {
+        DWORD got = 0;
+        if (!ReadFile(file, buffer, sizeof buffer, &got, nullptr)) {
+            CloseHandle(file);
+            return std::nullopt;
+        }
+        if (got == 0) break;
+        data.insert(data.end(), buffer, buffer + got);
+    }
+    CloseHandle(file);
+    return data;
+}
+
+}  // namespace vor

@@ -1,0 +1,181 @@
+#include "profile/ProfileKeeper.h"
+
+#include <algorithm>
+#include <system_error>
+#include <utility>
+
+#include "profile/ProfileMessages.h"
+#include "link/ClockRecord.h"
+#include "profile/ProgressText.h"
+
+namespace vor {
+namespace {
+
+int PackedDecimal(std::uint8_t b) { return (b / 16) * 10 + (b % 16); }
+
+std::uint8_t SumOf(std::span<const std::uint8_t> bytes) {
+    unsigned sum = 0;
+    for (std::uint8_t b : bytes) sum += b;
+    return static_cast<std::uint8_t>(sum % 256);
+}
+
+}  // namespace
+
+ProfileKeeper::ProfileKeeper(CommModule& link, WizardServices& wizard, WizardState& state,
+                             const FirmwareImage& image, EventPump& pump, std::filesystem::path backupFolder)
+    : link_(link), wizard_(wizard), state_(state), image_(image), pump_(pump), folder_(std::move(backupFolder)) {}
+
+bool ProfileKeeper::ReadBlock(int line) {
+    const bool earlierFailure = state_.CommError;
+    state_.CommError = false;
+    link_.ReadMemoryBlock(line);
+    // A reply buffer that cannot hold a block means nothing was read.
+    const bool failed = state_.CommError || link_.ReplyBuffer.size() <= BlockDataBytes;
+    state_.CommError = earlierFailure || failed;
+    return !failed;
+}
+
+std::span<const std::uint8_t, 4> ProfileKeeper::HeaderPointers() const {
+    return std::span<const std::uint8_t, ProfileHeaderSize>(ProfileHeader).subspan<PointerHeaderOffset, 4>();
+}
+
+void ProfileKeeper::SetConnectedDigits() {
+    SerialDigits.fill(0);
+    for (std::size_t i = 0; i < SerialDigitCount; ++i)
+        SerialDigits[i] = static_cast<std::uint8_t>(serialText_[i] - '0');
+}
+
+void ProfileKeeper::UseSpan(const ProfileSpan& span) {
+    ProfileStartLine = span.startLine;
+    ProfileEndLine = span.endLine;
+    if (!span.empty && !span.outOfRange) ProfileBlockCount = span.blockCount;
+}
+
+ProfileKeeper::Lookup ProfileKeeper::LookUpBackup() {
+    // Serial and path decoded from a failed read would name some other DC's file.
+    if (!ReadBlock(0)) return Lookup::BlockZeroUnread;
+
+    SerialDigits.fill(0);
+    const auto& reply = link_.ReplyBuffer;
+    SerialNumber = PackedDecimal(reply[SerialReplyOffset]) * 10000 + PackedDecimal(reply[SerialReplyOffset + 1]) * 100 +
+                   PackedDecimal(reply[SerialReplyOffset + 2]);
+    serialText_ = SerialText(SerialNumber);
+    BackupPath = folder_ / BackupFileName(image_.ModelNumber, SerialNumber);
+
+    std::error_code ec;
+    if (!std::filesystem::exists(BackupPath, ec)) {
+        SetConnectedDigits();
+        return Lookup::NoFile;
+    }
+    const auto bytes = ReadWholeFile(BackupPath, BackupFileSize);
+    auto content = bytes ? DecodeBackup(*bytes) : std::nullopt;
+    if (!content) return Lookup::Unreadable;
+    const ProfileSpan span = LocateProfile(
+        std::span<const std::uint8_t, ProfileHeaderSize>(content->header).subspan<PointerHeaderOffset, 4>(),
+        image_.MemorySize);
+    if (!span.empty && (span.outOfRange || !ProfileRowsAreSound(content->blocks, span.blockCount)))
+        return Lookup::Unreadable;
+
+    ProfileHeader = content->header;
+    SerialDigits = content->digits;
+    ProfileBlocks = std::move(content->blocks);
+    UseSpan(span);
+    if (span.empty) return Lookup::EmptyProfile;
+    for (std::size_t i = 0; i < SerialDigitCount; ++i)
+        if (static_cast<int>(SerialDigits[i]) != serialText_[i] - '0') return Lookup::OtherDc;
+    return Lookup::Usable;
+}
+
+bool ProfileKeeper::GetBackupProfile() { return LookUpBackup() == Lookup::Usable; }
+
+void ProfileKeeper::BackupProfile() {
+    const Lookup found = LookUpBackup();
+    if (found == Lookup::Usable) {  // kept as it is on disk
+        if (state_.CommError)
+            ReportBackupFailure();
+        else
+            wizard_.SetTaskStatus(wizard_.GetText(ProfileMsg::Done));
+        return;
+    }
+    if (found == Lookup::BlockZeroUnread) {
+        state_.ProfileBackupNeeded = true;  // unknown profile: assume there is one to keep
+        wizard_.InsertTaskList(IconRunning, ProfileMsg::BackupStepText, "");
+        ReportBackupFailure();
+        return;
+    }
+
+    const auto& reply = link_.ReplyBuffer;
+    std::copy_n(reply.begin() + HeaderReplyOffset, 16, ProfileHeader.begin());
+    ProfileHeader[16] = SumOf(std::span(ProfileHeader).first<16>());
+    // The new file must carry this DC's digits, not those of a file it replaces.
+    SetConnectedDigits();
+
+    const ProfileSpan span = LocateProfile(HeaderPointers(), image_.MemorySize);
+    UseSpan(span);
+    if (span.empty) {
+        state_.ProfileBackupNeeded = false;
+        return;
+    }
+    state_.ProfileBackupNeeded = true;
+    wizard_.InsertTaskList(IconRunning, ProfileMsg::BackupStepText, "");
+    if (span.outOfRange) {  // pointers no profile table can hold
+        state_.CommError = true;
+        ReportBackupFailure();
+        return;
+    }
+    if (ReadProfileBlocks(span.firstBlockLine) && !state_.CommError && !SaveBackupFile()) state_.CommError = true;
+    if (state_.CommError)
+        ReportBackupFailure();
+    else
+        wizard_.SetTaskStatus(wizard_.GetText(ProfileMsg::Done));
+}
+
+bool ProfileKeeper::ReadProfileBlocks(int firstLine) {
+    int line = firstLine;
+    for (int j = 1; j <= ProfileBlockCount; ++j) {
+        wizard_.SetTaskStatus(PercentText(j, ProfileBlockCount));
+        BlockRow& row = ProfileBlocks[j - 1];
+        row[0] = static_cast<std::int16_t>(line - ProfileAreaFirstLine);
+        link_.ReadMemoryBlock(line);
+        if (state_.CommError || link_.ReplyBuffer.size() <= BlockDataBytes) {
+            state_.CommError = true;
+            return false;
+        }
+        unsigned sum = 0;
+        for (int i = 1; i <= BlockDataBytes; ++i) {
+            row[static_cast<std::size_t>(i)] = link_.ReplyBuffer[static_cast<std::size_t>(i)];
+            sum += link_.ReplyBuffer[static_cast<std::size_t>(i)];
+        }
+        row[BlockTableColumns - 1] = static_cast<std::int16_t>(sum % 256);
+        line += LinesPerBlock;
+    }
+    return true;
+}
+
+bool ProfileKeeper::SaveBackupFile() {
+    const std::vector<std::uint8_t> bytes = EncodeBackup(ProfileHeader, SerialDigits, ProfileBlocks);
+    if (!WriteFileDurably(BackupPath, bytes, writeObserver_).ok) return false;
+    // Only what can be read back counts as saved.
+    const auto stored = ReadWholeFile(BackupPath, BackupFileSize);
+    return stored && *stored == bytes;
+}
+
+void ProfileKeeper::ReportBackupFailure() {
+    state_.CommError = true;
+    wizard_.SetTaskStatus(wizard_.GetText(ProfileMsg::Failed));
+    wizard_.InsertTaskList(IconError, wizard_.GetText(ProfileMsg::BackupFailed), "");
+    wizard_.ResetStage();
+}
+
+void ProfileKeeper::DeleteBackupFile() {
+    if (BackupPath.empty()) return;
+    std::error_code ignored;
+    std::filesystem::remove(BackupPath, ignored);
+}
+
+void ProfileKeeper::SendClock() {
+    const LocalTime now = pump_.localTime();
+    link_.SetClock(FormatClockDate(now), FormatClockTime(now), ClockArgument);
+}
+
+}  // namespace vor

@@ -1,0 +1,105 @@
+#pragma once
+// The DC's profile: read out before an update, kept in memory and in a backup file,
+// written back afterwards with a read-back check, and recovered from the file at
+// close when a write-back is still pending.
+//
+// Contract: a backup is reported as good only when the file under BackupPath holds
+// exactly what is in memory (written atomically, read back and compared); otherwise
+// CommError is set so no code is sent. The backup file is deleted only after a
+// verified write-back or when the user gives the profile up.
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+
+#include "firmware/BlockTable.h"
+#include "firmware/FirmwareImage.h"
+#include "link/CommModule.h"
+#include "platform/EventPump.h"
+#include "profile/BackupFormat.h"
+#include "profile/DurableFile.h"
+#include "profile/ProfileLocation.h"
+#include "profile/ProfileOperations.h"
+#include "wizard/WizardServices.h"
+#include "wizard/WizardState.h"
+
+namespace vor {
+
+class ProfileKeeper : public ProfileOperations {
+public:
+    ProfileKeeper(CommModule& link, WizardServices& wizard, WizardState& state, const FirmwareImage& image,
+                  EventPump& pump, std::filesystem::path backupFolder);
+    ProfileKeeper(const ProfileKeeper&) = delete;
+    ProfileKeeper& operator=(const ProfileKeeper&) = delete;
+
+    void BackupProfile() override;
+    bool GetBackupProfile() override;
+    void RestoreProfile() override;
+    // Close while a write-back is pending: asks, guides the user, retries the write-back.
+    void ProfileRecovering();
+
+    // ---- the in-memory backup ----
+    BlockTable ProfileBlocks;           // col 0 = first line - 256, 1..128 bytes, 129 check byte
+    ProfileHeaderBytes ProfileHeader{}; // block-0 bytes 64..79 and their sum
+    SerialDigitBytes SerialDigits{};    // six serial digits, one per byte, then zeros
+    std::int32_t SerialNumber = 0;
+    std::filesystem::path BackupPath;   // the connected DC's backup file
+    int ProfileStartLine = 0;
+    int ProfileEndLine = 0;
+    int ProfileBlockCount = 0;
+
+    // Sees every step of a backup-file write; returning false fails it (for tests and
+    // the fault sweep).
+    void setWriteObserver(WriteObserver observer) { writeObserver_ = std::move(observer); }
+
+    static constexpr int HeaderLine = 4;                  // line of block-0 bytes 64..79
+    static constexpr int HeaderReplyOffset = 65;          // ReplyBuffer position of byte 64
+    static constexpr int SerialReplyOffset = 11;          // ReplyBuffer position of byte 10
+    static constexpr std::size_t SerialDigitCount = 6;  // digits that identify a backup's DC
+    static constexpr int PointerHeaderOffset = 8;         // header bytes 8..11 = block-0 bytes 72..75
+    static constexpr std::uint8_t ProfileBlockCode = Cmd::Block1;
+    static constexpr double HeaderSettleSeconds = 2.0;    // after the header line write
+    static constexpr double ReadBackSettleSeconds = 1.0;  // after the block-0 read-back
+    static constexpr std::uint8_t ClockArgument = 233;
+    // Blocks the DC may refuse as blocks; from them on the profile goes line by line.
+    static constexpr int LineFallbackAddressA = 3072;
+    static constexpr int LineFallbackAddressB = 3080;
+
+private:
+    // Why a backup file is or is not usable.
+    enum class Lookup {
+        Usable,
+        BlockZeroUnread,  // block 0 could not be read: nothing is known about the DC
+        NoFile,
+        Unreadable,       // wrong size or values that cannot be a profile; kept on disk
+        EmptyProfile,     // stored pointers equal
+        OtherDc,          // stored serial digits differ
+    };
+    Lookup LookUpBackup();
+    // ReadMemoryBlock that tells whether this read failed, leaving CommError as the
+    // read would (a failure earlier in the attempt stays set).
+    bool ReadBlock(int line);
+    std::span<const std::uint8_t, 4> HeaderPointers() const;
+    void SetConnectedDigits();
+    void UseSpan(const ProfileSpan& span);
+    bool ReadProfileBlocks(int firstLine);
+    bool SaveBackupFile();
+    void ReportBackupFailure();
+    void DeleteBackupFile();
+    void SendClock();
+    bool WriteProfileBlocks(int& failedBlock);
+    void WriteLinesFrom(int firstBlock);
+    bool WriteAndVerifyHeader();
+    std::string InstructionText();
+
+    CommModule& link_;
+    WizardServices& wizard_;
+    WizardState& state_;
+    const FirmwareImage& image_;
+    EventPump& pump_;
+    std::filesystem::path folder_;
+    std::string serialText_ = SerialText(0);  // the connected DC's, at least six digits
+    WriteObserver writeObserver_;
+};
+
+}  // namespace vor

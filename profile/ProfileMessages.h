@@ -1,0 +1,29 @@
+#pragma once
+// Message numbers and fixed texts of the profile steps.
+
+#include <cstdint>
+
+namespace vor::ProfileMsg {
+
+constexpr std::int32_t Done = 777;
+constexpr std::int32_t Failed = 280;
+constexpr std::int32_t BackupFailed = 797;
+constexpr std::int32_t RestoreStep = 796;
+constexpr std::int32_t RestoreFailed = 790;
+constexpr std::int32_t VerifyFailed = 816;
+constexpr std::int32_t RecoveryCaption = 817;
+constexpr std::int32_t RecoveryQuestion = 818;
+constexpr std::int32_t RecoveryUnplug = 640;  // 1.
+constexpr std::int32_t RecoveryClip = 654;    // 2.
+constexpr std::int32_t RecoveryWake = 804;    // 3., followed by 805..807 unnumbered
+constexpr std::int32_t RecoveryWake2 = 805;
+constexpr std::int32_t RecoveryWake3 = 806;
+constexpr std::int32_t RecoveryWake4 = 807;
+constexpr std::int32_t RecoveryStep4 = 808;
+constexpr std::int32_t RecoveryStep5 = 809;
+constexpr std::int32_t RecoveryStep6 = 819;
+
+// Not in the language database.
+constexpr const char* BackupStepText = "Backup dive computer profile";
+
+}  // namespace vor::ProfileMsg

@@ -1,0 +1,94 @@
+// Writing the saved profile back: blocks, then the header line, then a read-back check.
+#include <algorithm>
+
+#include "profile/ProfileKeeper.h"
+#include "profile/ProfileMessages.h"
+#include "profile/ProgressText.h"
+
+namespace vor {
+
+void ProfileKeeper::RestoreProfile() {
+    wizard_.InsertTaskList(IconRunning, wizard_.GetText(ProfileMsg::RestoreStep), "");
+    state_.CommError = false;
+
+    int failedBlock = 0;
+    if (!WriteProfileBlocks(failedBlock)) {
+        const int address = ProfileBlocks[failedBlock - 1][0];
+        if (address == LineFallbackAddressA || address == LineFallbackAddressB) {
+            state_.CommError = false;
+            WriteLinesFrom(failedBlock);
+        }
+    }
+
+    if (state_.CommError) {
+        state_.ProfileIntact = false;
+        wizard_.SetTaskStatus(wizard_.GetText(ProfileMsg::Failed));
+        wizard_.InsertTaskList(IconError, wizard_.GetText(ProfileMsg::RestoreFailed), "");
+        wizard_.ResetStage();
+    } else if (WriteAndVerifyHeader()) {
+        wizard_.SetTaskStatus(wizard_.GetText(ProfileMsg::Done));
+        state_.ProfileIntact = true;
+        DeleteBackupFile();
+    } else {
+        state_.ProfileIntact = false;
+        wizard_.SetTaskStatus(wizard_.GetText(ProfileMsg::Failed));
+        wizard_.InsertTaskList(IconError, wizard_.GetText(ProfileMsg::VerifyFailed), "");
+        wizard_.ResetStage();
+    }
+    SendClock();
+}
+
+// False with failedBlock (1-based) set when a block write failed.
+bool ProfileKeeper::WriteProfileBlocks(int& failedBlock) {
+    for (int b = 1; b <= ProfileBlockCount; ++b) {
+        wizard_.SetTaskStatus(PercentText(b, ProfileBlockCount));
+        const BlockRow& row = ProfileBlocks[b - 1];
+        for (int i = 0; i <= BlockDataBytes; ++i)
+            link_.BlockBuffer[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(row[static_cast<std::size_t>(i) + 1]);
+        link_.WriteCodeBlock(row[0], ProfileBlockCode);
+        if (state_.CommError) {
+            failedBlock = b;
+            return false;
+        }
+    }
+    return true;
+}
+
+// Line by line from firstBlock on. Each line goes to its own line number (address
+// value + 256 + k), where the memory read finds it; a failed line does not stop the
+// rest, CommError tells afterwards.
+void ProfileKeeper::WriteLinesFrom(int firstBlock) {
+    constexpr int LineBytes = 16;
+    for (int i = firstBlock; i <= ProfileBlockCount; ++i) {
+        wizard_.SetTaskStatus(PercentText(i, ProfileBlockCount));
+        const BlockRow& row = ProfileBlocks[i - 1];
+        for (int k = 0; k < LinesPerBlock; ++k) {
+            unsigned sum = 0;
+            for (int n = 0; n < LineBytes; ++n) {
+                const auto byte = static_cast<std::uint8_t>(row[static_cast<std::size_t>(LineBytes * k + n + 1)]);
+                link_.BlockBuffer[static_cast<std::size_t>(n)] = byte;
+                sum += byte;
+            }
+            link_.BlockBuffer[LineBytes] = static_cast<std::uint8_t>(sum % 256);
+            const bool earlierFailure = state_.CommError;
+            link_.WriteMemoryLine(row[0] + ProfileAreaFirstLine + k);
+            state_.CommError = earlierFailure || state_.CommError;
+        }
+    }
+}
+
+// The header goes to line 4; the write-back counts only when block 0 reads back with
+// the same 16 header bytes (the check byte is not compared).
+bool ProfileKeeper::WriteAndVerifyHeader() {
+    std::copy(ProfileHeader.begin(), ProfileHeader.end(), link_.BlockBuffer.begin());
+    link_.WriteMemoryLine(HeaderLine);
+    link_.WaitSeconds(HeaderSettleSeconds);
+    // A read that failed leaves older bytes in the buffer; they prove nothing.
+    const bool readBack = ReadBlock(0);
+    link_.WaitSeconds(ReadBackSettleSeconds);
+    if (!readBack) return false;
+    return std::equal(ProfileHeader.begin(), ProfileHeader.begin() + 16,
+                      link_.ReplyBuffer.begin() + HeaderReplyOffset);
+}
+
+}  // namespace vor
