@@ -1,0 +1,60 @@
+#include "texts/SqlCipherConnection.h"
+
+#include <sqlite3.h>
+
+namespace vor {
+
+SqlCipherConnection::~SqlCipherConnection() { close(); }
+
+void SqlCipherConnection::close() {
+    if (db_) sqlite3_close_v2(db_);
+    db_ = nullptr;
+}
+
+std::string SqlCipherConnection::engineMessage() const {
+    return db_ ? sqlite3_errmsg(db_) : "no open database";
+}
+
+bool SqlCipherConnection::open(const std::string& path, const std::string& password, Mode mode) {
+    close();
+    error_.clear();
+    // An empty key would leave the file unencrypted: never accept it.
+    if (password.empty()) {
+        error_ = "no database password given";
+        return false;
+    }
+    // The program only reads texts; read-only also keeps a missing file from being created.
+    const int flags = mode == Mode::CreateNew ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE
+                                              : SQLITE_OPEN_READONLY;
+    if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
+        error_ = "cannot open " + path + ": " + engineMessage();
+        close();
+        return false;
+    }
+    if (sqlite3_key(db_, password.data(), static_cast<int>(password.size())) != SQLITE_OK) {
+        error_ = "cannot set the password of " + path + ": " + engineMessage();
+        close();
+        return false;
+    }
+    if (!exec("SELECT count(*) FROM sqlite_master")) {
+        error_ = "cannot read " + path + " (wrong password or not a language database): " +
+                 engineMessage();
+        close();
+        return false;
+    }
+    return true;
+}
+
+bool SqlCipherConnection::exec(const std::string& sql) {
+    if (!db_) {
+        error_ = "no open database";
+        return false;
+    }
+    if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
+        error_ = engineMessage();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace vor
