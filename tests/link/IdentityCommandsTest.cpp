@@ -1,0 +1,197 @@
+// Identity, deep sleep and revision: wire bytes, resends, give-up times, chunked
+// replies, rejections and late acknowledgements.
+
+#include <gtest/gtest.h>
+
+#include "tests/link/LinkTestRig.h"
+
+namespace vor::test {
+namespace {
+
+const std::string DemoIdentity = "VOR FW1E 0012345";
+
+TEST(ReadIdentity, SendsEightyFourZeroAndTakesTheSixteenCharacters) {
+    LinkTestRig rig;
+    rig.answerAlways(IdentityReply(DemoIdentity));
+    ASSERT_TRUE(rig.link.ReadIdentity());
+    EXPECT_EQ(rig.sends(), 1);
+    EXPECT_EQ(rig.written(0), (Bytes{0x84, 0x00}));
+    EXPECT_EQ(rig.link.IdentityString, DemoIdentity);
+    EXPECT_EQ(rig.port.discardCount(), 1);
+}
+
+TEST(ReadIdentity, SilentDcGetsTwelveSendsTwoSecondsApartAndGivesUpAtAbout22Seconds) {
+    LinkTestRig rig;
+    rig.link.IdentityString = "unchanged";
+    EXPECT_FALSE(rig.link.ReadIdentity());
+    ASSERT_EQ(rig.sends(), 12);
+    for (int i = 1; i < 12; ++i) EXPECT_NEAR(rig.sendTime(i) - rig.sendTime(i - 1), 2.0, 0.01);
+    EXPECT_NEAR(rig.pump.now() - rig.sendTime(0), 22.0, 0.05);
+    EXPECT_EQ(rig.port.discardCount(), 12);
+    EXPECT_EQ(rig.link.IdentityString, "unchanged");
+}
+
+TEST(ReadIdentity, ReplySplitIntoChunksOfEverySizeCompletesOnlyWithTheLastByte) {
+    const Bytes reply = IdentityReply(DemoIdentity);
+    for (std::size_t size = 1; size <= reply.size(); ++size) {
+        SCOPED_TRACE(size);
+        LinkTestRig rig;
+        std::vector<std::size_t> sizes(reply.size() / size + 1, size);
+        rig.port.setPeer([&](std::span<const std::uint8_t>) { rig.port.deliverChunks(reply, sizes, 0.01, 0.01); });
+        ASSERT_TRUE(rig.link.ReadIdentity());
+        EXPECT_EQ(rig.sends(), 1);
+        EXPECT_EQ(rig.link.IdentityString, DemoIdentity);
+        EXPECT_EQ((Bytes{rig.link.ReplyBuffer.begin(), rig.link.ReplyBuffer.begin() + 18}), reply);
+    }
+}
+
+TEST(ReadIdentity, RejectionIsResentAtOnceAndCountsAsATry) {
+    LinkTestRig rig;
+    rig.answerAlways({NakByte});
+    EXPECT_FALSE(rig.link.ReadIdentity());
+    EXPECT_EQ(rig.sends(), 12);
+    EXPECT_LT(rig.pump.now(), 0.1);  // no 2 s waits
+
+    LinkTestRig once;
+    once.answer([](int i, const Bytes&) { return i == 0 ? Bytes{NakByte} : IdentityReply(DemoIdentity); });
+    EXPECT_TRUE(once.link.ReadIdentity());
+    EXPECT_EQ(once.sends(), 2);
+    EXPECT_LT(once.sendTime(1), 0.1);
+}
+
+TEST(ReadIdentity, StopsWithinOnePassWhenAbortedDuringTheWait) {
+    LinkTestRig rig;
+    rig.pump.schedule(3.0, [&] { rig.link.Abort(); });
+    EXPECT_FALSE(rig.link.ReadIdentity());
+    EXPECT_EQ(rig.sends(), 2);
+    EXPECT_NEAR(rig.pump.now(), 3.0, 0.01);
+}
+
+TEST(ParseIdentity, ThreeWordsTakeTheVersionFromTheSecondWord) {
+    LinkTestRig rig;
+    rig.link.IdentityString = DemoIdentity;
+    EXPECT_TRUE(rig.link.ParseIdentity("VOR"));
+    EXPECT_EQ(rig.link.FirmwareVersion, "1E");
+}
+
+TEST(ParseIdentity, DoubleSpacesCountAsOneAndAreNormalisedInPlace) {
+    LinkTestRig rig;
+    rig.link.IdentityString = "VOR  FW1F 001234";
+    EXPECT_TRUE(rig.link.ParseIdentity("VOR"));
+    EXPECT_EQ(rig.link.IdentityString, "VOR FW1F 001234");
+    EXPECT_EQ(rig.link.FirmwareVersion, "1F");
+
+    rig.link.IdentityString = "VOR   FW1G 0012";  // three spaces become two: an empty word
+    EXPECT_TRUE(rig.link.ParseIdentity("VOR"));
+    EXPECT_EQ(rig.link.IdentityString, "VOR  FW1G 0012");
+    EXPECT_EQ(rig.link.FirmwareVersion, "1G");  // four words: the third
+}
+
+TEST(ParseIdentity, FourWordsTakeTheThirdWordAndFiveOrMoreKeepTheVersion) {
+    LinkTestRig rig;
+    rig.link.IdentityString = "A VOR FW1C 12345";
+    EXPECT_TRUE(rig.link.ParseIdentity("VOR"));
+    EXPECT_EQ(rig.link.FirmwareVersion, "1C");
+
+    rig.link.IdentityString = "A VOR B FW1D 123";
+    EXPECT_TRUE(rig.link.ParseIdentity("VOR"));
+    EXPECT_EQ(rig.link.FirmwareVersion, "1C");
+}
+
+TEST(ParseIdentity, ModelNameMatchesInOtherCaseAndTwoWordsOrAMissingModelFail) {
+    LinkTestRig rig;
+    rig.link.IdentityString = "vor FW1E 0012345";
+    EXPECT_TRUE(rig.link.ParseIdentity("VOR"));
+
+    rig.link.FirmwareVersion = "xx";
+    rig.link.IdentityString = "VOR FW1E00123456";
+    EXPECT_FALSE(rig.link.ParseIdentity("VOR"));
+    EXPECT_EQ(rig.link.FirmwareVersion, "xx");
+
+    rig.link.IdentityString = "ABC FW1E 0012345";
+    EXPECT_FALSE(rig.link.ParseIdentity("VOR"));
+    EXPECT_EQ(rig.link.FirmwareVersion, "xx");
+}
+
+TEST(EnterDeepSleep, SendsTheVariantOfDeepSleepModeAndClearsCommErrorAndLinkError) {
+    LinkTestRig rig;
+    rig.answerAlways({AckByte});
+    rig.state.DeepSleepMode = true;
+    rig.state.CommError = true;
+    rig.link.LinkError = true;
+    EXPECT_TRUE(rig.link.EnterDeepSleep());
+    EXPECT_FALSE(rig.state.CommError);
+    rig.state.DeepSleepMode = false;
+    EXPECT_TRUE(rig.link.EnterDeepSleep());
+    EXPECT_EQ(rig.port.allWrittenBytes(), (Bytes{0xA8, 0x55, 0x00, 0xA8, 0x99, 0x00}));
+    EXPECT_EQ(rig.port.discardCount(), 0);
+}
+
+TEST(EnterDeepSleep, SilentDcGetsFiveSendsAndFailsAboutFourSecondsAfterTheFirst) {
+    LinkTestRig rig;
+    EXPECT_FALSE(rig.link.EnterDeepSleep());
+    EXPECT_TRUE(rig.state.CommError);
+    EXPECT_EQ(rig.sends(), 5);
+    EXPECT_NEAR(rig.pump.now(), 4.0, 0.05);
+}
+
+TEST(EnterDeepSleep, AcknowledgementSeenAfterTheTimeOutIsAcceptedAndTheResendSendsNothing) {
+    LinkTestRig rig;
+    // The ack comes 1.5 s after the send but is seen only after the time-out passed.
+    rig.pump.schedule(0.5, [&] { rig.pump.sleepFor(1.0); });
+    rig.answer([&](int, const Bytes&) { return Bytes{AckByte}; }, 1.5);
+    EXPECT_TRUE(rig.link.EnterDeepSleep());
+    EXPECT_EQ(rig.sends(), 1);
+    EXPECT_FALSE(rig.state.CommError);
+}
+
+TEST(EnterDeepSleep, AcknowledgementOfTheFourthResendIsNotWaitedFor) {
+    LinkTestRig rig;
+    rig.answer([](int i, const Bytes&) { return i == 4 ? Bytes{AckByte} : Bytes{}; });
+    EXPECT_FALSE(rig.link.EnterDeepSleep());
+    EXPECT_EQ(rig.sends(), 5);
+    EXPECT_TRUE(rig.state.CommError);
+}
+
+TEST(EnterDeepSleep, AcknowledgementAfterARejectionCompletes) {
+    LinkTestRig rig;
+    rig.answer([](int i, const Bytes&) { return i == 0 ? Bytes{NakByte} : Bytes{AckByte}; });
+    EXPECT_TRUE(rig.link.EnterDeepSleep());
+    EXPECT_EQ(rig.sends(), 2);
+    EXPECT_LT(rig.pump.now(), 0.1);
+}
+
+TEST(EnterDeepSleep, HangUpDuringTheWaitEndsByTheTryLimitWithoutSpinning) {
+    LinkTestRig rig;
+    rig.port.hangUp(0.3);
+    EXPECT_FALSE(rig.link.EnterDeepSleep());
+    EXPECT_TRUE(rig.state.CommError);
+    EXPECT_EQ(rig.sends(), 1);
+    EXPECT_NEAR(rig.pump.now(), 4.0, 0.05);
+    EXPECT_LT(rig.pump.yieldCount(), 20u);
+}
+
+TEST(ReadRevision, SendsBaZeroWithoutDiscardingAndReturnsTheSecondByte) {
+    LinkTestRig rig;
+    rig.answerAlways({0x00, 0x03});
+    EXPECT_EQ(rig.link.ReadRevision(), 3);
+    EXPECT_EQ(rig.written(0), (Bytes{0xBA, 0x00}));
+    EXPECT_EQ(rig.port.discardCount(), 0);
+}
+
+TEST(ReadRevision, ReplyInTwoOneByteChunksGivesTheRevisionNotAStaleByte) {
+    LinkTestRig rig;
+    rig.link.ReplyBuffer[1] = 0x77;
+    rig.port.setPeer([&](std::span<const std::uint8_t>) { rig.port.deliverChunks({0x00, 0x03}, {1, 1}, 0.01); });
+    EXPECT_EQ(rig.link.ReadRevision(), 3);
+}
+
+TEST(ReadRevision, SilentDcGetsTwelveSendsOneSecondApartAndGivesZero) {
+    LinkTestRig rig;
+    EXPECT_EQ(rig.link.ReadRevision(), 0);
+    EXPECT_EQ(rig.sends(), 12);
+    EXPECT_NEAR(rig.pump.now(), 11.0, 0.05);
+}
+
+}  // namespace
+}  // namespace vor::test

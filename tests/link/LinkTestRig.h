@@ -1,0 +1,59 @@
+#pragma once
+// A CommModule on the fake clock and the fake port, with a scripted DC on the
+// other end: each write the program makes is answered by the script.
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <vector>
+
+#include "link/CommModule.h"
+#include "platform/fake/FakeEventPump.h"
+#include "platform/fake/FakeSerialPort.h"
+#include "wizard/WizardState.h"
+
+namespace vor::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct LinkTestRig {
+    FakeEventPump pump;
+    FakeSerialPort port{pump};
+    WizardState state;
+    CommModule link{port, pump, state};
+
+    LinkTestRig() { link.SizeReplyBuffers(512); }
+
+    // The DC answers the n-th write (0-based) with what the script returns, after `delay`.
+    using Script = std::function<Bytes(int index, const Bytes& written)>;
+    void answer(Script script, double delay = 0.001) {
+        port.setPeer([this, script = std::move(script), delay](std::span<const std::uint8_t> bytes) {
+            const Bytes written(bytes.begin(), bytes.end());
+            Bytes reply = script(writeIndex_++, written);
+            if (!reply.empty()) port.deliver(std::move(reply), delay);
+        });
+    }
+    // Every write answered with the same bytes.
+    void answerAlways(Bytes reply, double delay = 0.001) {
+        answer([reply](int, const Bytes&) { return reply; }, delay);
+    }
+
+    int sends() const { return static_cast<int>(port.writes().size()); }
+    Bytes written(std::size_t i) const { return port.writes().at(i).bytes; }
+    double sendTime(std::size_t i) const { return port.writes().at(i).time; }
+    double lastSendTime() const { return port.writes().back().time; }
+
+private:
+    int writeIndex_ = 0;
+};
+
+// An 18-byte identity reply around a 16-character identity text.
+inline Bytes IdentityReply(const std::string& identity) {
+    Bytes reply{0x00};
+    reply.insert(reply.end(), identity.begin(), identity.end());
+    reply.resize(17, ' ');
+    reply.push_back(0x00);
+    return reply;
+}
+
+}  // namespace vor::test
