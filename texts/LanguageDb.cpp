@@ -56,7 +56,7 @@ bool LanguageDb::OpenLanguageDb(const std::string& path, const std::string& pass
     lastError_.clear();
     warning_.clear();
     auto impl = std::make_unique<Impl>();
-    if (!impl->connection.open(path, password, SqlCipherConnection::Mode::ReadExisting)) {
+    if (!impl->connection.open(path, password, SqlCipherConnection::Mode::ReadOnly)) {
         lastError_ = impl->connection.error();
         return false;
     }

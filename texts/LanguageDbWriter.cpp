@@ -137,7 +137,7 @@ bool WriteLanguageDb(const MessageTable& table, const std::string& path, const s
     RemoveQuietly(tempJournal);
 
     SqlCipherConnection db;
-    bool ok = db.open(temp.string(), password, SqlCipherConnection::Mode::CreateNew);
+    bool ok = db.open(temp.string(), password, SqlCipherConnection::Mode::ReadWrite);
     if (!ok) error = db.error();
     if (ok) ok = Fill(db, table, error);
     db.close();
@@ -232,7 +232,7 @@ bool ReadLanguageDb(const std::string& path, const std::string& password, Messag
                     std::string& error) {
     table = {};
     SqlCipherConnection db;
-    if (!db.open(path, password, SqlCipherConnection::Mode::ReadExisting)) {
+    if (!db.open(path, password, SqlCipherConnection::Mode::ReadOnly)) {
         error = db.error();
         return false;
     }

@@ -24,7 +24,7 @@ bool SqlCipherConnection::open(const std::string& path, const std::string& passw
         return false;
     }
     // The program only reads texts; read-only also keeps a missing file from being created.
-    const int flags = mode == Mode::CreateNew ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE
+    const int flags = mode == Mode::ReadWrite ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE
                                               : SQLITE_OPEN_READONLY;
     if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
         error_ = "cannot open " + path + ": " + engineMessage();

@@ -11,7 +11,8 @@ namespace vor {
 
 class SqlCipherConnection {
 public:
-    enum class Mode { ReadExisting, CreateNew };
+    // ReadOnly never creates a file; ReadWrite creates a missing one.
+    enum class Mode { ReadOnly, ReadWrite };
 
     SqlCipherConnection() = default;
     ~SqlCipherConnection();
@@ -19,7 +20,6 @@ public:
     SqlCipherConnection& operator=(const SqlCipherConnection&) = delete;
 
     // False with error() set when the file cannot be opened, keyed or read.
-    // CreateNew expects that no file exists at `path` yet.
     bool open(const std::string& path, const std::string& password, Mode mode);
     void close();
 
