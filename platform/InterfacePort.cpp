@@ -1,0 +1,48 @@
+#include "platform/InterfacePort.h"
+
+#include <QSerialPortInfo>
+
+#ifdef _WIN32
+#include "platform/PortDiscovery.h"
+#include "platform/Registry.h"
+#endif
+
+namespace vor {
+
+std::optional<std::string> ForcedPortName(const QStringList& arguments) {
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& arg = arguments[i];
+        if (arg == QLatin1String("--port") && i + 1 < arguments.size()) return arguments[i + 1].toStdString();
+        if (arg.startsWith(QLatin1String("--port="))) return arg.mid(7).toStdString();
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> FindCablePortName() {
+#ifdef _WIN32
+    const auto registry = MakeWin32Registry();
+    PortDiscovery discovery(*registry);
+    if (!discovery.FindInterfacePort()) return std::nullopt;
+    return "COM" + std::to_string(discovery.ComPortNumber);
+#else
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        if (info.hasVendorIdentifier() && info.hasProductIdentifier() && info.vendorIdentifier() == CableVendorId &&
+            info.productIdentifier() == CableProductId)
+            return info.systemLocation().toStdString();
+    }
+    return std::nullopt;
+#endif
+}
+
+PortOpenOutcome OpenInterfacePort(QtSerialPort& port, const std::optional<std::string>& forcedPortName) {
+    const std::optional<std::string> name = forcedPortName ? forcedPortName : FindCablePortName();
+    if (!name || name->empty()) {
+        PortOpenOutcome outcome;
+        outcome.result = PortOpenResult::NotFound;
+        outcome.detail = "no interface cable found";
+        return outcome;
+    }
+    return port.open(*name);
+}
+
+}  // namespace vor

@@ -1,0 +1,153 @@
+// Memory read and line write: wire bytes, chunked replies, rejections, silence,
+// hang-up and refused line numbers.
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+#include "tests/link/LinkTestRig.h"
+
+namespace vor::test {
+namespace {
+
+Bytes BlockReply() {
+    Bytes reply(129);
+    std::iota(reply.begin(), reply.end(), std::uint8_t{0x40});
+    reply[0] = AckByte;
+    return reply;
+}
+
+TEST(ReadMemoryBlock, RequestsTheLineHighByteFirstAndCopiesTheBlockToReplyBuffer) {
+    LinkTestRig rig;
+    const Bytes reply = BlockReply();
+    rig.answerAlways(reply);
+    rig.link.ReadMemoryBlock(0x123);
+    EXPECT_EQ(rig.written(0), (Bytes{0xB4, 0x01, 0x23, 0x00}));
+    EXPECT_EQ((Bytes{rig.link.ReplyBuffer.begin() + 1, rig.link.ReplyBuffer.begin() + 129}),
+              (Bytes{reply.begin() + 1, reply.end()}));
+    EXPECT_FALSE(rig.state.CommError);
+}
+
+TEST(ReadMemoryBlock, ReplySplitIntoChunksOfEverySizeGivesTheSameBlock) {
+    const Bytes reply = BlockReply();
+    for (std::size_t size = 1; size <= reply.size(); ++size) {
+        SCOPED_TRACE(size);
+        LinkTestRig rig;
+        std::vector<std::size_t> sizes(reply.size() / size + 1, size);
+        rig.port.setPeer([&](std::span<const std::uint8_t>) { rig.port.deliverChunks(reply, sizes, 0.001, 0.0001); });
+        rig.link.ReadMemoryBlock(256);
+        EXPECT_EQ(rig.sends(), 1);
+        EXPECT_FALSE(rig.state.CommError);
+        EXPECT_EQ(rig.link.ReplyBuffer[128], reply[128]);
+        EXPECT_EQ(rig.link.ReplyBuffer[1], reply[1]);
+    }
+}
+
+TEST(ReadMemoryBlock, SilentDcGetsFiveSendsAndFailsAfterAbout0Point8Seconds) {
+    LinkTestRig rig;
+    rig.link.ReadMemoryBlock(0);
+    EXPECT_EQ(rig.sends(), 5);
+    EXPECT_NEAR(rig.pump.now(), 0.8, 0.02);
+    EXPECT_TRUE(rig.state.CommError);
+}
+
+TEST(ReadMemoryBlock, RejectionIsRepeatedAtOnceAndCountsAsATry) {
+    LinkTestRig rig;
+    rig.answer([](int i, const Bytes&) { return i == 0 ? Bytes{NakByte} : BlockReply(); });
+    rig.link.ReadMemoryBlock(8);
+    EXPECT_EQ(rig.sends(), 2);
+    EXPECT_LT(rig.sendTime(1), 0.1);
+    EXPECT_FALSE(rig.state.CommError);
+}
+
+TEST(ReadMemoryBlock, HangUpDuringTheWaitEndsWithCommErrorAtOnce) {
+    LinkTestRig rig;
+    rig.port.hangUp(0.05);
+    rig.link.ReadMemoryBlock(8);
+    EXPECT_TRUE(rig.state.CommError);
+    EXPECT_TRUE(rig.link.LinkError);
+    EXPECT_NEAR(rig.pump.now(), 0.05, 0.01);
+    EXPECT_EQ(rig.sends(), 1);
+}
+
+TEST(ReadMemoryBlock, CloseDuringTheWaitEndsWithinOnePass) {
+    LinkTestRig rig;
+    rig.pump.schedule(0.1, [&] { rig.link.Abort(); });
+    rig.link.ReadMemoryBlock(8);
+    EXPECT_NEAR(rig.pump.now(), 0.1, 0.005);
+    EXPECT_TRUE(rig.state.CommError);
+}
+
+TEST(ReadMemoryBlock, LineOutsideSignedSixteenBitsIsRefusedBeforeSending) {
+    LinkTestRig rig;
+    rig.link.ReadMemoryBlock(40000);
+    rig.link.ReadMemoryBlock(-8);
+    EXPECT_EQ(rig.sends(), 0);
+    EXPECT_TRUE(rig.state.CommError);
+}
+
+TEST(RequestLineWrite, SendsB2AndTheLineAndAcceptsTheAcknowledgement) {
+    LinkTestRig rig;
+    rig.answerAlways({AckByte});
+    EXPECT_TRUE(rig.link.RequestLineWrite(4));
+    EXPECT_EQ(rig.written(0), (Bytes{0xB2, 0x00, 0x04, 0x00}));
+}
+
+TEST(RequestLineWrite, RejectionEndsWithFalseWithoutARepeat) {
+    LinkTestRig rig;
+    rig.answerAlways({NakByte});
+    EXPECT_FALSE(rig.link.RequestLineWrite(4));
+    EXPECT_EQ(rig.sends(), 1);
+}
+
+TEST(RequestLineWrite, SilentDcGetsTwelveSendsWithoutDiscardsBetween) {
+    LinkTestRig rig;
+    EXPECT_FALSE(rig.link.RequestLineWrite(0x0C08));
+    EXPECT_EQ(rig.sends(), 12);
+    EXPECT_NEAR(rig.pump.now(), 1.1, 0.03);
+    EXPECT_EQ(rig.port.discardCount(), 1);
+}
+
+class WriteMemoryLineTest : public ::testing::Test {
+protected:
+    WriteMemoryLineTest() {
+        std::iota(rig.link.BlockBuffer.begin(), rig.link.BlockBuffer.begin() + 16, std::uint8_t{1});
+        rig.link.BlockBuffer[16] = 136;  // 1 + 2 + ... + 16
+    }
+    LinkTestRig rig;
+};
+
+TEST_F(WriteMemoryLineTest, SendsTheRequestThenSixteenBytesAndTheirSum) {
+    rig.answerAlways({AckByte});
+    rig.link.WriteMemoryLine(4);
+    ASSERT_EQ(rig.sends(), 2);
+    Bytes data{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 136, 0};
+    EXPECT_EQ(rig.written(1), data);
+    EXPECT_FALSE(rig.state.CommError);
+}
+
+TEST_F(WriteMemoryLineTest, RefusedRequestSetsCommErrorAndSendsNoData) {
+    rig.answerAlways({NakByte});
+    rig.link.WriteMemoryLine(4);
+    EXPECT_EQ(rig.sends(), 1);
+    EXPECT_TRUE(rig.state.CommError);
+}
+
+TEST_F(WriteMemoryLineTest, RefusedDataIsSentAgainAndCountsAsATry) {
+    rig.answer([](int i, const Bytes&) { return Bytes{i == 1 ? NakByte : AckByte}; });
+    rig.link.WriteMemoryLine(4);
+    EXPECT_EQ(rig.sends(), 3);
+    EXPECT_EQ(rig.written(2), rig.written(1));
+    EXPECT_FALSE(rig.state.CommError);
+}
+
+TEST_F(WriteMemoryLineTest, SilentDataGetsTwelveSendsAndSetsCommError) {
+    rig.answer([](int i, const Bytes&) { return i == 0 ? Bytes{AckByte} : Bytes{}; });
+    rig.link.WriteMemoryLine(4);
+    EXPECT_EQ(rig.sends(), 13);
+    EXPECT_NEAR(rig.pump.now() - rig.sendTime(1), 2.2, 0.03);
+    EXPECT_TRUE(rig.state.CommError);
+}
+
+}  // namespace
+}  // namespace vor::test
