@@ -46,8 +46,7 @@ PortOpenOutcome QtSerialPort::open(const std::string& portName) {
     }
     const bool configured = port_.setBaudRate(LineSpeed) && port_.setDataBits(QSerialPort::Data8) &&
                             port_.setParity(QSerialPort::NoParity) && port_.setStopBits(QSerialPort::OneStop) &&
-                            port_.setFlowControl(QSerialPort::NoFlowControl) && port_.setDataTerminalReady(true) &&
-                            port_.setRequestToSend(true);
+                            port_.setFlowControl(QSerialPort::NoFlowControl);
     if (!configured) {
         outcome.result = PortOpenResult::Failed;
         outcome.detail = port_.errorString().toStdString();
@@ -55,6 +54,11 @@ PortOpenOutcome QtSerialPort::open(const std::string& portName) {
         port_.clearError();
         return outcome;
     }
+    // The FTDI cable takes DTR and RTS; a line without modem control (a pseudo-terminal
+    // of the simulator) refuses them and still carries the data.
+    port_.setDataTerminalReady(true);
+    port_.setRequestToSend(true);
+    port_.clearError();
     RequestLowLatency(static_cast<int>(port_.handle()), port_.portName().toStdString());
     outcome.result = PortOpenResult::Opened;
     return outcome;
