@@ -1,0 +1,27 @@
+#pragma once
+// Shows the wizard's modal message boxes. The window routes every box through one
+// presenter so tests can answer them without a real dialog.
+
+#include <string>
+
+#include "wizard/WizardServices.h"
+
+class QWidget;
+
+namespace vor {
+
+class BoxPresenter {
+public:
+    virtual ~BoxPresenter() = default;
+    virtual BoxAnswer show(QWidget* owner, BoxIcon icon, BoxButtons buttons, const std::string& caption,
+                           const std::string& text) = 0;
+};
+
+// Real boxes (QMessageBox). Closing the box with the window's X counts as Cancel or No.
+class QtBoxPresenter : public BoxPresenter {
+public:
+    BoxAnswer show(QWidget* owner, BoxIcon icon, BoxButtons buttons, const std::string& caption,
+                   const std::string& text) override;
+};
+
+}  // namespace vor

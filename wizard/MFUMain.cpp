@@ -1,0 +1,259 @@
+// Start-up, shut-down and the services the other subsystems call.
+
+#include "wizard/MFUMain.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSystemTrayIcon>
+#include <filesystem>
+
+#include "platform/WindowPlacement.h"
+#include "wizard/BoxPresenter.h"
+#include "wizard/SetupRecord.h"
+#include "wizard/Skin.h"
+#include "wizard/StepInstructions.h"
+#include "wizard/TitleStrip.h"
+
+namespace vor {
+
+namespace {
+
+constexpr const char* LanguageDbFile = "FirmwareUpdate.lng";
+constexpr const char* TitleNotice = "Keep the interface cable clipped on the DC until the update has finished.";
+constexpr const char* DbOpenFailedSuffix = " 0001";
+constexpr const char* DbOpenFailedFallback = "The language database could not be opened.";
+
+namespace Msg {
+constexpr std::int32_t Failed = 280;
+constexpr std::int32_t CloseCaption = 141;
+constexpr std::int32_t FrameCaption = 352;
+constexpr std::int32_t PortNotFound = 593;
+constexpr std::int32_t PortBoxCaption = 605;
+constexpr std::int32_t TimeColumn = 664;
+constexpr std::int32_t StatusColumn = 683;
+constexpr std::int32_t BackCaption = 799;
+constexpr std::int32_t NextCaption = 800;
+constexpr std::int32_t EventColumn = 801;
+constexpr std::int32_t CheckCable = 802;
+constexpr std::int32_t Title = 820;
+}  // namespace Msg
+
+std::string JoinPath(const std::string& dir, const std::string& name) {
+    return (std::filesystem::path(dir) / name).string();
+}
+
+}  // namespace
+
+MFUMain::MFUMain(WizardState& state, WizardEnvironment env, QWidget* parent)
+    : QWidget(parent), state_(state), env_(std::move(env)) {
+    buildControls();
+}
+
+MFUMain::~MFUMain() { RemoveTrayIcon(); }
+
+void MFUMain::setTaskObserver(std::function<void(const TaskRow&)> observer) {
+    taskLst_->setObserver(std::move(observer));
+}
+
+bool MFUMain::Form_Load() {
+    state_.Stage = 1;
+    state_.DeepSleepMode = false;
+    printCmd_->hide();
+    nextCmd_->show();
+    backCmd_->show();  // keeps its built-in disabled state
+    closeCmd_->show();
+    try {
+        InitInfo();
+    } catch (const ProgramEnding&) {
+        ended_ = true;
+    } catch (const std::exception& e) {
+        // A start-up failure nobody handled: say so and end.
+        MessageBox(BoxIcon::Critical, BoxButtons::Ok, FixedBoxCaption,
+                   std::string("The program cannot start: ") + e.what());
+        EndAtOnce();
+    }
+    return !ended_;
+}
+
+void MFUMain::InitInfo() {
+    const std::optional<SetupRecord> setup = ReadSetupRecord(env_.setupRecord);
+    if (!setup) {  // too few fields or a damaged record: end without a word
+        EndAtOnce();
+        return;
+    }
+    state_.FirmwarePath = JoinPath(env_.programDir, setup->imageFile);
+    closeProgram_ = setup->closeProgram;
+    state_.LanguageColumn = setup->languageColumn;
+
+    OpenLanguageDb();
+    PutOnTop();
+    ApplySkin(this);
+    setWindowTitle(xpForm_->caption());
+    CreateTrayIcon();
+    xpForm_->setCaption(QString::fromStdString("VOR 1H " + TextOr(Msg::Title, "Firmware Update")));
+    xpForm_->setSecondLine(QString::fromStdString(GetText(Msg::Title) + "  -  " + TitleNotice));
+    state_.ProfileIntact = true;
+
+    if (backend_) backend_->GetCode();
+    if (ended_) return;
+    TestInterface();
+    if (ended_) return;
+    LoadStepInstructions(1);
+    ApplyCaptions();
+}
+
+void MFUMain::OpenLanguageDb() {
+    const std::string password = LoadResString(ResDatabasePassword);
+    if (db_.OpenLanguageDb(JoinPath(env_.programDir, LanguageDbFile), password, state_.LanguageColumn)) return;
+    // Without the database message 280 is empty too; keep the box readable.
+    const std::string failed = GetText(Msg::Failed);
+    const std::string caption = failed.empty() ? FixedBoxCaption : failed;
+    const std::string text = (failed.empty() ? DbOpenFailedFallback : failed) + std::string(DbOpenFailedSuffix);
+    MessageBox(BoxIcon::Critical, BoxButtons::Ok, caption, text);
+}
+
+std::string MFUMain::TextOr(std::int32_t number, const char* fallback) {
+    std::string text = GetText(number);
+    return text.empty() ? std::string(fallback) : text;
+}
+
+void MFUMain::ApplyCaptions() {
+    xpFrame_->setTitle(QString::fromStdString(TextOr(Msg::FrameCaption, "Instructions")).toUpper());
+    backCmd_->setText(QString::fromStdString(TextOr(Msg::BackCaption, "Back")));
+    closeCmd_->setText(QString::fromStdString(TextOr(Msg::CloseCaption, "Close")));
+    nextCmd_->setText(QString::fromStdString(TextOr(Msg::NextCaption, "Next")));
+    taskLst_->setColumnTitles(TextOr(Msg::TimeColumn, "Time"), TextOr(Msg::EventColumn, "Event"),
+                              TextOr(Msg::StatusColumn, "Status"));
+}
+
+void MFUMain::CreateTrayIcon() {
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) return;
+    sysTray_ = new QSystemTrayIcon(windowIcon(), this);
+    sysTray_->setToolTip(windowTitle());
+    sysTray_->show();
+}
+
+void MFUMain::RemoveTrayIcon() {
+    if (!sysTray_) return;
+    sysTray_->hide();
+    delete sysTray_;
+    sysTray_ = nullptr;
+}
+
+void MFUMain::TestInterface() {
+    for (;;) {
+        const PortOpenOutcome outcome = backend_ ? backend_->OpenInterfacePort() : PortOpenOutcome{};
+        if (outcome.result == PortOpenResult::Opened) return;
+
+        BoxAnswer answer;
+        if (outcome.result == PortOpenResult::PermissionDenied) {
+            const std::string port = outcome.portName.empty() ? "of the interface cable" : outcome.portName;
+            std::string text = "The serial port " + port + " exists, but this user may not open it.";
+            if (!outcome.detail.empty()) text += " (" + outcome.detail + ")";
+            text += "\r\n\r\nOn Linux, add your user to the serial-port group \"dialout\" "
+                    "(sudo usermod -a -G dialout $USER, then log out and in again), "
+                    "or install the udev rule that comes with this program."
+                    "\r\n\r\nPress OK to try again or Cancel to end the program.";
+            answer = MessageBox(BoxIcon::Critical, BoxButtons::OkCancel, TextOr(Msg::PortBoxCaption, FixedBoxCaption),
+                                text);
+        } else {
+            answer = MessageBox(BoxIcon::Critical, BoxButtons::OkCancel, GetText(Msg::PortBoxCaption),
+                                GetText(Msg::PortNotFound) + "." + "\r\n" + GetText(Msg::CheckCable));
+        }
+        if (answer != BoxAnswer::Ok) {
+            EndAtOnce();
+            return;
+        }
+    }
+}
+
+void MFUMain::PutOnTop() { SetTopMost(this, true); }
+
+void MFUMain::UnDoPutOnTop() { SetTopMost(this, false); }
+
+void MFUMain::InsertTaskList(int iconInd, const std::string& s1, const std::string& s2) {
+    taskLst_->appendRow(iconInd, FormatTimeOfDay(env_.pump->localTime()), s1, s2);
+}
+
+void MFUMain::SetTaskStatus(const std::string& s) { taskLst_->setLastStatus(s); }
+
+void MFUMain::ResetStage() {
+    resetStageCalled_ = true;
+    SetProcessPriority(PriorityNormal);
+    backCmd_->setEnabled(true);
+}
+
+std::string MFUMain::GetText(std::int32_t number) { return db_.GetText(number); }
+
+BoxAnswer MFUMain::MessageBox(BoxIcon icon, BoxButtons buttons, const std::string& caption,
+                              const std::string& text) {
+    if (ended_) return buttons == BoxButtons::YesNo ? BoxAnswer::No : BoxAnswer::Cancel;
+    return env_.boxes->show(this, icon, buttons, caption, text);
+}
+
+int MFUMain::SetProcessPriority(int priorityClass) {
+    return env_.setPriority ? env_.setPriority(priorityClass) : priorityClass;
+}
+
+void MFUMain::CloseProgram() { CloseCmd_Click(); }
+
+void MFUMain::CloseCmd_Click() {
+    if (closing_ || ended_) return;  // a second Close while the first one still runs
+    closing_ = true;
+    // Every step runs even when an earlier one fails.
+    const auto step = [](const std::function<void()>& work) {
+        try {
+            work();
+        } catch (...) {
+        }
+    };
+    if (!state_.ProfileIntact && backend_) step([&] { backend_->ProfileRecovering(); });
+    step([&] { UnDoPutOnTop(); });
+    if (backend_) step([&] { backend_->AbortLink(); });
+    if (backend_) step([&] { backend_->WaitSeconds(CloseWaitSeconds); });
+    step([&] { RemoveTrayIcon(); });
+    if (backend_) step([&] { backend_->ReleaseReplyBuffers(); });
+    step([&] { xpForm_->hide(); });
+    if (!closeProgram_.empty() && env_.startProgram)
+        step([&] { env_.startProgram(JoinPath(env_.programDir, closeProgram_)); });
+    step([&] { db_.Close(); });
+    FinishEnd();
+}
+
+void MFUMain::EndAtOnce() {
+    RemoveTrayIcon();
+    FinishEnd();
+}
+
+void MFUMain::FinishEnd() {
+    ended_ = true;
+    hide();
+    if (env_.endProgram) env_.endProgram();
+}
+
+void MFUMain::closeEvent(QCloseEvent* event) {
+    if (ended_) {
+        event->accept();
+        return;
+    }
+    // The window's own close button runs the Close sequence (recovery included).
+    event->ignore();
+    CloseCmd_Click();
+}
+
+bool MFUMain::Guarded(const std::function<void()>& work) {
+    try {
+        work();
+        return true;
+    } catch (const ProgramEnding&) {
+        return false;  // the program is ending; nothing more to do here
+    } catch (const std::exception& e) {
+        MessageBox(BoxIcon::Critical, BoxButtons::Ok, FixedBoxCaption,
+                   std::string("An unexpected error stopped this step: ") + e.what());
+        return false;
+    }
+}
+
+}  // namespace vor

@@ -1,0 +1,140 @@
+#pragma once
+// The wizard window: its controls, the stage machine that Next and Back drive, the
+// task log, start-up and the close sequence. The link, firmware and profile work is
+// reached through WizardBackend; they reach the window through WizardServices.
+//
+// Ending the program: Qt cannot unwind a nested event loop, so the close sequence
+// calls the environment's endProgram (which marks the event pump as ending and quits
+// the application). Any operation still waiting in a yield then gets ProgramEnding
+// thrown and unwinds to the click handler that started it; every handler that calls
+// into the backend catches it. If Form_Load returns false the program has ended
+// during start-up and the event loop must not be entered.
+
+#include <QWidget>
+#include <functional>
+#include <string>
+
+#include "platform/EventPump.h"
+#include "resources/StringResources.h"
+#include "texts/LanguageDb.h"
+#include "wizard/TaskList.h"
+#include "wizard/WizardBackend.h"
+#include "wizard/WizardServices.h"
+#include "wizard/WizardState.h"
+
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QSystemTrayIcon;
+
+namespace vor {
+
+class BoxPresenter;
+class TextPrinter;
+class TitleStrip;
+
+// Everything the window needs from outside; tests replace each piece.
+struct WizardEnvironment {
+    EventPump* pump = nullptr;       // clock for the task log
+    BoxPresenter* boxes = nullptr;   // every message box goes through it
+    TextPrinter* printer = nullptr;  // the agreement printout
+    std::string programDir;          // where the image, the database and the agreement lie
+    std::string setupRecord = LoadResString(ResSetupRecord);
+    std::function<int(int)> setPriority;                      // class in, class read back out
+    std::function<void(const std::string&)> startProgram;     // the follow-up program at close
+    std::function<void()> endProgram;                         // ends the event loop and every wait
+};
+
+// The real priority, program start and end for the running application.
+WizardEnvironment DefaultEnvironment(EventPump& pump, BoxPresenter& boxes, TextPrinter& printer,
+                                     const std::string& programDir);
+
+class MFUMain : public QWidget, public WizardServices {
+    Q_OBJECT
+public:
+    static constexpr const char* BuiltInCaption = "VOR 1F Firmware Update";
+    static constexpr const char* FixedBoxCaption = "Firmware Update";
+    static constexpr double CloseWaitSeconds = 1.0;  // lets a waiting command see LinkAbort
+
+    MFUMain(WizardState& state, WizardEnvironment env, QWidget* parent = nullptr);
+    ~MFUMain() override;
+
+    void setBackend(WizardBackend* backend) { backend_ = backend; }
+    void setTaskObserver(std::function<void(const TaskRow&)> observer);
+
+    // Start-up (steps 1-19). False when the program has already ended.
+    bool Form_Load();
+    bool programEnded() const { return ended_; }
+    const std::string& FirmwarePath() const { return state_.FirmwarePath; }
+    const std::string& CloseProgramPath() const { return closeProgram_; }
+
+    // WizardServices
+    void InsertTaskList(int iconInd, const std::string& s1, const std::string& s2) override;
+    void SetTaskStatus(const std::string& s) override;
+    void ResetStage() override;
+    std::string GetText(std::int32_t number) override;
+    BoxAnswer MessageBox(BoxIcon icon, BoxButtons buttons, const std::string& caption,
+                         const std::string& text) override;
+    int SetProcessPriority(int priorityClass) override;
+    void CloseProgram() override;
+
+    void LoadStepInstructions(int n);
+    void GoBack();
+    void PutOnTop();
+    void UnDoPutOnTop();
+    void GetAgreement() {}
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private slots:
+    void NextCmd_Click();
+    void BackCmd_Click();
+    void CloseCmd_Click();
+    void PrintCmd_Click();
+    void AgreeCmd_Click() {}
+    void DisagreeCmd_Click();
+
+private:
+    void buildControls();
+    void InitInfo();
+    void OpenLanguageDb();
+    void CreateTrayIcon();
+    void RemoveTrayIcon();
+    void TestInterface();
+    void ApplyCaptions();
+    enum class NextOutcome { Stop, UpdateStarted, ShowPage };
+    NextOutcome IdentifyAndPrepare();
+    void StartUpdate();
+    void EndAtOnce();
+    void FinishEnd();
+    std::string TextOr(std::int32_t number, const char* fallback);
+    // Runs a handler's work; ProgramEnding unwinds quietly, other errors get a box.
+    bool Guarded(const std::function<void()>& work);
+
+    WizardState& state_;
+    WizardEnvironment env_;
+    WizardBackend* backend_ = nullptr;
+    LanguageDb db_;
+    std::string closeProgram_;
+    bool ended_ = false;
+    bool closing_ = false;
+    bool nextRunning_ = false;
+    bool resetStageCalled_ = false;
+
+    TitleStrip* xpForm_;
+    QLabel* image1_;
+    QGroupBox* xpFrame_;
+    QLabel* lbl1_;
+    QLabel* image2_;
+    TaskList* taskLst_;
+    QPushButton* printCmd_;
+    QPushButton* backCmd_;
+    QPushButton* nextCmd_;
+    QPushButton* closeCmd_;
+    QPushButton* agreeCmd_;
+    QPushButton* disagreeCmd_;
+    QSystemTrayIcon* sysTray_ = nullptr;
+};
+
+}  // namespace vor

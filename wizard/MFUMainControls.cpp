@@ -1,0 +1,122 @@
+// The window's controls with their geometry, captions and build-time states.
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+
+#include "platform/ProcessPriority.h"
+#include "wizard/MFUMain.h"
+#include "wizard/Twips.h"
+#include "wizard/TitleStrip.h"
+
+namespace vor {
+
+namespace {
+
+constexpr int ClientWidthTwips = 10185;
+constexpr int ClientHeightTwips = 6840;
+const QColor FormBackground(236, 233, 216);
+
+QFont ControlFont() {
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSize(8);
+    return font;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, QRect geometry) {
+    auto* button = new QPushButton(QString::fromUtf8(caption), parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(geometry);
+    button->setFont(ControlFont());
+    button->setAutoDefault(false);
+    button->hide();
+    return button;
+}
+
+}  // namespace
+
+WizardEnvironment DefaultEnvironment(EventPump& pump, BoxPresenter& boxes, TextPrinter& printer,
+                                     const std::string& programDir) {
+    WizardEnvironment env;
+    env.pump = &pump;
+    env.boxes = &boxes;
+    env.printer = &printer;
+    env.programDir = programDir;
+    env.setPriority = [](int priorityClass) { return vor::SetProcessPriority(0, 0, priorityClass); };
+    env.startProgram = [](const std::string& path) {
+        // Started on its own; the wizard does not wait for it.
+        QProcess::startDetached(QString::fromStdString(path), {});
+    };
+    return env;
+}
+
+void MFUMain::buildControls() {
+    setObjectName(QStringLiteral("MFUMain"));
+    setFixedSize(TwipsToPixels(ClientWidthTwips), TwipsToPixels(ClientHeightTwips));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setAttribute(Qt::WA_StyledBackground);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, FormBackground);
+    setPalette(palette);
+    setAutoFillBackground(true);
+    setFont(ControlFont());
+    setWindowIcon(QIcon(QStringLiteral(":/images/icon.png")));
+
+    xpForm_ = new TitleStrip(this);
+    xpForm_->setObjectName(QStringLiteral("XPForm"));
+    xpForm_->setGeometry(TwipsRect(0, 0, 10185, 450));
+    xpForm_->setCaption(QString::fromLatin1(BuiltInCaption));
+
+    image1_ = new QLabel(this);
+    image1_->setObjectName(QStringLiteral("Image1"));
+    image1_->setGeometry(TwipsRect(0, 480, 2115, 5370));
+    image1_->setPixmap(QPixmap(QStringLiteral(":/images/banner.png")));
+    image1_->setScaledContents(true);
+
+    xpFrame_ = new QGroupBox(this);
+    xpFrame_->setObjectName(QStringLiteral("XPFrame"));
+    xpFrame_->setGeometry(TwipsRect(2160, 480, 7935, 5415));
+    xpFrame_->setFont(ControlFont());
+
+    lbl1_ = new QLabel(xpFrame_);
+    lbl1_->setObjectName(QStringLiteral("Lbl1"));
+    lbl1_->setGeometry(TwipsRect(120, 240, 7695, 5055));
+    lbl1_->setFont(ControlFont());
+    lbl1_->setTextFormat(Qt::PlainText);
+    lbl1_->setWordWrap(true);
+    lbl1_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    image2_ = new QLabel(xpFrame_);
+    image2_->setObjectName(QStringLiteral("Image2"));
+    image2_->setGeometry(TwipsRect(840, 240, 5835, 2610));
+    image2_->setPixmap(QPixmap(QStringLiteral(":/images/deepsleep.png")));
+    image2_->setScaledContents(true);
+    image2_->hide();
+    image2_->raise();  // drawn above the label's empty first lines
+
+    taskLst_ = new TaskList(this);
+    taskLst_->setObjectName(QStringLiteral("TaskLst"));
+    taskLst_->setGeometry(TwipsRect(2160, 480, 7935, 5415));
+    taskLst_->setFont(ControlFont());
+    taskLst_->hide();
+
+    printCmd_ = MakeButton(this, "PrintCmd", "Print", TwipsRect(240, 6360, 1095, 375));
+    backCmd_ = MakeButton(this, "BackCmd", "Back", TwipsRect(4200, 6360, 1455, 375));
+    backCmd_->setEnabled(false);
+    nextCmd_ = MakeButton(this, "NextCmd", "Next", TwipsRect(6000, 6360, 1455, 375));
+    closeCmd_ = MakeButton(this, "CloseCmd", "Close", TwipsRect(8640, 6360, 1455, 375));
+    // Below the client area: the agreement page is never shown.
+    agreeCmd_ = MakeButton(this, "AgreeCmd", "I agree and want to proceed to the firmware update",
+                           TwipsRect(2160, 8400, 5295, 375));
+    disagreeCmd_ = MakeButton(this, "DisagreeCmd", "I do not agree", TwipsRect(8040, 8400, 2175, 375));
+
+    connect(nextCmd_, &QPushButton::clicked, this, &MFUMain::NextCmd_Click);
+    connect(backCmd_, &QPushButton::clicked, this, &MFUMain::BackCmd_Click);
+    connect(closeCmd_, &QPushButton::clicked, this, &MFUMain::CloseCmd_Click);
+    connect(printCmd_, &QPushButton::clicked, this, &MFUMain::PrintCmd_Click);
+    connect(agreeCmd_, &QPushButton::clicked, this, &MFUMain::AgreeCmd_Click);
+    connect(disagreeCmd_, &QPushButton::clicked, this, &MFUMain::DisagreeCmd_Click);
+}
+
+}  // namespace vor

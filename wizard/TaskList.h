@@ -1,0 +1,50 @@
+#pragma once
+// The task log control: one row per task with a status picture, the time the task
+// started, the event text and the status. Rows are appended or cleared all at once,
+// never removed one by one; the newest row is scrolled into view.
+
+#include <QTableWidget>
+#include <functional>
+#include <string>
+
+#include "platform/EventPump.h"
+
+namespace vor {
+
+// One row as the observer sees it (after an append or a status change).
+struct TaskRow {
+    int row = 0;
+    int iconInd = 0;
+    std::string time;
+    std::string event;
+    std::string status;
+};
+
+// "hh:mm:ss", 24-hour clock, two digits each.
+std::string FormatTimeOfDay(const LocalTime& t);
+
+class TaskList : public QTableWidget {
+    Q_OBJECT
+public:
+    // Column widths of the status picture, time, event and status columns.
+    static constexpr int ColumnWidths[4] = {32, 60, 360, 80};
+    // Role of column 0 that carries the picture index of the row.
+    static constexpr int IconIndexRole = Qt::UserRole + 1;
+
+    explicit TaskList(QWidget* parent = nullptr);
+
+    void setColumnTitles(const std::string& time, const std::string& event, const std::string& status);
+    void appendRow(int iconInd, const std::string& time, const std::string& s1, const std::string& s2);
+    // Replaces the status of the last row; nothing to do on an empty log.
+    void setLastStatus(const std::string& s);
+    void clearRows();
+
+    // Told about every appended row and every status change.
+    void setObserver(std::function<void(const TaskRow&)> observer) { observer_ = std::move(observer); }
+
+private:
+    TaskRow rowAt(int row) const;
+    std::function<void(const TaskRow&)> observer_;
+};
+
+}  // namespace vor
