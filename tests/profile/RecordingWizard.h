@@ -3,6 +3,7 @@
 // changes and resets; message boxes answer from a script.
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,7 @@ public:
     std::vector<std::string> statuses;  // every status set, in order
     std::vector<ShownBox> boxes;
     std::deque<BoxAnswer> answers;      // Cancel once the script runs out
+    std::function<void(std::size_t boxIndex)> onBox;  // runs as each box opens
     std::vector<int> priorities;
     int resets = 0;
 
@@ -45,6 +47,7 @@ public:
     BoxAnswer MessageBox(BoxIcon icon, BoxButtons buttons, const std::string& caption,
                          const std::string& text) override {
         boxes.push_back({icon, buttons, caption, text});
+        if (onBox) onBox(boxes.size() - 1);
         if (answers.empty()) return BoxAnswer::Cancel;
         const BoxAnswer a = answers.front();
         answers.pop_front();

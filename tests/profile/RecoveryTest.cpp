@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include "tests/profile/ProfileFixture.h"
+
+using namespace vor;
+using namespace vor::test;
+
+namespace {
+
+const std::string Instructions =
+    "1. M640\r\n"
+    "2. M654\r\n"
+    "3. M804\r\n"
+    "M805\r\n"
+    "M806\r\n"
+    "M807\r\n"
+    "\r\n"
+    "4. M808\r\n"
+    "5. M809\r\n"
+    "6. M819\r\n";
+
+// A failed update left a saved profile pending; the program is being closed.
+class RecoveryTest : public ProfileTest {
+protected:
+    void SetUp() override {
+        ProfileTest::SetUp();
+        SetProfileLines(300, 340);
+        dc->fillLines(256, 4063, 21);
+        keeper->BackupProfile();
+        ASSERT_TRUE(std::filesystem::exists(BackupFile()));
+        saved = dc->memory;
+        std::fill(dc->memory.begin() + 64, dc->memory.begin() + 80, 0xFF);
+        std::fill(dc->memory.begin() + 256 * 16, dc->memory.end(), 0xFF);
+        state.ProfileIntact = false;
+        state.CommError = true;
+        NewRun();
+        keeper->GetBackupProfile();  // the closing run knows the DC's path
+        port.clearRecord();
+        wizard = RecordingWizard{};
+    }
+    Bytes saved;
+
+    void ExpectClockThenDeepSleepLast() {
+        const auto& w = port.writes();
+        ASSERT_GE(w.size(), 3u);
+        EXPECT_EQ(w[w.size() - 3].bytes, (Bytes{0x97, 0x00}));
+        EXPECT_EQ(w[w.size() - 2].bytes.size(), 10u);
+        EXPECT_EQ(w[w.size() - 1].bytes, (Bytes{0xA8, 0x99, 0x00}));
+    }
+};
+
+}  // namespace
+
+TEST_F(RecoveryTest, NoDeletesTheBackupAndSendsNothing) {
+    wizard.answers = {BoxAnswer::No};
+    keeper->ProfileRecovering();
+    ASSERT_EQ(wizard.boxes.size(), 1u);
+    EXPECT_EQ(wizard.boxes[0].icon, BoxIcon::Warning);
+    EXPECT_EQ(wizard.boxes[0].buttons, BoxButtons::YesNo);
+    EXPECT_EQ(wizard.boxes[0].caption, "M817");
+    EXPECT_EQ(wizard.boxes[0].text, "M818");
+    EXPECT_TRUE(port.writes().empty());
+    EXPECT_FALSE(std::filesystem::exists(BackupFile()));
+}
+
+TEST_F(RecoveryTest, CancelGivesTheProfileUpButStillSetsTheClockAndSleeps) {
+    wizard.answers = {BoxAnswer::Yes, BoxAnswer::Cancel};
+    keeper->ProfileRecovering();
+    ASSERT_EQ(wizard.boxes.size(), 2u);
+    EXPECT_EQ(wizard.boxes[1].icon, BoxIcon::Information);
+    EXPECT_EQ(wizard.boxes[1].buttons, BoxButtons::OkCancel);
+    EXPECT_EQ(wizard.boxes[1].caption, "M817");
+    EXPECT_EQ(wizard.boxes[1].text, Instructions);
+    EXPECT_TRUE(state.ProfileIntact);
+    EXPECT_FALSE(std::filesystem::exists(BackupFile()));
+    EXPECT_TRUE(wizard.priorities.empty());
+    EXPECT_EQ(port.writes().size(), 3u);
+    ExpectClockThenDeepSleepLast();
+}
+
+TEST_F(RecoveryTest, UnansweredIdentityShowsTheSameInstructionsAgainThenWritesBack) {
+    dc->silentIdentityQueries = 1000;  // until the user has seen the instructions twice
+    wizard.onBox = [this](std::size_t box) {
+        if (box == 2) dc->silentIdentityQueries = 0;
+    };
+    wizard.answers = {BoxAnswer::Yes, BoxAnswer::Ok, BoxAnswer::Ok};
+    keeper->ProfileRecovering();
+
+    ASSERT_EQ(wizard.boxes.size(), 3u);
+    EXPECT_EQ(wizard.boxes[1].text, Instructions);
+    EXPECT_EQ(wizard.boxes[2].text, Instructions);
+    // Raised for each try, back to normal after the silent one, left high at the end.
+    EXPECT_EQ(wizard.priorities, (std::vector<int>{128, 32, 128}));
+    EXPECT_EQ(wizard.rows.size(), 1u);  // one write-back, in the pass the DC answered
+    EXPECT_TRUE(state.ProfileIntact);
+    EXPECT_FALSE(std::filesystem::exists(BackupFile()));
+    for (int line = 296; line <= 343; ++line)
+        ASSERT_EQ(dc->line(line), Bytes(saved.begin() + line * 16, saved.begin() + line * 16 + 16)) << line;
+    EXPECT_EQ(dc->line(4), Bytes(saved.begin() + 64, saved.begin() + 80));
+    EXPECT_EQ(wizard.rows.back(), (TaskRow{0, "M796", "M777"}));
+    EXPECT_EQ(dc->clockRecords.size(), 2u);  // the write-back's, then the closing one
+    ExpectClockThenDeepSleepLast();
+}
+
+TEST_F(RecoveryTest, FailedWriteBackShowsTheInstructionsAgainUntilCancel) {
+    dc->refusedBlockAddresses = {48};
+    wizard.answers = {BoxAnswer::Yes, BoxAnswer::Ok, BoxAnswer::Cancel};
+    keeper->ProfileRecovering();
+    ASSERT_EQ(wizard.boxes.size(), 3u);
+    EXPECT_EQ(wizard.boxes[2].text, Instructions);
+    EXPECT_EQ(wizard.rows.back(), (TaskRow{2, "M790", ""}));
+    EXPECT_EQ(wizard.resets, 1);
+    EXPECT_TRUE(state.ProfileIntact);  // given up by Cancel
+    EXPECT_FALSE(std::filesystem::exists(BackupFile()));
+    ExpectClockThenDeepSleepLast();
+}
+
+TEST_F(RecoveryTest, NoUsableBackupOfTheConnectedDcEndsTheLoop) {
+    // Another DC is connected now: serial 000042 has no backup.
+    dc->setSerialBytes(0x00, 0x00, 0x42);
+    wizard.answers = {BoxAnswer::Yes, BoxAnswer::Ok};
+    keeper->ProfileRecovering();
+    EXPECT_EQ(wizard.boxes.size(), 2u);
+    EXPECT_TRUE(state.ProfileIntact);
+    EXPECT_EQ(wizard.priorities, (std::vector<int>{128}));
+    EXPECT_TRUE(dc->blockWrites.empty());
+    EXPECT_TRUE(std::filesystem::exists(BackupFile()));  // the other DC's backup stays
+    ExpectClockThenDeepSleepLast();
+}
+
+TEST_F(RecoveryTest, DamagedBackupIsNotWrittenAndNotDeleted) {
+    WriteFile(BackupFile(), Bytes(1234, 0x44));
+    wizard.answers = {BoxAnswer::Yes, BoxAnswer::Ok};
+    keeper->ProfileRecovering();
+    EXPECT_TRUE(state.ProfileIntact);
+    EXPECT_TRUE(dc->blockWrites.empty());
+    EXPECT_EQ(std::filesystem::file_size(BackupFile()), 1234u);
+    ExpectClockThenDeepSleepLast();
+}
+
+TEST_F(RecoveryTest, UnreadableBlockZeroIsTreatedLikeAnUnansweredDcAndKeepsTheFile) {
+    dc->silentReads = true;
+    wizard.answers = {BoxAnswer::Yes, BoxAnswer::Ok, BoxAnswer::Cancel};
+    keeper->ProfileRecovering();
+    EXPECT_EQ(wizard.boxes.size(), 3u);
+    EXPECT_EQ(wizard.priorities, (std::vector<int>{128, 32}));
+    EXPECT_TRUE(dc->blockWrites.empty());
+    // Only the user's Cancel gives the file up.
+    EXPECT_FALSE(std::filesystem::exists(BackupFile()));
+}
