@@ -1,5 +1,7 @@
 #pragma once
 // The loaded firmware image: filled once at start-up by GetCode, read-only afterwards.
+// Texts (ImageVersion, DeviceName, ModelName) hold the header bytes one character each,
+// as single-byte ANSI text; they are not converted.
 
 #include <cstdint>
 #include <string>
