@@ -1,0 +1,25 @@
+// Renders the first page offscreen into the build folder for review.
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <gtest/gtest.h>
+
+#include "tests/wizard/WizardHarness.h"
+
+namespace vor::test {
+namespace {
+
+TEST(Screenshot, FirstPageIsSavedAsPng) {
+    WizardHarness h;
+    ASSERT_TRUE(h.start());
+    const QString path = QDir(QStringLiteral(VOR_PROGRAM_DIR "/..")).absoluteFilePath("first-page.png");
+    const QImage image = h.window->grab().toImage();
+    ASSERT_TRUE(image.save(path));
+    EXPECT_EQ(image.size(), h.window->size() * image.devicePixelRatio());
+    // The background colour shows where no control covers the window.
+    EXPECT_EQ(image.pixelColor(5, image.height() - 3), QColor(236, 233, 216));
+}
+
+}  // namespace
+}  // namespace vor::test

@@ -1,0 +1,217 @@
+// Start-up of the real window: setup record, language database, port test, captions.
+
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTableWidget>
+#include <QFile>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "tests/wizard/WizardHarness.h"
+#include "texts/LanguageDbWriter.h"
+#include "wizard/TitleStrip.h"
+
+namespace vor::test {
+namespace {
+
+using ::testing::ElementsAre;
+
+std::string Record(const std::string& languageCode, const std::string& closeProgram = "") {
+    return MakeSetupRecord("VOR.1H.FWR", closeProgram, languageCode);
+}
+
+TEST(Startup, BuiltInRecordShowsTheFirstPageWithCaptionsFromTheDatabase) {
+    WizardHarness h;
+    ASSERT_TRUE(h.start());
+    EXPECT_TRUE(h.boxes.shown.empty());
+    EXPECT_EQ(h.state.Stage, 1);
+    EXPECT_EQ(h.state.LanguageColumn, 1);
+    EXPECT_TRUE(h.state.ProfileIntact);
+    EXPECT_FALSE(h.state.DeepSleepMode);
+    EXPECT_EQ(h.state.FirmwarePath, h.dir.path().toStdString() + "/VOR.1H.FWR");
+    EXPECT_THAT(h.backend.log, ElementsAre("GetCode", "OpenInterfacePort"));
+
+    EXPECT_EQ(h.window->windowTitle(), "VOR 1F Firmware Update");
+    auto* title = h.control<TitleStrip>("XPForm");
+    EXPECT_EQ(title->caption(), QString("VOR 1H ") + TestTitle);
+    EXPECT_TRUE(title->secondLine().startsWith(TestTitle));
+    EXPECT_EQ(h.control<QGroupBox>("XPFrame")->title(), "INSTRUCTIONS");
+    EXPECT_EQ(h.button("BackCmd")->text(), "Back");
+    EXPECT_EQ(h.button("NextCmd")->text(), "Next");
+    EXPECT_EQ(h.button("CloseCmd")->text(), "Close");
+    auto* log = h.control<QTableWidget>("TaskLst");
+    EXPECT_EQ(log->horizontalHeaderItem(1)->text(), "Time");
+    EXPECT_EQ(log->horizontalHeaderItem(2)->text(), "Event");
+    EXPECT_EQ(log->horizontalHeaderItem(3)->text(), "Status");
+}
+
+TEST(Startup, ControlsHaveTheirStatesAndTwipGeometry) {
+    WizardHarness h;
+    ASSERT_TRUE(h.start());
+    EXPECT_EQ(h.window->size(), QSize(679, 456));
+    EXPECT_EQ(h.window->palette().color(QPalette::Window), QColor(236, 233, 216));
+    struct Expect {
+        const char* name;
+        QRect rect;
+        bool visible;
+        bool enabled;
+    };
+    const Expect expected[] = {
+        {"XPForm", {0, 0, 679, 30}, true, true},      {"Image1", {0, 32, 141, 358}, true, true},
+        {"XPFrame", {144, 32, 529, 361}, true, true}, {"Lbl1", {8, 16, 513, 337}, true, true},
+        {"Image2", {56, 16, 389, 174}, false, true},  {"TaskLst", {144, 32, 529, 361}, false, true},
+        {"PrintCmd", {16, 424, 73, 25}, false, true}, {"BackCmd", {280, 424, 97, 25}, true, false},
+        {"NextCmd", {400, 424, 97, 25}, true, true},  {"CloseCmd", {576, 424, 97, 25}, true, true},
+        {"AgreeCmd", {144, 560, 353, 25}, false, true}, {"DisagreeCmd", {536, 560, 145, 25}, false, true},
+    };
+    for (const Expect& e : expected) {
+        auto* w = h.control<QWidget>(e.name);
+        ASSERT_NE(w, nullptr) << e.name;
+        EXPECT_EQ(w->geometry(), e.rect) << e.name;
+        EXPECT_EQ(w->isVisible(), e.visible) << e.name;
+        EXPECT_EQ(w->isEnabled(), e.enabled) << e.name;
+    }
+    EXPECT_EQ(h.button("AgreeCmd")->text(), "I agree and want to proceed to the firmware update");
+    EXPECT_EQ(h.button("DisagreeCmd")->text(), "I do not agree");
+    EXPECT_EQ(h.button("PrintCmd")->text(), "Print");
+    EXPECT_EQ(h.button("NextCmd")->font().family(), "MS Sans Serif");
+    auto* columns = h.control<QTableWidget>("TaskLst");
+    EXPECT_EQ(columns->columnCount(), 4);
+    const int widths[] = {32, 60, 360, 80};
+    for (int c = 0; c < 4; ++c) EXPECT_EQ(columns->columnWidth(c), widths[c]) << c;
+}
+
+TEST(Startup, FirstPageHasTheExactStepTexts) {
+    WizardHarness h;
+    ASSERT_TRUE(h.start());
+    EXPECT_EQ(h.control<QLabel>("Lbl1")->text().toStdString(),
+              "1. Plug the USB interface cable into an USB port on the PC.\r\n\r\n"
+              "2. Dive Computer (DC) needs to be in the Watch Main Time Mode.\r\n\r\n"
+              "3. Clip the interface cable on the DC data port.\r\n\r\n"
+              "4. A PC will appear with a 120 second countdown (you have 2 minutes to initiate the "
+              "connection PC-DC).\r\n"
+              "   a) If the  PC screen does not appear, unclip the interface cable from the DC for 5 second "
+              "then repeat\r\n"
+              "   steps 2, 3, 4.\r\n\r\n"
+              ">>> Click on Next button to continue... >>>");
+}
+
+TEST(Startup, LanguageCode6000TakesEveryCaptionFromColumnTwo) {
+    WizardHarness h;
+    ASSERT_TRUE(h.start(Record("6000")));
+    EXPECT_EQ(h.state.LanguageColumn, 2);
+    EXPECT_EQ(h.control<TitleStrip>("XPForm")->caption(), QString("VOR 1H ") + TestTitleDe);
+    EXPECT_EQ(h.control<QGroupBox>("XPFrame")->title(), "ANLEITUNG");
+    EXPECT_EQ(h.button("BackCmd")->text(), "Zurück");
+    EXPECT_EQ(h.button("NextCmd")->text(), "Weiter");
+    EXPECT_EQ(h.button("CloseCmd")->text(), "Schließen");
+    EXPECT_EQ(h.control<QTableWidget>("TaskLst")->horizontalHeaderItem(3)->text(), "Zustand");
+}
+
+TEST(Startup, RecordWithOneFieldEndsBeforeTheWindowShowsAndWithoutAWord) {
+    WizardHarness h;
+    EXPECT_FALSE(h.start("VOR.1H.FWR"));
+    EXPECT_TRUE(h.window->programEnded());
+    EXPECT_FALSE(h.window->isVisible());
+    EXPECT_TRUE(h.boxes.shown.empty());
+    EXPECT_TRUE(h.backend.log.empty());
+    EXPECT_EQ(h.endCalls, 1);
+}
+
+TEST(Startup, DamagedRecordEndsWithoutAWord) {
+    WizardHarness h;
+    std::string record = Record("5000");
+    record[0] = 'X';  // the integrity field no longer matches
+    EXPECT_FALSE(h.start(record));
+    EXPECT_TRUE(h.boxes.shown.empty());
+    EXPECT_TRUE(h.backend.log.empty());
+}
+
+TEST(Startup, WrongPasswordShowsTheFailureBoxOnceAndStartUpGoesOn) {
+    WizardHarness h;
+    QFile::remove(h.dir.filePath("FirmwareUpdate.lng"));
+    {
+        MessageTable table;
+        table.languages = {"English"};
+        table.rows.push_back({280, {"Failed"}});
+        std::string error;
+        ASSERT_TRUE(WriteLanguageDb(table, h.dir.filePath("FirmwareUpdate.lng").toStdString(), "not the password",
+                                    error));
+    }
+    ASSERT_TRUE(h.start());
+    ASSERT_EQ(h.boxes.shown.size(), 1u);
+    EXPECT_EQ(h.boxes.shown[0].icon, BoxIcon::Critical);
+    EXPECT_EQ(h.boxes.shown[0].buttons, BoxButtons::Ok);
+    EXPECT_TRUE(h.boxes.shown[0].text.ends_with(" 0001")) << h.boxes.shown[0].text;
+    EXPECT_THAT(h.backend.log, ElementsAre("GetCode", "OpenInterfacePort"));
+    // The buttons stay usable with their built-in captions.
+    EXPECT_EQ(h.button("NextCmd")->text(), "Next");
+}
+
+TEST(Startup, MissingPortAsksAndOkTriesAgainUntilTheCableIsThere) {
+    WizardHarness h;
+    h.backend.portOutcomes = {{PortOpenResult::NotFound, {}, {}}, {PortOpenResult::Failed, "/dev/ttyUSB0", "busy"}};
+    h.boxes.answers = {BoxAnswer::Ok, BoxAnswer::Ok};
+    ASSERT_TRUE(h.start());
+    EXPECT_THAT(h.backend.log, ElementsAre("GetCode", "OpenInterfacePort", "OpenInterfacePort", "OpenInterfacePort"));
+    ASSERT_EQ(h.boxes.shown.size(), 2u);
+    for (const ShownBox& box : h.boxes.shown) {
+        EXPECT_EQ(box.icon, BoxIcon::Critical);
+        EXPECT_EQ(box.buttons, BoxButtons::OkCancel);
+        EXPECT_EQ(box.caption, "Interface");
+        EXPECT_EQ(box.text, "The interface cable was not found.\r\nPlease check the cable.");
+    }
+    EXPECT_EQ(h.control<QLabel>("Lbl1")->text().left(2), "1.");
+}
+
+TEST(Startup, CancelInThePortBoxEndsWithoutEnteringTheEventLoop) {
+    WizardHarness h;
+    h.backend.portOutcomes = {{PortOpenResult::NotFound, {}, {}}};
+    h.boxes.answers = {BoxAnswer::Cancel};
+    EXPECT_FALSE(h.start());
+    EXPECT_EQ(h.endCalls, 1);
+    EXPECT_FALSE(h.window->isVisible());
+    EXPECT_THAT(h.backend.log, ElementsAre("GetCode", "OpenInterfacePort"));
+    EXPECT_TRUE(h.control<QLabel>("Lbl1")->text().isEmpty());  // never reached step 17
+}
+
+TEST(Startup, PortWithoutPermissionExplainsTheDialoutGroupAndRetries) {
+    WizardHarness h;
+    h.backend.portOutcomes = {{PortOpenResult::PermissionDenied, "/dev/ttyUSB0", "Permission denied"}};
+    h.boxes.answers = {BoxAnswer::Ok};
+    ASSERT_TRUE(h.start());
+    ASSERT_EQ(h.boxes.shown.size(), 1u);
+    const ShownBox& box = h.boxes.shown[0];
+    EXPECT_EQ(box.buttons, BoxButtons::OkCancel);
+    EXPECT_NE(box.text.find("/dev/ttyUSB0 exists"), std::string::npos) << box.text;
+    EXPECT_NE(box.text.find("\"dialout\""), std::string::npos);
+    EXPECT_NE(box.text.find("udev rule"), std::string::npos);
+    EXPECT_THAT(h.backend.log, ElementsAre("GetCode", "OpenInterfacePort", "OpenInterfacePort"));
+}
+
+TEST(Startup, ImageFailureThatClosesTheProgramStopsStartUp) {
+    WizardHarness h;
+    h.backend.onGetCode = [&] { h.window->CloseProgram(); };
+    EXPECT_FALSE(h.start());
+    EXPECT_EQ(h.endCalls, 1);
+    EXPECT_THAT(h.backend.log, ElementsAre("GetCode", "AbortLink", "WaitSeconds 1.000000", "ReleaseReplyBuffers"));
+}
+
+TEST(Startup, UnexpectedStartUpErrorIsReportedAndEndsTheProgram) {
+    WizardHarness h;
+    h.backend.onGetCode = [] { throw std::runtime_error("image reader broke"); };
+    EXPECT_FALSE(h.start());
+    ASSERT_EQ(h.boxes.shown.size(), 1u);
+    EXPECT_NE(h.boxes.shown[0].text.find("image reader broke"), std::string::npos);
+}
+
+TEST(Startup, WindowIsTopMostFromStartUp) {
+    WizardHarness h;
+    ASSERT_TRUE(h.start());
+    EXPECT_TRUE(h.window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(h.window->isVisible());
+}
+
+}  // namespace
+}  // namespace vor::test
