@@ -70,26 +70,49 @@ public:
     void Abort();
 
     // ---- identity and mode ----
-    bool ReadIdentity();                              // 0x84; fills IdentityString
-    bool ParseIdentity(const std::string& modelName); // normalises IdentityString, sets FirmwareVersion
-    bool EnterDeepSleep();                            // 0xA8 + 0x55/0x99 by DeepSleepMode
-    std::uint8_t ReadRevision();                      // 0xBA; 0 when no reply
+    // 0x84; 12 sends 2 s apart. Fills IdentityString only on success.
+    bool ReadIdentity();
+    // Normalises double spaces in IdentityString; true when it has three or more words
+    // and contains modelName (any case). Sets FirmwareVersion for three or four words.
+    bool ParseIdentity(const std::string& modelName);
+    // 0xA8 + 0x55/0x99 by DeepSleepMode. Clears CommError and LinkError first, sets
+    // CommError on failure. A late acknowledgement still counts. Once the link is
+    // aborted the remaining tries run out without sends, so it ends in about 4 s.
+    bool EnterDeepSleep();
+    // 0xBA; the revision, 0 when no reply.
+    std::uint8_t ReadRevision();
 
     // ---- block transfer ----
+    // Each sets CommError on final failure. Addresses outside 0..MaxAddress and values
+    // outside 0..MaxCodeWordValue set CommError without sending anything.
+    // Announces a block (code 0xB5 or 0xB7, address high byte first); 22 sends.
     bool SendBlockAddress(int address, std::uint8_t code);
-    void WriteCodeBlock(int address, std::uint8_t code);   // BlockBuffer[0..128] filled
+    // Announcement + BlockBuffer[0..128], four attempts. Clears LinkAbort at each
+    // attempt (a close is seen through LinkError). Returns at once after the
+    // announcement when CommError is already set on entry.
+    void WriteCodeBlock(int address, std::uint8_t code);
+    // Closing word (0xB6/0xB9 + value). Clears LinkError first. An acknowledgement
+    // seen after the 1 s time-out is followed by a resend that must be acknowledged.
     void SendCodeWord(std::uint8_t code, long value);
+    // As SendCodeWord with 0xB8, but only running out of tries fails it.
     void SendCodeWordB8(long value);
 
     // ---- clock ----
+    // 0x97; true on an acknowledgement that is not a rejection.
     bool OpenClockWrite();
-    // date "mm/dd/yy", time "hh:mm:ss" (any one-character separators).
+    // date "mm/dd/yy", time "hh:mm:ss" (any one-character separators; see
+    // link/ClockRecord.h). Clears LinkAbort first. A text that is not two-digit fields
+    // sends nothing and sets CommError. A rejection of the record is not a failure.
     void SetClock(const std::string& date, const std::string& time, std::uint8_t value);
 
     // ---- memory ----
-    void ReadMemoryBlock(int line);      // 0xB4; on success ReplyBuffer[1..128] = the block
-    bool RequestLineWrite(int line);     // 0xB2 request
-    void WriteMemoryLine(int line);      // request + BlockBuffer[0..16]
+    // 0xB4; on success ReplyBuffer[1..128] = the block. Clears LinkAbort first; sets
+    // CommError on failure, abort or a dead port.
+    void ReadMemoryBlock(int line);
+    // 0xB2 request; false on silence or on a rejection (which is not repeated).
+    bool RequestLineWrite(int line);
+    // Request + BlockBuffer[0..16] (16 bytes and their sum); CommError on failure.
+    void WriteMemoryLine(int line);
 
     // Highest address or line number a command can encode (signed 16-bit), and the
     // highest closing value. Larger or negative values are refused before sending.

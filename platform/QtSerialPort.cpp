@@ -77,7 +77,11 @@ void QtSerialPort::discardBuffers() {
 void QtSerialPort::write(std::span<const std::uint8_t> bytes) {
     if (dead_ || !port_.isOpen()) return;
     const qint64 n = port_.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
-    if (n != static_cast<qint64>(bytes.size())) fail(PortFailure::WriteFailed, port_.errorString().toStdString());
+    if (n != static_cast<qint64>(bytes.size())) {
+        fail(PortFailure::WriteFailed, port_.errorString().toStdString());
+        return;
+    }
+    port_.flush();  // out now, not at the next event: the DC's time-outs start at the send
 }
 
 void QtSerialPort::setHandlers(DataHandler onData, FailureHandler onFailure) {

@@ -59,6 +59,14 @@ TEST(ReadIdentity, RejectionIsResentAtOnceAndCountsAsATry) {
     EXPECT_LT(once.sendTime(1), 0.1);
 }
 
+TEST(ReadIdentity, TimeOutsDoNotDependOnTheTimeOfDay) {
+    LinkTestRig rig;
+    rig.pump.setLocalTimeBase({2026, 12, 31, 23, 59, 59});  // the wait spans midnight
+    EXPECT_FALSE(rig.link.ReadIdentity());
+    EXPECT_EQ(rig.sends(), 12);
+    EXPECT_NEAR(rig.sendTime(1) - rig.sendTime(0), 2.0, 0.01);
+}
+
 TEST(ReadIdentity, StopsWithinOnePassWhenAbortedDuringTheWait) {
     LinkTestRig rig;
     rig.pump.schedule(3.0, [&] { rig.link.Abort(); });
