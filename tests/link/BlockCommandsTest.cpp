@@ -105,6 +105,14 @@ TEST_F(WriteCodeBlockTest, SilentDataRepeatsTheWholeAttemptAfterOneSecond) {
     EXPECT_FALSE(rig.state.CommError);
 }
 
+TEST_F(WriteCodeBlockTest, SilentDataFailsAfterFourAttemptsAboutFourSecondsIn) {
+    rig.answer([](int, const Bytes& w) { return w.size() == 4 ? Bytes{AckByte} : Bytes{}; });
+    rig.link.WriteCodeBlock(0x80, Cmd::Block1);
+    EXPECT_EQ(rig.sends(), 8);
+    EXPECT_NEAR(rig.pump.now(), 4.0, 0.05);
+    EXPECT_TRUE(rig.state.CommError);
+}
+
 TEST_F(WriteCodeBlockTest, SilentAnnouncementEndsTheBlockAtOnce) {
     rig.link.WriteCodeBlock(0x80, Cmd::Block1);
     EXPECT_EQ(rig.sends(), 22);
@@ -170,6 +178,7 @@ TEST(SendCodeWordB8, SendsB8AndGivesUpAfterFiveSends) {
     rig.link.SendCodeWordB8(0x1234);
     EXPECT_EQ(rig.written(0), Framed({0xB8, 0x12, 0x34}));
     EXPECT_EQ(rig.sends(), 5);
+    EXPECT_NEAR(rig.pump.now(), 4.0, 0.05);
     EXPECT_TRUE(rig.state.CommError);
 }
 
