@@ -93,7 +93,7 @@ void MFUMain::buildControls() {
     image2_->setPixmap(QPixmap(QStringLiteral(":/images/deepsleep.png")));
     image2_->setScaledContents(true);
     image2_->hide();
-    image2_->raise();  // drawn above the label's empty first lines
+    image2_->stackUnder(lbl1_);  // the text stays readable where it runs over the picture
 
     taskLst_ = new TaskList(this);
     taskLst_->setObjectName(QStringLiteral("TaskLst"));

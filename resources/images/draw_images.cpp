@@ -13,11 +13,11 @@
 
 namespace {
 
-void DrawWatch(QPainter& g, QPointF centre, double radius, bool screenOn) {
+void DrawWatch(QPainter& g, QPointF centre, double radius, bool screenOn, double strap = 1.9) {
     // Strap.
     g.setPen(Qt::NoPen);
     g.setBrush(QColor(35, 35, 40));
-    g.drawRoundedRect(QRectF(centre.x() - radius * 0.55, centre.y() - radius * 1.9, radius * 1.1, radius * 3.8),
+    g.drawRoundedRect(QRectF(centre.x() - radius * 0.55, centre.y() - radius * strap, radius * 1.1, radius * 2 * strap),
                       radius * 0.2, radius * 0.2);
     // Case and bezel.
     QRadialGradient bezel(centre, radius * 1.05);
@@ -109,34 +109,35 @@ void Arrow(QPainter& g, QPointF from, QPointF to) {
 }
 
 QImage DeepSleep() {
+    // The instruction text starts about 130 px down and runs over the lower part of
+    // the picture, so everything is drawn in the top 120 px.
     QImage img(389, 174, QImage::Format_ARGB32);
     img.fill(QColor(236, 233, 216));
     QPainter g(&img);
     g.setRenderHint(QPainter::Antialiasing);
     QFont font(QStringLiteral("Sans"));
     font.setBold(true);
-    font.setPixelSize(15);
+    font.setPixelSize(14);
     // Left: sleeping DC.
-    DrawWatch(g, QPointF(80, 92), 48, false);
+    DrawWatch(g, QPointF(80, 60), 40, false, 1.45);
     g.setFont(font);
     g.setPen(QColor(60, 60, 120));
-    g.drawText(QPointF(128, 40), QStringLiteral("z"));
-    g.drawText(QPointF(138, 28), QStringLiteral("Z"));
-    g.drawText(QPointF(150, 14), QStringLiteral("Z"));
-    // Middle: hold A and S.
-    Arrow(g, QPointF(10, 60), QPointF(28, 68));
-    Arrow(g, QPointF(10, 124), QPointF(28, 116));
+    g.drawText(QPointF(122, 26), QStringLiteral("z"));
+    g.drawText(QPointF(132, 16), QStringLiteral("Z"));
+    // Hold A and S.
+    Arrow(g, QPointF(14, 34), QPointF(34, 42));
+    Arrow(g, QPointF(14, 86), QPointF(34, 78));
     g.setPen(QColor(200, 40, 30));
-    g.drawText(QPointF(2, 55), QStringLiteral("A"));
-    g.drawText(QPointF(2, 144), QStringLiteral("S"));
+    g.drawText(QPointF(4, 32), QStringLiteral("A"));
+    g.drawText(QPointF(4, 102), QStringLiteral("S"));
     g.setPen(QColor(40, 40, 40));
-    font.setPixelSize(13);
+    font.setPixelSize(12);
     font.setBold(false);
     g.setFont(font);
-    g.drawText(QRectF(150, 70, 90, 44), Qt::AlignCenter, QStringLiteral("hold A + S\nabout 8 s"));
-    Arrow(g, QPointF(165, 118), QPointF(228, 118));
+    g.drawText(QRectF(140, 36, 90, 36), Qt::AlignCenter, QStringLiteral("hold A + S\nabout 8 s"));
+    Arrow(g, QPointF(155, 82), QPointF(222, 82));
     // Right: DC showing its PC screen.
-    DrawWatch(g, QPointF(305, 92), 48, true);
+    DrawWatch(g, QPointF(300, 60), 40, true, 1.45);
     return img;
 }
 

@@ -21,5 +21,14 @@ TEST(Screenshot, FirstPageIsSavedAsPng) {
     EXPECT_EQ(image.pixelColor(5, image.height() - 3), QColor(236, 233, 216));
 }
 
+TEST(Screenshot, DeepSleepPageIsSavedAsPng) {
+    WizardHarness h;
+    ASSERT_TRUE(h.start());
+    h.reachDeepSleepPage();
+    h.pump.setLocalTimeBase({2026, 3, 1, 9, 5, 7});
+    const QString path = QDir(QStringLiteral(VOR_PROGRAM_DIR "/..")).absoluteFilePath("deep-sleep-page.png");
+    ASSERT_TRUE(h.window->grab().save(path));
+}
+
 }  // namespace
 }  // namespace vor::test
