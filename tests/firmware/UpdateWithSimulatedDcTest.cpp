@@ -1,0 +1,119 @@
+// The whole update of the demo image into the simulated demo DC, with the real link
+// and the real profile keeper, on the fake clock.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <algorithm>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "firmware/ImageCodec.h"
+#include "firmware/ImageDescription.h"
+#include "firmware/ImageLoader.h"
+#include "firmware/UpdateSequence.h"
+#include "link/CommModule.h"
+#include "profile/ProfileKeeper.h"
+#include "tests/firmware/UpdateTestDoubles.h"
+#include "tools/dcsim/SimPeer.h"
+
+namespace vor::test {
+namespace {
+
+using ::testing::ElementsAre;
+
+class UpdateWithSimulatedDc : public ::testing::Test {
+protected:
+    Journal journal;
+    FakeEventPump pump;
+    FakeSerialPort port{pump};
+    WizardState state;
+    CommModule link{port, pump, state};
+    RecordingWizard wizard{journal};
+    FirmwareImage image;
+    std::filesystem::path folder;
+    std::unique_ptr<sim::SimPeer> peer;
+    std::unique_ptr<ProfileKeeper> keeper;
+    std::unique_ptr<FirmwareUpdater> updater;
+
+    void SetUp() override {
+        std::ifstream description(VOR_SOURCE_DIR "/resources/demo-image.txt");
+        std::stringstream text;
+        text << description.rdbuf();
+        const auto file = EncodeImage(ParseImageDescription(text.str()));
+        ASSERT_TRUE(DecodeImage(file, "MERO|VOR|512|6865|1A", image).ok());
+        link.SizeReplyBuffers(image.MemorySize);
+
+        char pattern[] = "/tmp/vor-update-XXXXXX";
+        folder = ::mkdtemp(pattern);
+        keeper = std::make_unique<ProfileKeeper>(link, wizard, state, image, pump, folder);
+        updater = std::make_unique<FirmwareUpdater>(link, wizard, state, image, *keeper, pump);
+        state.ProfileBackupNeeded = true;
+        state.ProfileIntact = true;
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+
+    void Attach(sim::DcConfig config) { peer = std::make_unique<sim::SimPeer>(pump, port, std::move(config)); }
+    std::vector<std::uint8_t> ProfileBytes() const {
+        const sim::DcMemory& m = peer->dc().memory();
+        std::vector<std::uint8_t> bytes;
+        for (int line = m.startLine(); line <= m.endLine(); ++line) {
+            const auto l = m.line(line);
+            bytes.insert(bytes.end(), l.begin(), l.end());
+        }
+        return bytes;
+    }
+};
+
+TEST_F(UpdateWithSimulatedDc, DemoDcTakesBothSectionsAndKeepsItsProfile) {
+    Attach({});
+    const auto profileBefore = ProfileBytes();
+    ASSERT_FALSE(profileBefore.empty());
+    updater->UpdateFirmware();
+
+    const sim::SimulatedDc& dc = peer->dc();
+    ASSERT_EQ(dc.sections().size(), 2u);
+    EXPECT_TRUE(dc.sections()[0].accepted);
+    EXPECT_EQ(dc.sections()[0].blockCount, 300);
+    EXPECT_TRUE(dc.sections()[1].accepted);
+    EXPECT_EQ(dc.sections()[1].blockCount, 200);
+    EXPECT_EQ(dc.sections()[1].argument, 0x1234);
+    EXPECT_EQ(dc.version(), "1H");
+    EXPECT_EQ(dc.revision(), 3);
+    EXPECT_EQ(ProfileBytes(), profileBefore);
+    EXPECT_TRUE(dc.lastClockRecord().has_value());
+    const auto& lastWrite = port.writes().back().bytes;
+    EXPECT_EQ(lastWrite, (std::vector<std::uint8_t>{0xA8, 0x99, 0x00}));
+
+    EXPECT_FALSE(state.CommError);
+    EXPECT_TRUE(state.ProfileIntact);
+    EXPECT_NE(IndexOf(journal, "row 1 T794"), -1);
+    EXPECT_EQ(wizard.rows.back(), (RecordingWizard::Row{1, "T786", ""}));
+    EXPECT_EQ(Entries(journal, "row 2").size(), 0u);
+}
+
+TEST_F(UpdateWithSimulatedDc, CablePulledInSection2LeavesTheProfileForCloseAndSaysSo) {
+    sim::DcConfig config;
+    config.faults = {{sim::FaultAction::PullCable, false, sim::UnitKind::BlockData2, 50, 0.0, 3}};
+    Attach(config);
+    updater->UpdateFirmware();
+
+    EXPECT_FALSE(state.ProfileIntact);  // the backup waits for the recovery at close
+    EXPECT_FALSE(keeper->BackupPath.empty());
+    EXPECT_TRUE(std::filesystem::exists(keeper->BackupPath));
+    const std::vector<std::string> rows = [&] {
+        std::vector<std::string> texts;
+        for (const auto& r : wizard.rows) texts.push_back(r.text);
+        return texts;
+    }();
+    EXPECT_NE(std::find(rows.begin(), rows.end(), "T790"), rows.end());
+    EXPECT_THAT(std::vector<std::string>(rows.end() - 2, rows.end()), ElementsAre("T814", "T815"));
+    EXPECT_GE(wizard.resetStageCalls, 1);
+}
+
+}  // namespace
+}  // namespace vor::test
