@@ -1,5 +1,6 @@
 // vor-tool sim: the simulated DC on a pseudo-terminal. The first line of stdout names
-// the port ("port: /dev/pts/N"); control commands are read from stdin, one per line.
+// the port ("port: /dev/pts/N"); control commands are read from stdin, one per line:
+// those of SimControl, and "timing" (answers written and their summed lateness).
 
 #include <poll.h>
 #include <unistd.h>
@@ -32,6 +33,12 @@ bool ServeControl(sim::SimulatedDc& dc, sim::PtyTransport& line, std::string& pe
     for (auto eol = pending.find('\n'); eol != std::string::npos; eol = pending.find('\n')) {
         const std::string command = pending.substr(0, eol);
         pending.erase(0, eol + 1);
+        if (command == "timing") {
+            // The transport's own delay, for benchmarks that subtract it.
+            std::printf("answers %d late %.6f\n", line.answersWritten(), line.lateSeconds());
+            std::fflush(stdout);
+            continue;
+        }
         const sim::ControlResult r = sim::RunControlCommand(dc, command, line.now());
         std::fputs(r.text.c_str(), stdout);
         std::fflush(stdout);

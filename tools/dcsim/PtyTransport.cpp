@@ -108,7 +108,10 @@ void PtyTransport::writeDue() {
             pullCable();
             return;
         }
-        logBytes("tx", now(), out.bytes.data(), out.bytes.size());
+        const double writtenAt = now();
+        lateSeconds_ += writtenAt - out.at;
+        ++answers_;
+        logBytes("tx", writtenAt, out.bytes.data(), out.bytes.size());
         std::size_t done = 0;
         int fullTries = 0;
         while (done < out.bytes.size()) {

@@ -39,6 +39,11 @@ public:
     void pullCable();
     bool pulled() const { return masterFd_ < 0; }
 
+    // How late answers left against the DC's pacing, summed, and how many left: the
+    // simulator's own scheduling delay, which a benchmark must not charge to the program.
+    double lateSeconds() const { return lateSeconds_; }
+    int answersWritten() const { return answers_; }
+
     // Logs every byte both ways in hex ("rx"/"tx" with the time) to `log`; null: off.
     void setLog(std::FILE* log) { log_ = log; }
 
@@ -54,6 +59,8 @@ private:
     double origin_;
     std::deque<Output> due_;
     std::FILE* log_ = nullptr;
+    double lateSeconds_ = 0.0;
+    int answers_ = 0;
 };
 
 }  // namespace vor::sim
