@@ -155,6 +155,12 @@ TEST(UpdateFirmware, ConfigRevisionReadsTheRevisionAndShowsItInTheVersionRow) {
 
     EXPECT_LT(IndexOf(rig.journal, "DC BA"), IndexOf(rig.journal, "row 1 VOR Watch DC, T781: 1E.07"));
     EXPECT_EQ(rig.updater.DeviceRevision, 7);
+
+    UpdateRig wide(ImageKind::OnlySection1);
+    wide.image.ConfigRevision = 99;
+    wide.dc.revision = 150;
+    wide.updater.UpdateFirmware();
+    EXPECT_NE(IndexOf(wide.journal, "row 1 VOR Watch DC, T781: 1E.150"), -1);
 }
 
 TEST(UpdateFirmware, BothSectionsAtEqualVersionAndZeroRevisionsIsCurrent) {
