@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <span>
+#include <string>
+#include <utility>
 
 #include "firmware/BlockTable.h"
 #include "firmware/FirmwareImage.h"

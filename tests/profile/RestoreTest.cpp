@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "link/ClockRecord.h"
 #include "tests/profile/ProfileFixture.h"
 
 using namespace vor;
@@ -90,20 +89,6 @@ TEST_F(RestoreTest, WritesAllBlocksThenTheHeaderAtLine4AndDeletesTheVerifiedBack
 
     NewRun();
     EXPECT_FALSE(keeper->GetBackupProfile());
-}
-
-TEST_F(RestoreTest, ClockRecordCarriesTheLocalTime) {
-    pump.setLocalTimeBase({2009, 3, 7, 14, 5, 30});
-    BackUpThenWipe(300, 310);
-    const LocalTime before = pump.localTime();
-    keeper->RestoreProfile();
-    ASSERT_EQ(dc->clockRecords.size(), 1u);
-    const auto& rec = dc->clockRecords[0];
-    EXPECT_EQ(rec[0], 0x09);
-    EXPECT_EQ(rec[1], 0x07);
-    EXPECT_EQ(rec[2], 0x03);
-    EXPECT_EQ(rec[5], 0x82);  // 14 h
-    EXPECT_EQ(rec[4], static_cast<std::uint8_t>((before.minute / 10) * 16 + before.minute % 10));
 }
 
 TEST_F(RestoreTest, DifferentHeaderCheckByteAloneDoesNotFailTheVerification) {
