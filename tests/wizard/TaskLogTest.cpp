@@ -28,13 +28,6 @@ TEST_F(TaskLog, RowTimeIsTheLocalTimeOfDayWithTwoDigitsEach) {
     EXPECT_EQ(cell(1, 1), "14:30:00");
 }
 
-TEST_F(TaskLog, TimeFollowsTheClockWhileTheUpdateRuns) {
-    h.pump.setLocalTimeBase({2026, 3, 1, 23, 59, 58});
-    h.pump.yieldUntil(3.0);
-    h.window->InsertTaskList(IconInfo, "After midnight", "");
-    EXPECT_EQ(cell(0, 1), "00:00:01");
-}
-
 TEST_F(TaskLog, RowHoldsPictureTimeEventAndStatusInItsColumns) {
     h.window->InsertTaskList(IconError, "Upload failed", "Failed");
     ASSERT_EQ(list()->rowCount(), 1);
