@@ -54,7 +54,11 @@ int SimCommand(const Args& args) {
     sim::SimOptions options;
     std::string error;
     if (!sim::ParseSimOptions(args, options, error)) {
-        std::fprintf(stderr, "vor-tool sim: %s\nusage: vor-tool sim [options]\n%s", error.c_str(), sim::SimOptionsHelp());
+        std::fprintf(stderr,
+                     "vor-tool sim: %s\nusage: vor-tool sim [options]\n%s"
+                     "control (stdin, one per line): press | clip | unclip | pull | status | timing |\n"
+                     "  dump memory FILE | dump firmware | dump clock | quit\n",
+                     error.c_str(), sim::SimOptionsHelp());
         return 2;
     }
     std::signal(SIGPIPE, SIG_IGN);
