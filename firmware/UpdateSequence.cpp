@@ -15,6 +15,7 @@ FirmwareUpdater::FirmwareUpdater(CommModule& link, WizardServices& wizard, Wizar
       uploader_(link, wizard, state, image) {}
 
 void FirmwareUpdater::UpdateFirmware() {
+    updateFailed_ = false;
     wizard_.SetProcessPriority(PriorityRealtime);
     wizard_.InsertTaskList(IconRunning, Text(Msg::CheckingDc), RunningStatus);
 
@@ -55,6 +56,7 @@ void FirmwareUpdater::UpdateFirmware() {
     if (state_.ProfileBackupNeeded) profile_.BackupProfile();
     // A failed backup has logged itself; the upload is skipped, the run still ends below.
     if (!state_.CommError) UploadByImageKind();
+    if (state_.CommError) updateFailed_ = true;
     FinishRun();
 }
 
@@ -138,7 +140,7 @@ void FirmwareUpdater::FinishRun() {
     }
     SetClockNow();
     link_.EnterDeepSleep();
-    if (state_.CommError || !state_.ProfileIntact) {
+    if (state_.CommError || !state_.ProfileIntact || updateFailed_) {
         wizard_.InsertTaskList(IconError, Text(Msg::UpdateFailed), "");
         wizard_.InsertTaskList(IconInfo, Text(Msg::ProfileOnClose), "");
     } else {
@@ -155,6 +157,7 @@ void FirmwareUpdater::ReportNoIdentity() {
     wizard_.SetTaskStatus(Text(Msg::Failed));
     wizard_.InsertTaskList(IconError, Text(Msg::NoAnswer), "");
     state_.CommError = true;
+    updateFailed_ = true;
     wizard_.ResetStage();
 }
 

@@ -72,6 +72,9 @@ private:
     ProfileOperations& profile_;
     EventPump& pump_;
     CodeUploader uploader_;
+    // The new code did not get in (upload, restart or check failed). The summary must
+    // not report success then, even when the final deep-sleep command cleared CommError.
+    bool updateFailed_ = false;
 };
 
 }  // namespace vor

@@ -26,6 +26,7 @@ void FirmwareUpdater::VerifyNewCode() {
     if (!link_.ParseIdentity(image_.ModelName)) {
         wizard_.InsertTaskList(IconError, Text(Msg::WrongDcAfterRestart), "");
         state_.CommError = true;
+        updateFailed_ = true;
         link_.EnterDeepSleep();
         wizard_.ResetStage();
         return;
@@ -42,7 +43,10 @@ void FirmwareUpdater::VerifyNewCode() {
         DeviceRevision = link_.ReadRevision();
         newCodeIn = dcVersion >= image_.ImageVersion && DeviceRevision >= image_.ImageRevision;
     }
-    if (newCodeIn) wizard_.InsertTaskList(IconInfo, Text(Msg::NewCodeVerified), "");
+    if (newCodeIn)
+        wizard_.InsertTaskList(IconInfo, Text(Msg::NewCodeVerified), "");
+    else
+        updateFailed_ = true;  // the DC still reports the old version: not a success
 
     if (!state_.ProfileBackupNeeded) SetClockNow();
     wizard_.ResetStage();

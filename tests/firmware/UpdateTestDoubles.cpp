@@ -48,7 +48,9 @@ void ScriptedDc::OnWrite(std::span<const std::uint8_t> bytes) {
         journal_.push_back("DC 84");
         if (identityAnswersLeft == 0) return;
         if (identityAnswersLeft > 0) --identityAnswersLeft;
-        std::vector<std::uint8_t> reply{0x00};
+        std::vector<std::uint8_t> reply;
+        reply.reserve(identity.size() + 2);  // also keeps GCC 12's -Warray-bounds quiet at -O2
+        reply.push_back(0x00);
         reply.insert(reply.end(), identity.begin(), identity.end());
         reply.push_back(0x00);
         port_.deliverChunks(reply, identityChunks, ReplyDelay);

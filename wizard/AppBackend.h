@@ -1,0 +1,62 @@
+#pragma once
+// The real backend behind the wizard's handlers: the DC link, the firmware image,
+// the profile keeper and the update sequence, wired on one serial port. Plain C++:
+// the port and the way it is opened come from outside, so the same wiring runs on
+// the real cable, on the simulator's pseudo-terminal and in-process on a fake port.
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "firmware/FirmwareImage.h"
+#include "firmware/UpdateSequence.h"
+#include "link/CommModule.h"
+#include "platform/EventPump.h"
+#include "platform/SerialPort.h"
+#include "profile/ProfileKeeper.h"
+#include "wizard/WizardBackend.h"
+#include "wizard/WizardServices.h"
+#include "wizard/WizardState.h"
+
+namespace vor {
+
+class AppBackend : public WizardBackend {
+public:
+    using PortOpener = std::function<PortOpenOutcome()>;
+
+    AppBackend(WizardState& state, WizardServices& wizard, EventPump& pump, SerialPort& port, PortOpener openPort,
+               const std::filesystem::path& backupFolder);
+
+    void GetCode() override;
+    PortOpenOutcome OpenInterfacePort() override { return openPort_(); }
+
+    bool ReadIdentity() override { return link_.ReadIdentity(); }
+    bool ParseIdentity() override { return link_.ParseIdentity(image_.ModelName); }
+    std::string FirmwareVersion() override { return link_.FirmwareVersion; }
+    std::string DeviceName() override { return image_.DeviceName; }
+    bool EnterDeepSleep() override { return link_.EnterDeepSleep(); }
+
+    void UpdateFirmware() override { updater_.UpdateFirmware(); }
+    void ProfileRecovering() override { profile_.ProfileRecovering(); }
+
+    void AbortLink() override { link_.Abort(); }
+    void WaitSeconds(double seconds) override { link_.WaitSeconds(seconds); }
+    void ReleaseReplyBuffers() override { link_.ReleaseReplyBuffers(); }
+
+    // For tests and the demo: the parts behind the handlers.
+    CommModule& link() { return link_; }
+    ProfileKeeper& profile() { return profile_; }
+    const FirmwareImage& image() const { return image_; }
+
+private:
+    WizardState& state_;
+    WizardServices& wizard_;
+    PortOpener openPort_;
+    FirmwareImage image_;
+    CommModule link_;
+    ProfileKeeper profile_;
+    FirmwareUpdater updater_;
+};
+
+}  // namespace vor
