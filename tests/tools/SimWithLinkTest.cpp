@@ -88,6 +88,27 @@ TEST(SimWithLink, MemoryReadLineWriteAndClock) {
     EXPECT_THAT(*rig.dc().lastClockRecord(), ::testing::ElementsAre(0x09, 0x07, 0x03, 0x30, 0x05, 0x82, 0xE9, 0x00, 0xB3));
 }
 
+TEST(SimWithLink, LostLineAndClockAcknowledgementsCostOneResendOfTheDataOnly) {
+    LinkRig rig({.faults = {FaultRule{.action = FaultAction::LoseReply, .kind = UnitKind::LineData, .nth = 1},
+                            FaultRule{.action = FaultAction::LoseReply, .kind = UnitKind::ClockRecord, .nth = 1}}});
+    unsigned sum = 0;
+    for (int i = 0; i < 16; ++i) {
+        rig.comm.BlockBuffer[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(0x21 * i);
+        sum += rig.comm.BlockBuffer[static_cast<std::size_t>(i)];
+    }
+    rig.comm.BlockBuffer[16] = static_cast<std::uint8_t>(sum & 0xFF);
+    rig.comm.WriteMemoryLine(4);
+    EXPECT_FALSE(rig.state.CommError);
+    EXPECT_EQ(rig.dc().exchanges(UnitKind::LineRequest), 1);
+    EXPECT_EQ(rig.dc().exchanges(UnitKind::LineData), 2);
+    EXPECT_EQ(rig.dc().memoryLine(4)[15], 0x21 * 15 & 0xFF);
+
+    rig.comm.SetClock("03/07/09", "14:05:30", 233);
+    EXPECT_FALSE(rig.state.CommError);
+    EXPECT_EQ(rig.dc().exchanges(UnitKind::ClockOpen), 1);
+    EXPECT_EQ(rig.dc().exchanges(UnitKind::ClockRecord), 2);
+}
+
 TEST(SimWithLink, LostBlockAcknowledgementIsRepairedByTheRepeatedAttempt) {
     LinkRig rig({.faults = {FaultRule{.action = FaultAction::LoseReply, .kind = UnitKind::BlockData1, .nth = 1}}});
     rig.fillBlock(7, 0x44);

@@ -36,11 +36,16 @@ std::string UnitKindName(UnitKind kind) {
     return "?";
 }
 
-std::optional<FaultRule> FaultPlan::decide(UnitKind kind, int kindCount, int total) {
-    for (const FaultRule& rule : rules_) {
+std::optional<FaultRule> FaultPlan::decide(UnitKind kind, int kindCount, int total, double at) {
+    for (std::size_t i = 0; i < rules_.size(); ++i) {
+        const FaultRule& rule = rules_[i];
         if (!rule.anyKind && rule.kind != kind) continue;
         if (rule.nth > 0) {
-            if ((rule.anyKind ? total : kindCount) == rule.nth) return rule;
+            if (at <= activeUntil_[i]) return rule;
+            if ((rule.anyKind ? total : kindCount) == rule.nth) {
+                if (rule.lastsFor > 0.0) activeUntil_[i] = at + rule.lastsFor;
+                return rule;
+            }
         } else if (rule.probability > 0.0 && random_.unit() < rule.probability) {
             return rule;
         }

@@ -13,13 +13,16 @@ namespace vor::sim {
 
 class FaultPlan {
 public:
-    FaultPlan(std::vector<FaultRule> rules, std::uint64_t seed) : rules_(std::move(rules)), random_(seed ^ 0xFA17ull) {}
+    FaultPlan(std::vector<FaultRule> rules, std::uint64_t seed)
+        : rules_(std::move(rules)), activeUntil_(rules_.size(), -1.0), random_(seed ^ 0xFA17ull) {}
 
-    // `kindCount` and `total` count this unit already (the first unit is 1).
-    std::optional<FaultRule> decide(UnitKind kind, int kindCount, int total);
+    // `kindCount` and `total` count this unit already (the first unit is 1); `at` is
+    // its arrival time, which never goes back.
+    std::optional<FaultRule> decide(UnitKind kind, int kindCount, int total, double at);
 
 private:
     std::vector<FaultRule> rules_;
+    std::vector<double> activeUntil_;  // per rule: end of its window once fired
     SimRandom random_;
 };
 

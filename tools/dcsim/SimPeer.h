@@ -19,6 +19,9 @@ class SimPeer {
 public:
     // Attaches itself as the port's peer; both must outlive the peer.
     SimPeer(FakeEventPump& pump, FakeSerialPort& port, DcConfig config = {});
+    // The same DC, memory and all, on another program's line (a program started
+    // again). The new pump's clock must not be behind the DC's.
+    SimPeer(FakeEventPump& pump, FakeSerialPort& port, SimulatedDc dc);
     SimPeer(const SimPeer&) = delete;
     SimPeer& operator=(const SimPeer&) = delete;
 
@@ -37,6 +40,11 @@ public:
     };
     const std::vector<Sent>& sent() const { return sent_; }
 
+    // Told after each write that completed units: the kind of the last one and the
+    // DC's exchange count so far. May schedule work on the pump, not write.
+    using UnitObserver = std::function<void(UnitKind last, int totalExchanges)>;
+    void setUnitObserver(UnitObserver observer) { observer_ = std::move(observer); }
+
 private:
     void onWrite(std::span<const std::uint8_t> bytes);
 
@@ -44,6 +52,7 @@ private:
     FakeSerialPort& port_;
     SimulatedDc dc_;
     std::vector<Sent> sent_;
+    UnitObserver observer_;
 };
 
 }  // namespace vor::sim

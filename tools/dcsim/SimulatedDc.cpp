@@ -124,7 +124,8 @@ void SimulatedDc::emit(std::vector<std::uint8_t> bytes, double readyAt, std::vec
 void SimulatedDc::handle(const Unit& unit, std::vector<Output>& out) {
     ++counts_[static_cast<std::size_t>(unit.kind)];
     ++total_;
-    const auto fault = faults_.decide(unit.kind, counts_[static_cast<std::size_t>(unit.kind)], total_);
+    lastKind_ = unit.kind;
+    const auto fault = faults_.decide(unit.kind, counts_[static_cast<std::size_t>(unit.kind)], total_, unit.at);
     const FaultAction action = fault ? fault->action : FaultAction::Reject;
     if (fault && action == FaultAction::PullCable) {
         pulled_ = true;
@@ -226,6 +227,7 @@ std::vector<std::uint8_t> SimulatedDc::closeSection(int section, std::uint16_t v
 }
 
 std::vector<std::uint8_t> SimulatedDc::process(const Unit& unit) {
+    if (unit.repeat) return {Ack};  // stored already; only the acknowledgement was lost
     if (IsCommand(unit.kind)) applyStagingRule(unit.kind);
     const auto& b = unit.bytes;
     switch (unit.kind) {
@@ -266,6 +268,7 @@ std::vector<std::uint8_t> SimulatedDc::process(const Unit& unit) {
         Line line{};
         std::copy_n(b.begin(), LineBytes, line.begin());
         memory_.writeLine(pendingLine_, line);
+        framer_.rememberStored(UnitKind::LineData, b);
         return {Ack};
     }
     case UnitKind::Announce1:
@@ -296,6 +299,7 @@ std::vector<std::uint8_t> SimulatedDc::process(const Unit& unit) {
         std::array<std::uint8_t, 9> record{};
         std::copy_n(b.begin(), record.size(), record.begin());
         clock_ = record;
+        framer_.rememberStored(UnitKind::ClockRecord, b);
         return {Ack};
     }
     }

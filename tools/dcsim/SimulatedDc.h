@@ -78,6 +78,7 @@ public:
     std::optional<std::array<std::uint8_t, 9>> lastClockRecord() const { return clock_; }
     int exchanges(UnitKind kind) const { return counts_[static_cast<std::size_t>(kind)]; }
     int totalExchanges() const { return total_; }
+    std::optional<UnitKind> lastUnitKind() const { return lastKind_; }
     int droppedUnits() const { return framer_.droppedUnits(); }
     bool cablePulled() const { return pulled_; }
     bool clipped() const { return clipped_; }
@@ -127,6 +128,7 @@ private:
 
     std::array<int, UnitKindCount> counts_{};
     int total_ = 0;
+    std::optional<UnitKind> lastKind_;
 };
 
 }  // namespace vor::sim

@@ -38,20 +38,51 @@ int DataLength(UnitKind kind) {
     }
 }
 
-void UnitFramer::reset() {
+void UnitFramer::resetUnit() {
     expectedData_.reset();
     kind_.reset();
     partial_.clear();
     discarding_ = false;
+    repeatMatched_ = -1;
+}
+
+void UnitFramer::reset() {
+    resetUnit();
+    storedKind_.reset();
+    stored_.clear();
+}
+
+void UnitFramer::rememberStored(UnitKind kind, std::vector<std::uint8_t> bytes) {
+    storedKind_ = kind;
+    stored_ = std::move(bytes);
+}
+
+bool UnitFramer::matchRepeat(std::uint8_t byte) {
+    const bool unitStart = partial_.empty() && !discarding_ && !expectedData_;
+    if (unitStart && storedKind_) repeatMatched_ = 0;
+    if (repeatMatched_ < 0) return false;
+    const auto n = static_cast<std::size_t>(repeatMatched_);
+    const std::uint8_t expected = n < stored_.size() ? stored_[n] : 0x00;
+    if (byte != expected) {
+        repeatMatched_ = -1;
+        return false;
+    }
+    ++repeatMatched_;
+    return n == stored_.size();  // the trailing 0x00 matched too
 }
 
 std::optional<Unit> UnitFramer::push(std::uint8_t byte, double at) {
-    const bool busy = discarding_ || !partial_.empty();
+    const bool busy = discarding_ || !partial_.empty() || repeatMatched_ > 0;
     if (busy && at - lastByteAt_ > dropAfter_) {
         if (!partial_.empty()) ++dropped_;
-        reset();
+        resetUnit();  // a silence ends the unit, not the chance of a repeat
     }
     lastByteAt_ = at;
+    if (matchRepeat(byte)) {
+        Unit unit{*storedKind_, stored_, at, true};
+        resetUnit();
+        return unit;
+    }
     if (discarding_) return std::nullopt;
 
     if (partial_.empty()) {
@@ -72,13 +103,21 @@ std::optional<Unit> UnitFramer::push(std::uint8_t byte, double at) {
     // The byte after the payload must be the program's trailing 0x00.
     if (byte != 0x00) {
         ++dropped_;
-        reset();
+        // Not a command; it may still turn out to be a repeat.
+        expectedData_.reset();
+        kind_.reset();
+        partial_.clear();
         discarding_ = true;
         return std::nullopt;
     }
     partial_.pop_back();
-    Unit unit{*kind_, std::move(partial_), at};
-    reset();
+    Unit unit{*kind_, std::move(partial_), at, false};
+    const bool command = !expectedData_;
+    resetUnit();
+    if (command) {  // a command ends the chance of a repeat
+        storedKind_.reset();
+        stored_.clear();
+    }
     return unit;
 }
 
