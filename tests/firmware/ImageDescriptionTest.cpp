@@ -39,9 +39,10 @@ TEST(ImageDescription, DemoDescriptionGivesTheDemoFixture) {
     EXPECT_EQ(image.Section1BlockCount, 300);
     EXPECT_EQ(image.Section2BlockCount, 200);
     EXPECT_EQ(image.Section1Blocks[0][0], 0x0000);
-    EXPECT_EQ(image.Section1Blocks[1][0], 0x0080);
+    EXPECT_EQ(image.Section1Blocks[1][0], 0x0008);
+    EXPECT_EQ(image.Section1Blocks[299][0], 299 * 8);  // contiguous, no wrap
     EXPECT_EQ(image.Section2Blocks[0][0], 0x4000);
-    EXPECT_EQ(image.Section2Blocks[1][0], 0x4080);
+    EXPECT_EQ(image.Section2Blocks[1][0], 0x4008);
     // The default check byte is the 8-bit sum of the block's data.
     unsigned sum = 0;
     for (int j = 1; j <= 128; ++j) sum += static_cast<unsigned>(image.Section1Blocks[7][j]);

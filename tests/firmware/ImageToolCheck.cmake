@@ -24,7 +24,7 @@ foreach(section 1 2)
 endforeach()
 foreach(expected "ModelNumber 6865" "ImageVersion 1H" "MemorySize 512" "ImageRevision 3" "DeviceName VOR Watch DC"
                  "ModelName VOR" "Kind BothSections" "Section1BlockCount 300" "Section2BlockCount 200"
-                 "Section2Argument 0x1234" "block 1.2 address 0x0080" "block 2.1 address 0x4000")
+                 "Section2Argument 0x1234" "block 1.2 address 0x0008" "block 2.1 address 0x4000")
   string(FIND "${out}" "${expected}" at)
   if(at EQUAL -1)
     message(FATAL_ERROR "inspect does not show '${expected}':\n${out}")
