@@ -35,6 +35,8 @@ public:
     bool ParseIdentity() override { return link_.ParseIdentity(image_.ModelName); }
     std::string FirmwareVersion() override { return link_.FirmwareVersion; }
     std::string DeviceName() override { return image_.DeviceName; }
+    std::string IdentityString() override { return link_.IdentityString; }
+    std::string ImageVersion() override { return image_.ImageVersion; }
     bool EnterDeepSleep() override { return link_.EnterDeepSleep(); }
 
     void UpdateFirmware() override { updater_.UpdateFirmware(); }

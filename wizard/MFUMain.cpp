@@ -2,6 +2,7 @@
 
 #include "wizard/MFUMain.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -9,8 +10,10 @@
 #include <QSystemTrayIcon>
 #include <filesystem>
 
+#include "platform/PortDiagnosisText.h"
 #include "platform/WindowPlacement.h"
 #include "wizard/BoxPresenter.h"
+#include "wizard/SaveLog.h"
 #include "wizard/SetupRecord.h"
 #include "wizard/Skin.h"
 #include "wizard/StepInstructions.h"
@@ -29,14 +32,12 @@ namespace Msg {
 constexpr std::int32_t Failed = 280;
 constexpr std::int32_t CloseCaption = 141;
 constexpr std::int32_t FrameCaption = 352;
-constexpr std::int32_t PortNotFound = 593;
 constexpr std::int32_t PortBoxCaption = 605;
 constexpr std::int32_t TimeColumn = 664;
 constexpr std::int32_t StatusColumn = 683;
 constexpr std::int32_t BackCaption = 799;
 constexpr std::int32_t NextCaption = 800;
 constexpr std::int32_t EventColumn = 801;
-constexpr std::int32_t CheckCable = 802;
 constexpr std::int32_t Title = 820;
 }  // namespace Msg
 
@@ -126,6 +127,7 @@ void MFUMain::ApplyCaptions() {
     nextCmd_->setText(QString::fromStdString(TextOr(Msg::NextCaption, "Next")));
     taskLst_->setColumnTitles(TextOr(Msg::TimeColumn, "Time"), TextOr(Msg::EventColumn, "Event"),
                               TextOr(Msg::StatusColumn, "Status"));
+    saveLogAct_->setText(QString::fromStdString(TextOr(SaveLogMsg::Action, "Save log...")));
 }
 
 void MFUMain::CreateTrayIcon() {
@@ -146,27 +148,30 @@ void MFUMain::TestInterface() {
     for (;;) {
         const PortOpenOutcome outcome = backend_ ? backend_->OpenInterfacePort() : PortOpenOutcome{};
         if (outcome.result == PortOpenResult::Opened) return;
-
-        BoxAnswer answer;
-        if (outcome.result == PortOpenResult::PermissionDenied) {
-            const std::string port = outcome.portName.empty() ? "of the interface cable" : outcome.portName;
-            std::string text = "The serial port " + port + " exists, but this user may not open it.";
-            if (!outcome.detail.empty()) text += " (" + outcome.detail + ")";
-            text += "\r\n\r\nOn Linux, add your user to the serial-port group \"dialout\" "
-                    "(sudo usermod -a -G dialout $USER, then log out and in again), "
-                    "or install the udev rule that comes with this program."
-                    "\r\n\r\nPress OK to try again or Cancel to end the program.";
-            answer = MessageBox(BoxIcon::Critical, BoxButtons::OkCancel, TextOr(Msg::PortBoxCaption, FixedBoxCaption),
-                                text);
-        } else {
-            answer = MessageBox(BoxIcon::Critical, BoxButtons::OkCancel, GetText(Msg::PortBoxCaption),
-                                GetText(Msg::PortNotFound) + "." + "\r\n" + GetText(Msg::CheckCable));
-        }
-        if (answer != BoxAnswer::Ok) {
+        if (ShowPortBox(outcome) != BoxAnswer::Ok) {
             EndAtOnce();
             return;
         }
     }
+}
+
+BoxAnswer MFUMain::ShowPortBox(const PortOpenOutcome& outcome) {
+    PortDiagnosis diagnosis;
+    if (env_.desktop.diagnosePort) {
+        diagnosis = env_.desktop.diagnosePort(outcome);
+    } else {
+        diagnosis.portPath = outcome.portName;
+        diagnosis.openError = outcome.detail;
+        // Without a diagnosis only a refused permission is explained; the rest keeps the wizard's box.
+        diagnosis.problem = outcome.result == PortOpenResult::PermissionDenied ? PortProblem::PermissionDenied
+                                                                               : PortProblem::NoCable;
+    }
+    // The missing cable keeps the wizard's own caption and text; the others explain.
+    const std::string caption = diagnosis.problem == PortProblem::NoCable
+                                    ? GetText(Msg::PortBoxCaption)
+                                    : TextOr(Msg::PortBoxCaption, FixedBoxCaption);
+    return MessageBox(BoxIcon::Critical, BoxButtons::OkCancel, caption,
+                      PortDiagnosisText(diagnosis, [this](std::int32_t n) { return GetText(n); }));
 }
 
 void MFUMain::PutOnTop() { SetTopMost(this, true); }
@@ -209,7 +214,20 @@ void MFUMain::CloseCmd_Click() {
         } catch (...) {
         }
     };
-    if (!state_.ProfileIntact && backend_) step([&] { backend_->ProfileRecovering(); });
+    if (!state_.ProfileIntact && backend_) step([&] {
+        AttemptRecord record = BeginAttempt("Profile recovery at close");
+        const auto awake = KeepAwake(SleepWhyRecovery);
+        try {
+            backend_->ProfileRecovering();
+        } catch (const ProgramEnding&) {
+            RecordAttempt(std::move(record), "Interrupted: the program was ended");
+            throw;
+        } catch (const std::exception& e) {
+            RecordAttempt(std::move(record), std::string("Stopped by an error: ") + e.what());
+            throw;
+        }
+        RecordAttempt(std::move(record), state_.ProfileIntact ? "Profile written back" : "Profile not written back");
+    });
     step([&] { UnDoPutOnTop(); });
     if (backend_) step([&] { backend_->AbortLink(); });
     if (backend_) step([&] { backend_->WaitSeconds(CloseWaitSeconds); });

@@ -11,17 +11,23 @@
 // during start-up and the event loop must not be entered.
 
 #include <QWidget>
+#include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "platform/EventPump.h"
+#include "platform/PortDiagnosis.h"
+#include "platform/SleepInhibitor.h"
 #include "resources/StringResources.h"
 #include "texts/LanguageDb.h"
 #include "wizard/TaskList.h"
+#include "wizard/TaskLogRecord.h"
 #include "wizard/WizardBackend.h"
 #include "wizard/WizardServices.h"
 #include "wizard/WizardState.h"
 
+class QAction;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -33,6 +39,21 @@ class BoxPresenter;
 class TextPrinter;
 class TitleStrip;
 
+// The desktop around the wizard; each piece may be left empty (then it is skipped).
+struct DesktopServices {
+    // Why the cable's port could not be opened; empty: the outcome's own result.
+    std::function<PortDiagnosis(const PortOpenOutcome&)> diagnosePort;
+    // Keeps the computer awake while the DC is written.
+    std::shared_ptr<SleepInhibitor> sleepInhibitor;
+    // Where attempt records go (beside the backups); empty: none are written.
+    std::function<std::filesystem::path()> recordFolder;
+    // "Save log...": the file the user picked, empty when cancelled.
+    std::function<std::string(const std::string& suggestedPath)> askSaveLogPath;
+};
+
+// The live system's port diagnosis, sleep inhibitor, backup folder and file dialog.
+DesktopServices DefaultDesktopServices(const std::string& programDir);
+
 // Everything the window needs from outside; tests replace each piece.
 struct WizardEnvironment {
     EventPump* pump = nullptr;       // clock for the task log
@@ -43,6 +64,7 @@ struct WizardEnvironment {
     std::function<int(int)> setPriority;                      // class in, class read back out
     std::function<void(const std::string&)> startProgram;     // the follow-up program at close
     std::function<void()> endProgram;                         // ends the event loop and every wait
+    DesktopServices desktop;
 };
 
 // The real priority, program start and end for the running application.
@@ -60,6 +82,7 @@ public:
     ~MFUMain() override;
 
     void setBackend(WizardBackend* backend) { backend_ = backend; }
+    void setDesktopServices(DesktopServices desktop) { env_.desktop = std::move(desktop); }
     void setTaskObserver(std::function<void(const TaskRow&)> observer);
 
     // Start-up (steps 1-19). False when the program has already ended.
@@ -94,6 +117,7 @@ private slots:
     void PrintCmd_Click();
     void AgreeCmd_Click() {}
     void DisagreeCmd_Click();
+    void SaveLogCmd_Click();
 
 private:
     void buildControls();
@@ -109,6 +133,12 @@ private:
     void EndAtOnce();
     void FinishEnd();
     std::string TextOr(std::int32_t number, const char* fallback);
+    BoxAnswer ShowPortBox(const PortOpenOutcome& outcome);
+    // Attempt records and sleep blocking around the work that writes the DC.
+    AttemptRecord BeginAttempt(const char* kind);
+    void RecordAttempt(AttemptRecord record, const std::string& outcome) noexcept;
+    std::unique_ptr<SleepInhibitor::Hold> KeepAwake(const char* why);
+    std::vector<TaskRow> TaskRows() const;
     // Runs a handler's work; ProgramEnding unwinds quietly, other errors get a box.
     bool Guarded(const std::function<void()>& work);
 
@@ -121,6 +151,7 @@ private:
     bool closing_ = false;
     bool nextRunning_ = false;
     bool resetStageCalled_ = false;
+    AttemptRecord lastAttempt_;  // header of "Save log..."
 
     TitleStrip* xpForm_;
     QLabel* image1_;
@@ -134,6 +165,7 @@ private:
     QPushButton* closeCmd_;
     QPushButton* agreeCmd_;
     QPushButton* disagreeCmd_;
+    QAction* saveLogAct_;
     QSystemTrayIcon* sysTray_ = nullptr;
 };
 

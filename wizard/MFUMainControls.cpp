@@ -1,5 +1,6 @@
 // The window's controls with their geometry, captions and build-time states.
 
+#include <QAction>
 #include <QGroupBox>
 #include <QLabel>
 #include <QProcess>
@@ -48,6 +49,7 @@ WizardEnvironment DefaultEnvironment(EventPump& pump, BoxPresenter& boxes, TextP
         // Started on its own; the wizard does not wait for it.
         QProcess::startDetached(QString::fromStdString(path), {});
     };
+    env.desktop = DefaultDesktopServices(programDir);
     return env;
 }
 
@@ -100,6 +102,10 @@ void MFUMain::buildControls() {
     taskLst_->setGeometry(TwipsRect(2160, 480, 7935, 5415));
     taskLst_->setFont(ControlFont());
     taskLst_->hide();
+    saveLogAct_ = new QAction(QStringLiteral("Save log..."), taskLst_);
+    saveLogAct_->setObjectName(QStringLiteral("SaveLogAction"));
+    taskLst_->addAction(saveLogAct_);
+    taskLst_->setContextMenuPolicy(Qt::ActionsContextMenu);
 
     printCmd_ = MakeButton(this, "PrintCmd", "Print", TwipsRect(240, 6360, 1095, 375));
     backCmd_ = MakeButton(this, "BackCmd", "Back", TwipsRect(4200, 6360, 1455, 375));
@@ -117,6 +123,7 @@ void MFUMain::buildControls() {
     connect(printCmd_, &QPushButton::clicked, this, &MFUMain::PrintCmd_Click);
     connect(agreeCmd_, &QPushButton::clicked, this, &MFUMain::AgreeCmd_Click);
     connect(disagreeCmd_, &QPushButton::clicked, this, &MFUMain::DisagreeCmd_Click);
+    connect(saveLogAct_, &QAction::triggered, this, &MFUMain::SaveLogCmd_Click);
 }
 
 }  // namespace vor

@@ -83,14 +83,20 @@ void MFUMain::StartUpdate() {
     const bool backWasEnabled = backCmd_->isEnabled();
     backCmd_->setEnabled(false);
     resetStageCalled_ = false;
+    AttemptRecord record = BeginAttempt("Firmware update");
     try {
+        const auto awake = KeepAwake(SleepWhyUpdate);
         backend_->UpdateFirmware();
     } catch (const ProgramEnding&) {
+        RecordAttempt(std::move(record), "Interrupted: the program was ended");
         throw;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
         if (!resetStageCalled_) ResetStage();  // normal priority and a way back
+        RecordAttempt(std::move(record), std::string("Stopped by an error: ") + e.what());
         throw;
     }
+    RecordAttempt(std::move(record), state_.CommError || !state_.ProfileIntact ? "Not completed"
+                                                                               : "Completed without errors");
     if (backWasEnabled && !resetStageCalled_) backCmd_->setEnabled(true);
 }
 

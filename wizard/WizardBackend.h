@@ -33,6 +33,9 @@ public:
     virtual bool ParseIdentity() = 0;
     virtual std::string FirmwareVersion() = 0;
     virtual std::string DeviceName() = 0;
+    // For the attempt record: the DC's identity as last read, the image's version.
+    virtual std::string IdentityString() { return {}; }
+    virtual std::string ImageVersion() { return {}; }
     virtual bool EnterDeepSleep() = 0;
 
     // Next that starts the update; runs the whole attempt inside the click.

@@ -1,0 +1,155 @@
+#include "platform/PortDiagnosis.h"
+
+#include <algorithm>
+#include <cctype>
+#include <fstream>
+#include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace vor {
+namespace {
+
+std::string ReadTrimmed(const fs::path& file) {
+    std::ifstream in(file);
+    std::string text;
+    std::getline(in, text);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.pop_back();
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+bool IsDirectory(const fs::path& p) {
+    std::error_code ec;
+    return fs::is_directory(p, ec);
+}
+
+// Every entry of a folder; an unreadable or missing folder has none.
+std::vector<fs::path> Entries(const fs::path& folder) {
+    std::vector<fs::path> out;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) out.push_back(it->path());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+// ttyUSB ports sit in the device's interface folders ("1-1:1.0/ttyUSB0").
+std::vector<std::string> TtysOf(const fs::path& device) {
+    std::vector<std::string> ttys;
+    const std::string interfacePrefix = device.filename().string() + ":";
+    for (const fs::path& iface : Entries(device)) {
+        if (iface.filename().string().rfind(interfacePrefix, 0) != 0 || !IsDirectory(iface)) continue;
+        for (const fs::path& entry : Entries(iface)) {
+            const std::string name = entry.filename().string();
+            if (name.rfind("ttyUSB", 0) == 0) ttys.push_back(name);
+        }
+    }
+    std::sort(ttys.begin(), ttys.end());
+    return ttys;
+}
+
+bool AskKernelMayReadWrite(const fs::path& node) {
+#ifdef _WIN32
+    return _access(node.string().c_str(), 6) == 0;
+#else
+    return ::access(node.c_str(), R_OK | W_OK) == 0;
+#endif
+}
+
+int CurrentPid() {
+#ifdef _WIN32
+    return _getpid();
+#else
+    return static_cast<int>(::getpid());
+#endif
+}
+
+bool IsPidName(const std::string& name) {
+    return !name.empty() && std::all_of(name.begin(), name.end(), [](unsigned char c) { return std::isdigit(c); });
+}
+
+// Inside `root`, the node of a device path as the live system names it.
+fs::path UnderRoot(const fs::path& root, const std::string& devicePath) {
+    return root / fs::path(devicePath).relative_path();
+}
+
+std::string DevicePathOf(const std::string& portName) {
+    return portName.front() == '/' ? portName : "/dev/" + portName;
+}
+
+PortDiagnosis Examine(const PortDiagnosisSystem& system, const std::string& devicePath, const std::string& openError) {
+    PortDiagnosis d;
+    d.portPath = devicePath;
+    d.openError = openError;
+    const fs::path node = UnderRoot(system.root, devicePath);
+    const auto mayReadWrite = system.mayReadWrite ? system.mayReadWrite : AskKernelMayReadWrite;
+    if (!mayReadWrite(node)) {
+        d.problem = PortProblem::PermissionDenied;
+        return d;
+    }
+    d.holders = FindPortHolders(system.root, devicePath, system.ownPid ? system.ownPid : CurrentPid());
+    d.problem = d.holders.empty() ? PortProblem::Unexplained : PortProblem::HeldByOther;
+    return d;
+}
+
+}  // namespace
+
+std::vector<CableDevice> FindCableDevices(const fs::path& root) {
+    std::vector<CableDevice> cables;
+    for (const fs::path& device : Entries(root / "sys/bus/usb/devices")) {
+        if (ReadTrimmed(device / "idVendor") != CableSysfsVendor) continue;
+        if (ReadTrimmed(device / "idProduct") != CableSysfsProduct) continue;
+        cables.push_back({device, TtysOf(device)});
+    }
+    return cables;
+}
+
+std::vector<std::string> FindPortHolders(const fs::path& root, const std::string& devicePath, int ownPid) {
+    std::vector<std::string> names;
+    for (const fs::path& process : Entries(root / "proc")) {
+        const std::string pid = process.filename().string();
+        if (!IsPidName(pid) || pid == std::to_string(ownPid)) continue;
+        for (const fs::path& fd : Entries(process / "fd")) {  // other users' folders are unreadable: skipped
+            std::error_code ec;
+            const fs::path target = fs::read_symlink(fd, ec);
+            if (ec || target.string() != devicePath) continue;
+            std::ifstream comm(process / "comm");
+            std::string name;
+            std::getline(comm, name);
+            if (name.empty()) name = "process " + pid;
+            if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+            break;
+        }
+    }
+    return names;
+}
+
+PortDiagnosis DiagnosePort(const PortDiagnosisSystem& system, const std::string& portName,
+                           const std::string& openError) {
+    if (!portName.empty()) {
+        const std::string devicePath = DevicePathOf(portName);
+        std::error_code ec;
+        if (fs::exists(UnderRoot(system.root, devicePath), ec)) return Examine(system, devicePath, openError);
+    }
+    const std::vector<CableDevice> cables = FindCableDevices(system.root);
+    for (const CableDevice& cable : cables) {
+        for (const std::string& tty : cable.ttys) {
+            std::error_code ec;
+            if (fs::exists(system.root / "dev" / tty, ec)) return Examine(system, "/dev/" + tty, openError);
+        }
+    }
+    PortDiagnosis d;
+    d.openError = openError;
+    d.problem = cables.empty() ? PortProblem::NoCable : PortProblem::NoSerialDriver;
+    return d;
+}
+
+}  // namespace vor

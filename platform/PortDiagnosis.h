@@ -1,0 +1,61 @@
+#pragma once
+// Why the interface cable's serial port cannot be used, found from what Linux shows
+// in sysfs, /dev and /proc. Plain C++ over a root folder ("/" on a live system), so
+// every cause can be reproduced on a fake tree.
+//
+// Hazard: /proc only shows the open files of processes the user may inspect; a port
+// held by a root service (ModemManager, brltty) is then reported as busy without a
+// name. Read-only: nothing under the root is changed.
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vor {
+
+enum class PortProblem {
+    NoCable,           // no USB device 0403:F460 is connected
+    NoSerialDriver,    // the cable is connected, but no ttyUSB port was made for it
+    PermissionDenied,  // the port exists, this user may not open it for reading and writing
+    HeldByOther,       // another process has the port open
+    Unexplained,       // the port looks usable; the open failed for another reason
+};
+
+struct PortDiagnosis {
+    PortProblem problem = PortProblem::NoCable;
+    std::string portPath;              // "/dev/ttyUSB0" once a port is known
+    std::vector<std::string> holders;  // names of the processes that have it open, from /proc/PID/comm
+    std::string openError;             // the system's reason of the failed open, if any
+};
+
+struct PortDiagnosisSystem {
+    std::filesystem::path root = "/";
+    // Whether this user may open the device node for reading and writing. The default
+    // asks the kernel (access(2)), which also honours the ACL that uaccess sets.
+    std::function<bool(const std::filesystem::path& node)> mayReadWrite;
+    int ownPid = 0;  // skipped in the /proc scan; 0 = this process
+};
+
+// USB identifiers of the cable as sysfs writes them.
+constexpr const char* CableSysfsVendor = "0403";
+constexpr const char* CableSysfsProduct = "f460";
+
+// Looks at `portName` ("/dev/ttyUSB0", "ttyUSB0") when the open got that far, else
+// searches the cable; `openError` is carried into the result.
+PortDiagnosis DiagnosePort(const PortDiagnosisSystem& system, const std::string& portName,
+                           const std::string& openError);
+
+// The ttyUSB names of every connected cable, sorted; an empty list for a cable
+// without a driver. Nothing at all when no cable is connected.
+struct CableDevice {
+    std::filesystem::path sysfsPath;
+    std::vector<std::string> ttys;
+};
+std::vector<CableDevice> FindCableDevices(const std::filesystem::path& root);
+
+// Names (from /proc/PID/comm) of the processes whose open files include `devicePath`.
+std::vector<std::string> FindPortHolders(const std::filesystem::path& root, const std::string& devicePath,
+                                         int ownPid);
+
+}  // namespace vor

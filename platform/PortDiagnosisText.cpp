@@ -1,0 +1,88 @@
+#include "platform/PortDiagnosisText.h"
+
+#include <utility>
+
+namespace vor {
+namespace {
+
+constexpr const char* Crlf = "\r\n";
+
+void ReplaceAll(std::string& text, const std::string& what, const std::string& with) {
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + with.size()))
+        text.replace(at, what.size(), with);
+}
+
+std::string Join(const std::vector<std::string>& names) {
+    std::string out;
+    for (const std::string& n : names) out += (out.empty() ? "" : ", ") + n;
+    return out;
+}
+
+}  // namespace
+
+std::string PortMessageFallback(std::int32_t number) {
+    switch (number) {
+    case PortMsg::NoDriver:
+        return "The interface cable is connected, but no serial port has been made for it: no serial driver has "
+               "taken the cable.";
+    case PortMsg::NoDriverHelp:
+        return "Unplug the cable, wait 5 seconds and plug it in again. If the program brltty is installed and you do "
+               "not use a Braille display, remove brltty: it can take such cables.";
+    case PortMsg::NoPermission:
+        return "The interface cable's serial port %1 exists, but your user may not open it.";
+    case PortMsg::NoPermissionHelp:
+        return "Install the package \"vor-fwupdate\": its udev rule gives the logged-in user access to the cable. "
+               "Or add your user to the group \"dialout\" and log in again. Then unplug the cable and plug it in "
+               "again.";
+    case PortMsg::Held:
+        return "The interface cable's serial port %1 is in use by another program: %2.";
+    case PortMsg::HeldHelp:
+        return "Close that program. ModemManager and brltty take new serial ports by themselves: the udev rule of "
+               "the package \"vor-fwupdate\" keeps ModemManager away from the cable; remove brltty if you do not use "
+               "a Braille display. Then unplug the cable and plug it in again.";
+    case PortMsg::OpenFailed:
+        return "The interface cable's serial port %1 could not be opened.";
+    case PortMsg::OpenFailedHelp:
+        return "Another program may be using it. Close programs that use serial ports, unplug the cable, wait 5 "
+               "seconds and plug it in again.";
+    case PortMsg::RetryOrQuit:
+        return "Click OK to try again or Cancel to quit.";
+    default:
+        return {};
+    }
+}
+
+std::string PortDiagnosisText(const PortDiagnosis& diagnosis,
+                              const std::function<std::string(std::int32_t)>& getText) {
+    if (diagnosis.problem == PortProblem::NoCable)
+        return getText(PortMsg::NotFound) + "." + Crlf + getText(PortMsg::CheckCable);
+
+    const auto text = [&](std::int32_t number) {
+        std::string t = getText(number);
+        if (t.empty()) t = PortMessageFallback(number);
+        ReplaceAll(t, "%1", diagnosis.portPath);
+        ReplaceAll(t, "%2", Join(diagnosis.holders));
+        return t;
+    };
+    std::pair<std::int32_t, std::int32_t> pair;
+    switch (diagnosis.problem) {
+    case PortProblem::NoSerialDriver:
+        pair = {PortMsg::NoDriver, PortMsg::NoDriverHelp};
+        break;
+    case PortProblem::PermissionDenied:
+        pair = {PortMsg::NoPermission, PortMsg::NoPermissionHelp};
+        break;
+    case PortProblem::HeldByOther:
+        pair = {PortMsg::Held, PortMsg::HeldHelp};
+        break;
+    default:
+        pair = {PortMsg::OpenFailed, PortMsg::OpenFailedHelp};
+        break;
+    }
+    std::string finding = text(pair.first);
+    if (diagnosis.problem == PortProblem::Unexplained && !diagnosis.openError.empty())
+        finding += " (" + diagnosis.openError + ")";
+    return finding + Crlf + Crlf + text(pair.second) + Crlf + Crlf + text(PortMsg::RetryOrQuit);
+}
+
+}  // namespace vor

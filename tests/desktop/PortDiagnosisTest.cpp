@@ -1,0 +1,170 @@
+// Each reason why the cable's port cannot be used, on a fake sysfs, /dev and /proc tree,
+// and the interface box's text that names it.
+
+#include <QTemporaryDir>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <map>
+#include <set>
+
+#include "platform/PortDiagnosis.h"
+#include "platform/PortDiagnosisText.h"
+
+namespace vor::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FakeSystem {
+public:
+    FakeSystem() : root(dir.path().toStdString()) {}
+
+    void write(const std::string& relative, const std::string& text) {
+        fs::create_directories((root / relative).parent_path());
+        std::ofstream(root / relative) << text;
+    }
+    void usbDevice(const std::string& name, const std::string& vendor, const std::string& product) {
+        write("sys/bus/usb/devices/" + name + "/idVendor", vendor + "\n");
+        write("sys/bus/usb/devices/" + name + "/idProduct", product + "\n");
+    }
+    void tty(const std::string& device, const std::string& tty) {
+        fs::create_directories(root / "sys/bus/usb/devices" / device / (device + ":1.0") / tty);
+        write("dev/" + tty, "");
+    }
+    void process(int pid, const std::string& comm, const std::string& openFile) {
+        write("proc/" + std::to_string(pid) + "/comm", comm + "\n");
+        fs::create_directories(root / "proc" / std::to_string(pid) / "fd");
+        fs::create_symlink("/dev/null", root / "proc" / std::to_string(pid) / "fd" / "0");
+        fs::create_symlink(openFile, root / "proc" / std::to_string(pid) / "fd" / "7");
+    }
+    PortDiagnosis diagnose(const std::string& portName = {}, const std::string& openError = {}) {
+        PortDiagnosisSystem system;
+        system.root = root;
+        system.ownPid = 1;
+        system.mayReadWrite = [this](const fs::path& node) { return !denied.count(node.filename().string()); };
+        return DiagnosePort(system, portName, openError);
+    }
+
+    QTemporaryDir dir;
+    fs::path root;
+    std::set<std::string> denied;  // device nodes this user may not open
+};
+
+TEST(PortDiagnosis, NoCableWhenOnlyOtherUsbDevicesAreThere) {
+    FakeSystem s;
+    s.usbDevice("1-1", "0403", "6001");  // a plain FTDI bridge is not the cable
+    s.tty("1-1", "ttyUSB0");
+    s.usbDevice("usb1", "1d6b", "0002");
+    EXPECT_EQ(s.diagnose().problem, PortProblem::NoCable);
+    EXPECT_EQ(FakeSystem().diagnose().problem, PortProblem::NoCable);  // no sysfs at all
+}
+
+TEST(PortDiagnosis, CableWithoutTtyHasNoSerialDriver) {
+    FakeSystem s;
+    s.usbDevice("1-2", "0403", "F460");  // upper-case hex is the same device
+    fs::create_directories(s.root / "sys/bus/usb/devices/1-2/1-2:1.0");
+    const PortDiagnosis d = s.diagnose();
+    EXPECT_EQ(d.problem, PortProblem::NoSerialDriver);
+    EXPECT_TRUE(d.portPath.empty());
+}
+
+TEST(PortDiagnosis, FoundPortThatThisUserMayNotOpenIsAPermissionProblem) {
+    FakeSystem s;
+    s.usbDevice("1-2", "0403", "f460");
+    s.tty("1-2", "ttyUSB3");
+    s.denied = {"ttyUSB3"};
+    const PortDiagnosis d = s.diagnose();
+    EXPECT_EQ(d.problem, PortProblem::PermissionDenied);
+    EXPECT_EQ(d.portPath, "/dev/ttyUSB3");
+}
+
+TEST(PortDiagnosis, PortOpenInAnotherProcessNamesEveryHolderOnceAndSkipsItself) {
+    FakeSystem s;
+    s.usbDevice("1-2", "0403", "f460");
+    s.tty("1-2", "ttyUSB0");
+    s.process(1, "vor-fwupdate", "/dev/ttyUSB0");  // our own pid
+    s.process(812, "ModemManager", "/dev/ttyUSB0");
+    s.process(813, "ModemManager", "/dev/ttyUSB0");
+    s.process(900, "brltty", "/dev/ttyUSB0");
+    s.process(901, "bash", "/dev/ttyUSB1");
+    s.write("proc/self/comm", "vor-fwupdate\n");
+    const PortDiagnosis d = s.diagnose("/dev/ttyUSB0", "Permission denied");
+    EXPECT_EQ(d.problem, PortProblem::HeldByOther);
+    EXPECT_EQ(d.holders, (std::vector<std::string>{"ModemManager", "brltty"}));
+    EXPECT_EQ(d.openError, "Permission denied");
+}
+
+TEST(PortDiagnosis, UsablePortWithoutVisibleHolderIsUnexplained) {
+    FakeSystem s;
+    s.usbDevice("1-2", "0403", "f460");
+    s.tty("1-2", "ttyUSB0");
+    const PortDiagnosis d = s.diagnose("ttyUSB0", "Device or resource busy");
+    EXPECT_EQ(d.problem, PortProblem::Unexplained);
+    EXPECT_EQ(d.portPath, "/dev/ttyUSB0");
+}
+
+TEST(PortDiagnosis, NamedPortThatVanishedFallsBackToTheCableSearch) {
+    FakeSystem s;
+    EXPECT_EQ(s.diagnose("/dev/ttyUSB5").problem, PortProblem::NoCable);
+    s.usbDevice("1-2", "0403", "f460");
+    s.tty("1-2", "ttyUSB1");
+    EXPECT_EQ(s.diagnose("/dev/ttyUSB5").portPath, "/dev/ttyUSB1");
+}
+
+// The box texts: database first, English where the database has nothing.
+class DiagnosisText : public ::testing::Test {
+protected:
+    std::string text(const PortDiagnosis& d) {
+        return PortDiagnosisText(d, [this](std::int32_t n) { return db.count(n) ? db[n] : std::string(); });
+    }
+    std::map<std::int32_t, std::string> db{{593, "Kabel nicht gefunden"}, {802, "Bitte prüfen."}};
+};
+
+TEST_F(DiagnosisText, MissingCableKeepsTheWizardsOwnText) {
+    EXPECT_EQ(text({PortProblem::NoCable, {}, {}, {}}), "Kabel nicht gefunden.\r\nBitte prüfen.");
+}
+
+TEST_F(DiagnosisText, HolderAndPortAreFilledInTheUsersLanguage) {
+    db[905] = "%1 belegt von: %2.";
+    db[906] = "Programm beenden.";
+    db[909] = "OK oder Abbrechen.";
+    EXPECT_EQ(text({PortProblem::HeldByOther, "/dev/ttyUSB0", {"ModemManager", "brltty"}, {}}),
+              "/dev/ttyUSB0 belegt von: ModemManager, brltty.\r\n\r\nProgramm beenden.\r\n\r\nOK oder Abbrechen.");
+}
+
+TEST_F(DiagnosisText, MissingTextsFallBackToEnglishAndTheOpenErrorIsQuoted) {
+    EXPECT_EQ(text({PortProblem::Unexplained, "/dev/ttyUSB0", {}, "Device or resource busy"}),
+              "The interface cable's serial port /dev/ttyUSB0 could not be opened. (Device or resource busy)\r\n\r\n" +
+                  PortMessageFallback(908) + "\r\n\r\nClick OK to try again or Cancel to quit.");
+    const std::string denied = text({PortProblem::PermissionDenied, "/dev/ttyUSB0", {}, {}});
+    EXPECT_NE(denied.find("\"dialout\""), std::string::npos);
+    EXPECT_NE(denied.find("udev rule"), std::string::npos);
+    EXPECT_NE(text({PortProblem::NoSerialDriver, {}, {}, {}}).find("brltty"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace vor::test
+
+#include "resources/StringResources.h"
+#include "texts/LanguageDb.h"
+
+namespace vor::test {
+namespace {
+
+TEST(DiagnosisTextShipped, EnglishFallbacksAreTheShippedEnglishAndEveryLanguageHasTheTexts) {
+    for (int column = 1; column <= 3; ++column) {
+        LanguageDb db;
+        ASSERT_TRUE(db.OpenLanguageDb(VOR_PROGRAM_DIR "/FirmwareUpdate.lng", LoadResString(ResDatabasePassword), column));
+        for (std::int32_t n = 901; n <= 912; ++n) {
+            const std::string text = db.GetText(n);
+            EXPECT_FALSE(text.empty()) << n << " column " << column;
+            if (column == 1 && n <= 909) {
+                EXPECT_EQ(text, PortMessageFallback(n)) << n;
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace vor::test

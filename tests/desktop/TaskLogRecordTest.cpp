@@ -1,0 +1,77 @@
+// Attempt records on disk: names by date, the limit, other files left alone.
+
+#include <QTemporaryDir>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+#include "wizard/TaskLogRecord.h"
+#include "wizard/WizardServices.h"
+
+namespace vor::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+AttemptRecord At(int minute, int second) {
+    AttemptRecord r;
+    r.started = {2026, 1, 2, 3, minute, second};
+    r.kind = "Firmware update";
+    r.rows = {{0, IconError, "03:04:05", "No answer\r\nfrom the DC", "Error"}};
+    return r;
+}
+
+std::vector<std::string> Names(const fs::path& folder) {
+    std::vector<std::string> out;
+    for (const auto& e : fs::directory_iterator(folder)) out.push_back(e.path().filename().string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+TEST(AttemptRecord, UnknownFieldsSayUnknownAndRowsStayOnOneLine) {
+    const std::string text = AttemptRecordText(At(4, 5));
+    EXPECT_NE(text.find("DC identity: unknown\nDC serial number: unknown\n"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Outcome:"), std::string::npos);
+    EXPECT_NE(text.find("03:04:05  ERROR  No answer  from the DC  [Error]\n"), std::string::npos) << text;
+}
+
+TEST(AttemptRecord, SerialIsTheLastWordOnlyWhenItIsDigits) {
+    EXPECT_EQ(SerialFromIdentity("VOR FW1E 0012345"), "0012345");
+    EXPECT_EQ(SerialFromIdentity("VOR  FW1E  0012345 "), "0012345");
+    EXPECT_EQ(SerialFromIdentity("VOR FW1E 00123X5"), "");
+    EXPECT_EQ(SerialFromIdentity("VORFW1E 0012345"), "");
+}
+
+TEST(AttemptRecord, TwoAttemptsInOneSecondGetTwoFiles) {
+    QTemporaryDir dir;
+    const fs::path folder = dir.path().toStdString();
+    std::string error;
+    ASSERT_TRUE(WriteAttemptRecord(folder, At(4, 5), error));
+    ASSERT_TRUE(WriteAttemptRecord(folder, At(4, 5), error));
+    EXPECT_EQ(Names(folder),
+              (std::vector<std::string>{"task-log-2026-01-02-030405-2.txt", "task-log-2026-01-02-030405.txt"}));
+}
+
+TEST(AttemptRecord, OldestRecordsGoBeyondTheLimitAndBackupsStay) {
+    QTemporaryDir dir;
+    const fs::path folder = dir.path().toStdString();
+    std::ofstream(folder / "6865_0012345.bin") << "profile";
+    std::ofstream(folder / "notes.txt") << "mine";
+    std::string error;
+    for (int s = 0; s < 5; ++s) ASSERT_TRUE(WriteAttemptRecord(folder, At(10, s), error, 3));
+    ASSERT_TRUE(WriteAttemptRecord(folder, At(10, 4), error, 3));  // the same second as the newest
+    EXPECT_EQ(Names(folder), (std::vector<std::string>{"6865_0012345.bin", "notes.txt",
+                                                       "task-log-2026-01-02-031003.txt",
+                                                       "task-log-2026-01-02-031004-2.txt",
+                                                       "task-log-2026-01-02-031004.txt"}));
+}
+
+TEST(AttemptRecord, FolderThatCannotBeWrittenGivesTheReason) {
+    QTemporaryDir dir;
+    std::string error;
+    EXPECT_FALSE(WriteAttemptRecord(fs::path(dir.path().toStdString()) / "missing", At(1, 1), error));
+    EXPECT_FALSE(error.empty());
+}
+
+}  // namespace
+}  // namespace vor::test

@@ -1,0 +1,117 @@
+#include "wizard/TaskLogRecord.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <sstream>
+#include <system_error>
+
+#include "profile/DurableFile.h"
+#include "wizard/WizardServices.h"
+
+namespace fs = std::filesystem;
+
+namespace vor {
+namespace {
+
+std::string OneLine(std::string text) {
+    for (char& c : text)
+        if (c == '\r' || c == '\n' || c == '\t') c = ' ';
+    return text;
+}
+
+const char* Marker(int iconInd) {
+    switch (iconInd) {
+    case IconRunning:
+        return "step ";
+    case IconError:
+        return "ERROR";
+    default:
+        return "info ";
+    }
+}
+
+std::string DateTimeText(const LocalTime& t, const char* format) {
+    char text[32];
+    std::snprintf(text, sizeof text, format, t.year, t.month, t.day, t.hour, t.minute, t.second);
+    return text;
+}
+
+bool IsRecordName(const std::string& name) {
+    const std::string prefix = AttemptRecordPrefix;
+    const std::string suffix = AttemptRecordSuffix;
+    return name.size() > prefix.size() + suffix.size() && name.rfind(prefix, 0) == 0 &&
+           name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// Oldest first: the names carry the date; a "-2" of the same second comes after the plain name.
+void RemoveOldRecords(const fs::path& folder, std::size_t keep) {
+    std::vector<fs::path> records;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        if (it->is_regular_file(ec) && IsRecordName(it->path().filename().string())) records.push_back(it->path());
+    }
+    std::sort(records.begin(), records.end(), [](const fs::path& a, const fs::path& b) {
+        return a.stem().string() < b.stem().string();
+    });
+    for (std::size_t i = 0; i + keep < records.size(); ++i) fs::remove(records[i], ec);
+}
+
+}  // namespace
+
+std::string SerialFromIdentity(const std::string& identity) {
+    std::istringstream words(identity);
+    std::vector<std::string> all;
+    for (std::string w; words >> w;) all.push_back(w);
+    if (all.size() < 3) return {};
+    const std::string& last = all.back();
+    const bool digits = std::all_of(last.begin(), last.end(), [](unsigned char c) { return std::isdigit(c); });
+    return digits ? last : std::string();
+}
+
+std::string AttemptRecordText(const AttemptRecord& r) {
+    std::string out = "vor-fwupdate task log\n";
+    const auto line = [&](const char* label, const std::string& value) {
+        out += std::string(label) + ": " + (value.empty() ? "unknown" : OneLine(value)) + "\n";
+    };
+    line("Date", DateTimeText(r.started, "%04d-%02d-%02d %02d:%02d:%02d"));
+    line("Attempt", r.kind);
+    line("DC identity", r.identity);
+    line("DC serial number", SerialFromIdentity(r.identity));
+    line("DC firmware at the start", r.versionBefore);
+    line("DC firmware at the end", r.versionAfter);
+    line("Firmware image", r.image);
+    if (!r.outcome.empty()) line("Outcome", r.outcome);
+    line("Saved profile still to be written back", r.profilePending ? "yes" : "no");
+    out += "\n";
+    for (const TaskRow& row : r.rows) {
+        out += row.time + "  " + Marker(row.iconInd) + "  " + OneLine(row.event);
+        if (!row.status.empty()) out += "  [" + OneLine(row.status) + "]";
+        out += "\n";
+    }
+    return out;
+}
+
+fs::path AttemptRecordPath(const fs::path& folder, const LocalTime& started) {
+    const std::string stem = AttemptRecordPrefix + DateTimeText(started, "%04d-%02d-%02d-%02d%02d%02d");
+    fs::path path = folder / (stem + AttemptRecordSuffix);
+    std::error_code ec;
+    for (int n = 2; fs::exists(path, ec); ++n) path = folder / (stem + "-" + std::to_string(n) + AttemptRecordSuffix);
+    return path;
+}
+
+std::optional<fs::path> WriteAttemptRecord(const fs::path& folder, const AttemptRecord& record, std::string& error,
+                                           std::size_t keep) {
+    const fs::path path = AttemptRecordPath(folder, record.started);
+    const std::string text = AttemptRecordText(record);
+    const WriteResult result = WriteFileDurably(
+        path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    if (!result.ok) {
+        error = result.error;
+        return std::nullopt;
+    }
+    RemoveOldRecords(folder, keep);
+    return path;
+}
+
+}  // namespace vor
