@@ -1,5 +1,6 @@
 # make run: install what is missing, build, start the wizard against the simulated DC.
 # make test: install what is missing, build, run every test.
+# make package: install what is missing, build, make the Debian package.
 BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= 2
@@ -18,6 +19,10 @@ deps:
 build: deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j$(JOBS)
+
+# make package: the Debian package in $(BUILD)/package (needs dpkg-dev for the dependencies).
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD)

@@ -9,6 +9,7 @@ packages=(
   libsqlcipher-dev sqlcipher sqlite3
   libgtest-dev libgmock-dev
   fonts-dejavu-core
+  dpkg-dev lintian dbus-daemon
 )
 
 missing=()
