@@ -242,15 +242,22 @@ ImageLoadResult LoadImageFile(const std::filesystem::path& path, std::string_vie
     return DecodeImage(bytes, parameterRecord, image);
 }
 
-std::string ImageVersionRowText(const FirmwareImage& image, const std::string& versionWord) {
-    std::string text = image.DeviceName + ", " + versionWord + ": " + image.ImageVersion;
-    const bool hasSection2 = image.OnlySection2() || image.BothSections();
-    if (hasSection2 || (image.ImageRevision >= 1 && image.ImageRevision <= 99)) {
+std::string VersionRowText(const std::string& deviceName, const std::string& versionWord,
+                           const std::string& version, std::optional<std::uint8_t> revision) {
+    std::string text = deviceName + ", " + versionWord + ": " + version;
+    if (revision) {
         char suffix[8];
-        std::snprintf(suffix, sizeof suffix, ".%02u", static_cast<unsigned>(image.ImageRevision));
+        std::snprintf(suffix, sizeof suffix, ".%02u", static_cast<unsigned>(*revision));
         text += suffix;
     }
     return text;
+}
+
+std::string ImageVersionRowText(const FirmwareImage& image, const std::string& versionWord) {
+    const bool hasSection2 = image.OnlySection2() || image.BothSections();
+    const bool shown = hasSection2 || (image.ImageRevision >= 1 && image.ImageRevision <= 99);
+    return VersionRowText(image.DeviceName, versionWord, image.ImageVersion,
+                          shown ? std::optional<std::uint8_t>(image.ImageRevision) : std::nullopt);
 }
 
 bool GetCode(const std::filesystem::path& firmwarePath, WizardServices& services, WizardState& state,

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -53,8 +54,13 @@ ImageLoadResult DecodeImage(std::span<const std::uint8_t> file, std::string_view
 ImageLoadResult LoadImageFile(const std::filesystem::path& path, std::string_view parameterRecord,
                               FirmwareImage& image);
 
-// The task-log text of the image's version row: DeviceName, ", ", `versionWord`
-// (message 781), ": ", ImageVersion and the revision suffix ".NN" where it applies.
+// A version row of the task log: deviceName, ", ", `versionWord` (message 781), ": ",
+// version, then "." and the revision in at least two digits when one is given.
+std::string VersionRowText(const std::string& deviceName, const std::string& versionWord,
+                           const std::string& version, std::optional<std::uint8_t> revision);
+
+// The image's version row: the revision suffix is shown for an image with section 2,
+// and for a section-1 image when ImageRevision is 1..99.
 std::string ImageVersionRowText(const FirmwareImage& image, const std::string& versionWord);
 
 // Start-up load of the firmware image: rows 776 and 778 with their statuses, the

@@ -1,6 +1,10 @@
 #include "firmware/UpdateSequence.h"
 
+#include <optional>
+
+#include "firmware/ImageLoader.h"
 #include "firmware/UpdateSequenceTexts.h"
+#include "link/ClockRecord.h"
 
 namespace vor {
 
@@ -98,9 +102,10 @@ void FirmwareUpdater::RefuseAndSleep(int icon, const std::string& text) {
 }
 
 void FirmwareUpdater::LogDcVersion() {
-    std::string row = image_.DeviceName + ", " + Text(Msg::Version) + ": " + link_.FirmwareVersion;
-    if (RevisionInUse()) row += "." + TwoDigitRevision(DeviceRevision);
-    wizard_.InsertTaskList(IconInfo, row, "");
+    const std::optional<std::uint8_t> revision =
+        RevisionInUse() ? std::optional<std::uint8_t>(DeviceRevision) : std::nullopt;
+    wizard_.InsertTaskList(IconInfo,
+                           VersionRowText(image_.DeviceName, Text(Msg::Version), link_.FirmwareVersion, revision), "");
 }
 
 void FirmwareUpdater::UploadByImageKind() {
@@ -150,7 +155,7 @@ void FirmwareUpdater::FinishRun() {
 
 void FirmwareUpdater::SetClockNow() {
     const LocalTime t = pump_.localTime();
-    link_.SetClock(ClockDateText(t), ClockTimeText(t), ClockArgument);
+    link_.SetClock(FormatClockDate(t), FormatClockTime(t), ClockArgument);
 }
 
 void FirmwareUpdater::ReportNoIdentity() {

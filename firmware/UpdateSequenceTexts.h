@@ -1,12 +1,9 @@
 #pragma once
-// Message numbers of the update and upload task-log rows, and the small text
-// builders they share. Plain C++; the texts themselves come from the language
-// database through WizardServices::GetText.
+// Message numbers of the update and upload task-log rows. Plain C++; the texts
+// themselves come from the language database through WizardServices::GetText.
 
 #include <cstdint>
 #include <string>
-
-#include "platform/EventPump.h"
 
 namespace vor {
 
@@ -34,16 +31,5 @@ constexpr std::int32_t ProfileOnClose = 815;     // the profile is written back 
 
 // Status of a running step.
 inline const std::string RunningStatus = "...";
-
-// A revision shown with at least two digits: 5 -> "05", 150 -> "150".
-std::string TwoDigitRevision(std::uint8_t revision);
-
-// Progress of block r of n as the task log shows it: r*100/n rounded to the
-// nearest integer, halves to the even neighbour, followed by "%".
-std::string ProgressText(int r, int n);
-
-// The DC clock's date "mm/dd/yy" and time "hh:mm:ss" (24-hour) of a local time.
-std::string ClockDateText(const LocalTime& t);
-std::string ClockTimeText(const LocalTime& t);
 
 }  // namespace vor

@@ -4,6 +4,7 @@
 
 #include "firmware/UpdateSequenceTexts.h"
 #include "platform/EventPump.h"
+#include "profile/ProgressText.h"
 
 namespace vor {
 
@@ -56,7 +57,7 @@ bool CodeUploader::SendBlocks(const Section& section) {
     wizard_.InsertTaskList(IconRunning, wizard_.GetText(section.startText), "");
     for (int r = 1; r <= section.blockCount; ++r) {
         // Shown before the block goes out, so the last block is sent at 100%.
-        wizard_.SetTaskStatus(ProgressText(r, section.blockCount));
+        wizard_.SetTaskStatus(PercentText(r, section.blockCount));
         const BlockRow& row = section.blocks[r - 1];
         FillBlockBuffer(row);
         link_.WriteCodeBlock(row[0], section.blockCode);

@@ -57,7 +57,7 @@ bool CommModule::SendBlockAddress(int address, std::uint8_t code) {
             return false;
         },
         [&] {
-            Abort();
+            FailOnRunTimeError();
             return false;
         });
 }
@@ -87,11 +87,15 @@ void CommModule::WriteCodeBlock(int address, std::uint8_t code) {
                         else
                             state_.CommError = true;
                     }
-                    if (!repeat && (ReplyComplete || state_.CommError || LinkAbort || LinkError)) return;
+                    if (!repeat && (ReplyComplete || state_.CommError || LinkAbort || LinkError)) {
+                        // Cut off by an abort: the block is not in, as with its announcement.
+                        if (!ReplyComplete) state_.CommError = true;
+                        return;
+                    }
                 }
             }
         },
-        [&] { Abort(); });
+        [&] { FailOnRunTimeError(); });
 }
 
 void CommModule::SendCodeWord(std::uint8_t code, long value) {
@@ -101,36 +105,10 @@ void CommModule::SendCodeWord(std::uint8_t code, long value) {
     }
     CatchRunTimeError(
         [&] {
-            const int word = static_cast<int>(value);
-            LinkError = false;
-            PendingCommand = code;
-            ExpectedLength = 1;
-            ReceivedCount = 0;
-            ReplyComplete = false;
-            FillAddressCommand(code, word);
-            port_.discardBuffers();
-            SendStartTime = pump_.now();
-            SendBytes(3);
-            int tries = 0;
-            for (;;) {
-                const double elapsed = PollPass(SendStartTime, CodeWordTimeout);
-                // ReplyComplete is not tested: an acknowledgement seen after the
-                // time-out is followed by a resend, whose acknowledgement is awaited.
-                if ((tries < CodeWordMaxResends && elapsed > CodeWordTimeout && !LinkError) || NakReceived) {
-                    ++tries;
-                    port_.discardBuffers();
-                    ExpectedLength = 1;
-                    ReceivedCount = 0;
-                    ReplyComplete = false;
-                    FillAddressCommand(code, word);
-                    SendStartTime = pump_.now();
-                    SendBytes(3);
-                }
-                if (tries > CodeWordMaxResends - 1 || ReplyComplete || LinkError) break;
-            }
+            const int tries = ExchangeCodeWord(code, static_cast<int>(value), true);
             if (tries > CodeWordMaxResends - 1 || LinkError) state_.CommError = true;
         },
-        [&] { Abort(); });
+        [&] { FailOnRunTimeError(); });
 }
 
 void CommModule::SendCodeWordB8(long value) {
@@ -138,19 +116,25 @@ void CommModule::SendCodeWordB8(long value) {
         state_.CommError = true;
         return;
     }
-    const int word = static_cast<int>(value);
+    const int tries = ExchangeCodeWord(Cmd::Argument2, static_cast<int>(value), false);
+    if (tries > CodeWordMaxResends - 1) state_.CommError = true;
+}
+
+int CommModule::ExchangeCodeWord(std::uint8_t code, int word, bool endOnLinkError) {
     LinkError = false;
-    PendingCommand = Cmd::Argument2;
+    PendingCommand = code;
     ExpectedLength = 1;
     ReceivedCount = 0;
     ReplyComplete = false;
-    FillAddressCommand(Cmd::Argument2, word);
+    FillAddressCommand(code, word);
     port_.discardBuffers();
     SendStartTime = pump_.now();
     SendBytes(3);
     int tries = 0;
     for (;;) {
         const double elapsed = PollPass(SendStartTime, CodeWordTimeout);
+        // ReplyComplete is not tested: an acknowledgement seen after the time-out is
+        // followed by a resend, whose acknowledgement is awaited.
         const bool timedOut = tries < CodeWordMaxResends && elapsed > CodeWordTimeout;
         if ((timedOut && !LinkError) || NakReceived) {
             ++tries;
@@ -158,18 +142,18 @@ void CommModule::SendCodeWordB8(long value) {
             ExpectedLength = 1;
             ReceivedCount = 0;
             ReplyComplete = false;
-            FillAddressCommand(Cmd::Argument2, word);
+            FillAddressCommand(code, word);
             SendStartTime = pump_.now();
             SendBytes(3);
         } else if (timedOut) {
-            // Dead or closing link: the try is used up without a send, so the command
-            // still ends by its try limit instead of waiting for ever.
+            // Dead or closing link: the try is used up without a send, so a word that
+            // does not end on LinkError still ends by its try limit.
             ++tries;
             SendStartTime = pump_.now();
         }
-        if (tries > CodeWordMaxResends - 1 || ReplyComplete) break;
+        if (tries > CodeWordMaxResends - 1 || ReplyComplete || (endOnLinkError && LinkError)) break;
     }
-    if (tries > CodeWordMaxResends - 1) state_.CommError = true;
+    return tries;
 }
 
 }  // namespace vor

@@ -105,6 +105,13 @@ void CommModule::Abort() {
     LinkAbort = true;
 }
 
+void CommModule::FailOnRunTimeError() {
+    Abort();
+    // Callers judge a command by CommError; without it a block read would hand on
+    // stale bytes and a block write or closing word would pass for accepted.
+    state_.CommError = true;
+}
+
 double CommModule::PollPass(double sendTime, double timeout) {
     pump_.yieldUntil(sendTime + timeout);
     return pump_.now() - sendTime;

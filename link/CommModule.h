@@ -83,8 +83,10 @@ public:
     std::uint8_t ReadRevision();
 
     // ---- block transfer ----
-    // Each sets CommError on final failure. Addresses outside 0..MaxAddress and values
-    // outside 0..MaxCodeWordValue set CommError without sending anything.
+    // Each sets CommError on final failure, on an abort that cuts a transfer off, and
+    // on an error inside the port (which also sets LinkError and LinkAbort). Addresses
+    // outside 0..MaxAddress and values outside 0..MaxCodeWordValue set CommError
+    // without sending anything.
     // Announces a block (code 0xB5 or 0xB7, address high byte first); 22 sends.
     bool SendBlockAddress(int address, std::uint8_t code);
     // Announcement + BlockBuffer[0..128], four attempts. Clears LinkAbort at each
@@ -107,7 +109,7 @@ public:
 
     // ---- memory ----
     // 0xB4; on success ReplyBuffer[1..128] = the block. Clears LinkAbort first; sets
-    // CommError on failure, abort or a dead port.
+    // CommError on failure, abort, a dead port or an error inside the port.
     void ReadMemoryBlock(int line);
     // 0xB2 request; false on silence or on a rejection (which is not repeated).
     bool RequestLineWrite(int line);
@@ -124,8 +126,13 @@ private:
     // something arrived), then return the seconds since sendTime.
     double PollPass(double sendTime, double timeout);
     void FillAddressCommand(std::uint8_t code, int value);
+    // The send-and-resend loop of the closing words; returns the resends made.
+    // Clears LinkError first; ends on it only when `endOnLinkError`.
+    int ExchangeCodeWord(std::uint8_t code, int word, bool endOnLinkError);
     void StoreReply(std::vector<std::uint8_t>& buffer, std::span<const std::uint8_t> chunk);
     void CompleteCountingReply();
+    // The error handler of the commands that have one: LinkError, LinkAbort, CommError.
+    void FailOnRunTimeError();
 
     SerialPort& port_;
     EventPump& pump_;

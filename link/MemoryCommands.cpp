@@ -62,7 +62,7 @@ void CommModule::ReadMemoryBlock(int line) {
             }
             if (LinkAbort || LinkError || tries > MemoryReadMaxResends - 1) state_.CommError = true;
         },
-        [&] { Abort(); });
+        [&] { FailOnRunTimeError(); });
 }
 
 bool CommModule::RequestLineWrite(int line) {
@@ -99,7 +99,7 @@ bool CommModule::RequestLineWrite(int line) {
             return ReplyComplete && !NakReceived;
         },
         [&] {
-            Abort();
+            FailOnRunTimeError();
             return false;
         });
 }

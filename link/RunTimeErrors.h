@@ -1,7 +1,8 @@
 #pragma once
 // The error handler of the commands that have one: an unexpected error inside the
-// command (a failing port adapter, say) sets LinkError and LinkAbort and ends the
-// command with its failure value. The end of the program passes through untouched.
+// command (a failing port adapter, say) runs `onError` (CommModule::FailOnRunTimeError:
+// LinkError, LinkAbort and CommError) and ends the command with its failure value.
+// The end of the program passes through untouched.
 
 #include <exception>
 

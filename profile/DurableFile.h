@@ -46,4 +46,7 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::pa
 // The temporary name WriteFileDurably uses for `target`.
 std::filesystem::path TemporaryPathFor(const std::filesystem::path& target);
 
+// True when no observer is set or the observer lets the step go on.
+bool WriteStepAllowed(const WriteObserver& observer, WriteStep step, std::size_t bytesDone);
+
 }  // namespace vor

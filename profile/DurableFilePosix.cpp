@@ -12,10 +12,6 @@ namespace {
 
 std::string SystemError(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
 
-bool Allowed(const WriteObserver& observer, WriteStep step, std::size_t done) {
-    return !observer || observer(step, done);
-}
-
 bool SyncFolder(const std::filesystem::path& folder) {
     const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return false;
@@ -36,7 +32,7 @@ bool FillTemporary(int fd, std::span<const std::uint8_t> bytes, const WriteObser
             return false;
         }
         done += static_cast<std::size_t>(n);
-        if (!Allowed(observer, WriteStep::DataWritten, done)) {
+        if (!WriteStepAllowed(observer, WriteStep::DataWritten, done)) {
             error = "write interrupted";
             return false;
         }
@@ -45,7 +41,7 @@ bool FillTemporary(int fd, std::span<const std::uint8_t> bytes, const WriteObser
         error = SystemError("fsync");
         return false;
     }
-    if (!Allowed(observer, WriteStep::DataSynced, done)) {
+    if (!WriteStepAllowed(observer, WriteStep::DataSynced, done)) {
         error = "sync interrupted";
         return false;
     }
@@ -53,12 +49,6 @@ bool FillTemporary(int fd, std::span<const std::uint8_t> bytes, const WriteObser
 }
 
 }  // namespace
-
-std::filesystem::path TemporaryPathFor(const std::filesystem::path& target) {
-    std::filesystem::path temp = target;
-    temp += ".part";
-    return temp;
-}
 
 WriteResult WriteFileDurably(const std::filesystem::path& target, std::span<const std::uint8_t> bytes,
                              const WriteObserver& observer) {
@@ -69,7 +59,7 @@ WriteResult WriteFileDurably(const std::filesystem::path& target, std::span<cons
         result.error = SystemError("open");
         return result;
     }
-    bool filled = Allowed(observer, WriteStep::TempCreated, 0);
+    bool filled = WriteStepAllowed(observer, WriteStep::TempCreated, 0);
     if (!filled) result.error = "create interrupted";
     if (filled) filled = FillTemporary(fd, bytes, observer, result.error);
     if (::close(fd) != 0 && filled) {
@@ -85,12 +75,12 @@ WriteResult WriteFileDurably(const std::filesystem::path& target, std::span<cons
         ::unlink(temp.c_str());
         return result;
     }
-    if (!Allowed(observer, WriteStep::Replaced, bytes.size())) {
+    if (!WriteStepAllowed(observer, WriteStep::Replaced, bytes.size())) {
         result.error = "replace interrupted";
         return result;
     }
     // Without this the rename may still be lost to a power cut.
-    if (!SyncFolder(target.parent_path()) || !Allowed(observer, WriteStep::FolderSynced, bytes.size())) {
+    if (!SyncFolder(target.parent_path()) || !WriteStepAllowed(observer, WriteStep::FolderSynced, bytes.size())) {
         result.error = SystemError("folder sync");
         return result;
     }

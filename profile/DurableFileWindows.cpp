@@ -13,17 +13,7 @@ namespace {
 
 std::string SystemError(const char* what) { return std::string(what) + ": error " + std::to_string(GetLastError()); }
 
-bool Allowed(const WriteObserver& observer, WriteStep step, std::size_t done) {
-    return !observer || observer(step, done);
-}
-
 }  // namespace
-
-std::filesystem::path TemporaryPathFor(const std::filesystem::path& target) {
-    std::filesystem::path temp = target;
-    temp += ".part";
-    return temp;
-}
 
 WriteResult WriteFileDurably(const std::filesystem::path& target, std::span<const std::uint8_t> bytes,
                              const WriteObserver& observer) {
@@ -35,7 +25,7 @@ WriteResult WriteFileDurably(const std::filesystem::path& target, std::span<cons
         result.error = SystemError("CreateFile");
         return result;
     }
-    bool filled = Allowed(observer, WriteStep::TempCreated, 0);
+    bool filled = WriteStepAllowed(observer, WriteStep::TempCreated, 0);
     if (!filled) result.error = "create interrupted";
     std::size_t done = 0;
     while (filled && done < bytes.size()) {
@@ -47,7 +37,7 @@ WriteResult WriteFileDurably(const std::filesystem::path& target, std::span<cons
             break;
         }
         done += written;
-        if (!Allowed(observer, WriteStep::DataWritten, done)) {
+        if (!WriteStepAllowed(observer, WriteStep::DataWritten, done)) {
             result.error = "write interrupted";
             filled = false;
         }
@@ -56,7 +46,7 @@ WriteResult WriteFileDurably(const std::filesystem::path& target, std::span<cons
         result.error = SystemError("FlushFileBuffers");
         filled = false;
     }
-    if (filled && !Allowed(observer, WriteStep::DataSynced, done)) {
+    if (filled && !WriteStepAllowed(observer, WriteStep::DataSynced, done)) {
         result.error = "sync interrupted";
         filled = false;
     }
@@ -70,8 +60,8 @@ WriteResult WriteFileDurably(const std::filesystem::path& target, std::span<cons
         DeleteFileW(temp.c_str());
         return result;
     }
-    if (!Allowed(observer, WriteStep::Replaced, bytes.size()) ||
-        !Allowed(observer, WriteStep::FolderSynced, bytes.size())) {
+    if (!WriteStepAllowed(observer, WriteStep::Replaced, bytes.size()) ||
+        !WriteStepAllowed(observer, WriteStep::FolderSynced, bytes.size())) {
         result.error = "replace interrupted";
         return result;
     }

@@ -1,5 +1,6 @@
 #pragma once
-// The task-log progress text of the profile steps.
+// The task-log progress text of the block loops (code upload, profile read-out and
+// write-back).
 
 #include <string>
 

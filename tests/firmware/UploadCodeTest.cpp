@@ -112,6 +112,19 @@ TEST(UploadCode, BlockFiveOfTenUnacknowledgedStopsTheSectionWithoutClosingWord) 
     EXPECT_LT(rig.pump.now(), 4.2);
 }
 
+TEST(UploadCode, LastBlockCutOffByAPortFailureFailsTheSectionWithoutClosingWord) {
+    UpdateRig rig(ImageKind::OnlySection1, 2);
+    rig.dc.silentDataAt = {128};
+    // The port reports a failure while the last block waits for its acknowledgement.
+    rig.pump.schedule(0.5, [&] { rig.link.Abort(); });
+    rig.uploader.UploadCode();
+
+    EXPECT_TRUE(Entries(rig.journal, "DC B6").empty());
+    EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, "T787", "T280"}, Row{2, "T790", ""}));
+    EXPECT_TRUE(rig.state.CommError);
+    EXPECT_EQ(rig.wizard.resetStageCalls, 1);
+}
+
 TEST(UploadCode, UnacknowledgedChecksumIsAFailure) {
     UpdateRig rig(ImageKind::OnlySection1, 1);
     rig.dc.silentWords = {0xB6};

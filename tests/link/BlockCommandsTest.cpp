@@ -60,6 +60,24 @@ TEST(SendBlockAddress, ErrorInsideThePortEndsTheCommandWithLinkErrorAndLinkAbort
     EXPECT_FALSE(rig.link.SendBlockAddress(0x80, Cmd::Block1));
     EXPECT_TRUE(rig.link.LinkError);
     EXPECT_TRUE(rig.link.LinkAbort);
+    EXPECT_TRUE(rig.state.CommError);
+}
+
+TEST(PortErrorInsideACommand, FailsBlockAndClosingWordThroughCommErrorSoNoCallerTakesThemForAccepted) {
+    const auto throwingPort = [](LinkTestRig& rig) {
+        rig.port.setPeer([](std::span<const std::uint8_t>) { throw std::runtime_error("driver fault"); });
+    };
+    LinkTestRig block;
+    throwingPort(block);
+    block.link.WriteCodeBlock(0x80, Cmd::Block1);
+    EXPECT_TRUE(block.state.CommError);
+    EXPECT_TRUE(block.link.LinkError);
+
+    LinkTestRig word;
+    throwingPort(word);
+    word.link.SendCodeWord(Cmd::Close1, 0x0102);
+    EXPECT_TRUE(word.state.CommError);
+    EXPECT_TRUE(word.link.LinkAbort);
 }
 
 class WriteCodeBlockTest : public ::testing::Test {
@@ -125,6 +143,7 @@ TEST_F(WriteCodeBlockTest, CloseDuringTheDataWaitEndsTheBlockWithinOnePass) {
     rig.link.WriteCodeBlock(0x80, Cmd::Block1);
     EXPECT_EQ(rig.sends(), 2);
     EXPECT_NEAR(rig.pump.now(), 0.5, 0.01);
+    EXPECT_TRUE(rig.state.CommError);  // the block never got its acknowledgement
 }
 
 TEST(SendCodeWord, SendsTheValueHighByteFirst) {

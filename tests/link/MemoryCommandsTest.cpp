@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <numeric>
+#include <stdexcept>
 
 #include "tests/link/LinkTestRig.h"
 
@@ -76,6 +77,15 @@ TEST(ReadMemoryBlock, CloseDuringTheWaitEndsWithinOnePass) {
     rig.link.ReadMemoryBlock(8);
     EXPECT_NEAR(rig.pump.now(), 0.1, 0.005);
     EXPECT_TRUE(rig.state.CommError);
+}
+
+TEST(ReadMemoryBlock, ErrorInsideThePortSetsCommErrorSoTheOldBufferIsNotTakenForTheBlock) {
+    LinkTestRig rig;
+    rig.port.setPeer([](std::span<const std::uint8_t>) { throw std::runtime_error("driver fault"); });
+    rig.link.ReadMemoryBlock(8);
+    EXPECT_TRUE(rig.state.CommError);
+    EXPECT_TRUE(rig.link.LinkError);
+    EXPECT_TRUE(rig.link.LinkAbort);
 }
 
 TEST(ReadMemoryBlock, LineOutsideSignedSixteenBitsIsRefusedBeforeSending) {

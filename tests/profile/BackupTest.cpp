@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <stdexcept>
+
 #include "profile/BackupFolder.h"
 #include "tests/profile/ProfileFixture.h"
 
@@ -164,6 +166,24 @@ TEST_F(ProfileTest, SilentDcEndsABlockReadAfterFourRepeatsWithinASecond) {
     EXPECT_LT(pump.now() - firstSend, 0.85);
     EXPECT_EQ(wizard.rows.back(), (TaskRow{2, "M797", ""}));
     EXPECT_FALSE(std::filesystem::exists(BackupFile()));
+}
+
+TEST_F(ProfileTest, PortErrorDuringTheReadOutWritesNoFileOfStaleBlocks) {
+    SetProfileLines(256, 300);
+    // Block 0 answers; every later write fails inside the port driver.
+    port.setPeer([this, first = true](std::span<const std::uint8_t> b) mutable {
+        if (!first) throw std::runtime_error("driver fault");
+        first = false;
+        Bytes r{0x5A};
+        const auto blk = dc->block(b[1] * 256 + b[2]);
+        r.insert(r.end(), blk.begin(), blk.end());
+        port.deliver(r, 0.005);
+    });
+    keeper->BackupProfile();
+    EXPECT_EQ(wizard.rows, (std::vector<TaskRow>{{0, BackupRowText, "M280"}, {2, "M797", ""}}));
+    EXPECT_TRUE(state.CommError);
+    EXPECT_EQ(wizard.resets, 1);
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
 }
 
 TEST_F(ProfileTest, UnreadableBlockZeroIsAFailureAndNeverTakesStaleBytesForTheDc) {
