@@ -87,8 +87,11 @@ TEST(SimFaultWindow, SilenceFromTheNthUnitLastsItsTimeThenHeals) {
     EXPECT_EQ(rig.dc().totalExchanges(), 4);
 }
 
-TEST(SimFaultWindow, RejectionStormRefusesEveryKindUntilItHeals) {
-    SimRig rig({.faults = {FaultRule{.action = FaultAction::Reject, .anyKind = true, .nth = 1, .lastsFor = 2.0}}});
+TEST(SimFaultWindow, RejectionStormStartedByOneKindRefusesEveryKindUntilItHeals) {
+    SimRig rig({.faults = {FaultRule{.action = FaultAction::Reject, .kind = UnitKind::Identity, .nth = 2,
+                                     .lastsFor = 2.0}}});
+    EXPECT_EQ(rig.exchange({0xB4, 0x00, 0x00, 0x00}).size(), 129u);
+    EXPECT_EQ(rig.exchange({0x84, 0x00}).size(), 18u);
     EXPECT_EQ(rig.exchange({0x84, 0x00}), Nak());
     EXPECT_EQ(rig.exchange({0xB4, 0x00, 0x00, 0x00}), Nak());
     rig.run(2.0);

@@ -54,9 +54,9 @@ enum class FaultAction {
 
 // Fires on the nth unit of `kind` (nth counts from 1; anyKind counts every unit), or,
 // when nth is 0, on each unit with the given probability (seeded, repeatable).
-// With `lastsFor` > 0 an nth rule, once fired, goes on firing on every unit it covers
-// that arrives within that many seconds after the one that fired it: a silence or a
-// storm of rejections that then heals.
+// With `lastsFor` > 0 an nth rule, once fired, goes on firing on every unit of any
+// kind that arrives within that many seconds after the one that fired it: the DC goes
+// silent or refuses everything from that moment, then heals.
 struct FaultRule {
     FaultAction action = FaultAction::Reject;
     bool anyKind = false;

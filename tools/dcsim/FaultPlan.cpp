@@ -39,9 +39,9 @@ std::string UnitKindName(UnitKind kind) {
 std::optional<FaultRule> FaultPlan::decide(UnitKind kind, int kindCount, int total, double at) {
     for (std::size_t i = 0; i < rules_.size(); ++i) {
         const FaultRule& rule = rules_[i];
+        if (at <= activeUntil_[i]) return rule;  // the DC as a whole is silent or refusing
         if (!rule.anyKind && rule.kind != kind) continue;
         if (rule.nth > 0) {
-            if (at <= activeUntil_[i]) return rule;
             if ((rule.anyKind ? total : kindCount) == rule.nth) {
                 if (rule.lastsFor > 0.0) activeUntil_[i] = at + rule.lastsFor;
                 return rule;

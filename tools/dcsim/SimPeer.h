@@ -32,6 +32,7 @@ public:
     void press() { dc_.press(pump_.now()); }
     void clip() { dc_.clip(pump_.now()); }
     void unclip() { dc_.unclip(pump_.now()); }
+    void replug() { dc_.replug(pump_.now()); }
 
     // Every chunk the DC sent, with the time it reached the program.
     struct Sent {

@@ -88,6 +88,12 @@ void SimulatedDc::unclip(double at) {
     framer_.reset();
 }
 
+void SimulatedDc::replug(double at) {
+    advanceTo(at);
+    pulled_ = false;
+    framer_.reset();
+}
+
 void SimulatedDc::clip(double at) {
     advanceTo(at);
     clipped_ = true;
@@ -108,7 +114,7 @@ std::vector<Output> SimulatedDc::receive(std::span<const std::uint8_t> bytes, do
     return out;
 }
 
-void SimulatedDc::emit(std::vector<std::uint8_t> bytes, double readyAt, std::vector<Output>& out) {
+void SimulatedDc::sendReply(std::vector<std::uint8_t> bytes, double readyAt, std::vector<Output>& out) {
     if (bytes.empty()) return;
     double t = std::max(txFreeAt_, readyAt + config_.processingDelay);
     const std::size_t chunk = config_.chunkSize > 0 ? static_cast<std::size_t>(config_.chunkSize) : bytes.size();
@@ -139,7 +145,7 @@ void SimulatedDc::handle(const Unit& unit, std::vector<Output>& out) {
     }
     if (fault && action == FaultAction::Reject) {
         if (unit.kind == UnitKind::LineData) framer_.expectData(UnitKind::LineData);
-        emit({Nak}, unit.at, out);
+        sendReply({Nak}, unit.at, out);
         return;
     }
 
@@ -163,7 +169,7 @@ void SimulatedDc::handle(const Unit& unit, std::vector<Output>& out) {
         if (fault && action == FaultAction::GarbageAfter) {
             for (int i = 0; i < fault->garbageCount; ++i) reply.push_back(garbage_.byte());
         }
-        emit(std::move(reply), unit.at, out);
+        sendReply(std::move(reply), unit.at, out);
         replyLeftAt = txFreeAt_;
     }
 

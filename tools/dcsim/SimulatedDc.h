@@ -63,6 +63,8 @@ public:
     void press(double at);    // the A and S buttons
     void unclip(double at);   // the DC is off the cable: hears and says nothing
     void clip(double at);
+    // The pulled cable is plugged into the PC again.
+    void replug(double at);
     void advanceTo(double at);
 
     // ---- inspection ----
@@ -91,7 +93,7 @@ private:
     void applyStagingRule(UnitKind kind);
     void commitProfileBlocks();
     std::vector<std::uint8_t> closeSection(int section, std::uint16_t value);
-    void emit(std::vector<std::uint8_t> bytes, double readyAt, std::vector<Output>& out);
+    void sendReply(std::vector<std::uint8_t> bytes, double readyAt, std::vector<Output>& out);
 
     DcConfig config_;
     DcMemory memory_;

@@ -1,0 +1,117 @@
+// The fault sweep: the whole demo update through deep sleep, repeated with one fault
+// starting at exchange k for every k of a clean run; after a failed run the diver
+// closes the program and lets the recovery write the profile back into the healed DC.
+// The profile must survive every one of them.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <map>
+
+#include "tests/e2e/Harness.h"
+#include "tests/e2e/ProfileCheck.h"
+
+namespace vor::e2e {
+namespace {
+
+// How long the injected fault lasts: longer than any command's retries.
+constexpr double FaultSeconds = 60.0;
+// The diver waits this long before trying a page again, and before closing.
+constexpr double DiverPause = 30.0;
+constexpr int NextAttempts = 4;
+
+// Next until the update has run: through the deep-sleep page, trying again after a
+// pause when the page stays where it was.
+void RunUpdateLikeADiver(Harness& h) {
+    for (int attempt = 0; attempt < NextAttempts && !h.ended(); ++attempt) {
+        h.clickNext();
+        if (h.ended()) return;
+        if (h.deepSleepPageShown()) {
+            h.pressDcButtons();
+            h.clickNext();
+            return;
+        }
+        if (h.state().Stage >= 2) return;  // the update ran from the first page
+        h.waitFor(DiverPause);
+        h.pressDcButtons();  // back in the PC screen, should the DC have gone to sleep
+    }
+}
+
+struct SweepRun {
+    Verdict afterRun = Verdict::Broken;
+    Verdict afterRecovery = Verdict::Broken;
+    std::string why;
+};
+
+SweepRun RunWithFault(const sim::FaultRule& fault) {
+    sim::DcConfig config;
+    config.faults = {fault};
+    Harness h(config);
+    SweepRun run;
+    if (!h.start()) {
+        run.why = "the program did not start";
+        return run;
+    }
+    const ProfileSnapshot before = TakeProfile(h.dc());
+    RunUpdateLikeADiver(h);
+    Judgement j = JudgeProfile(before, h);
+    run.afterRun = run.afterRecovery = j.verdict;
+    run.why = j.why;
+    if (j.verdict != Verdict::SafeFailure) return run;
+
+    h.waitFor(FaultSeconds + 1.0);  // the fault heals
+    h.answerRecovery();
+    h.clickClose();
+    j = JudgeProfile(before, h);
+    run.afterRecovery = j.verdict;
+    if (j.verdict == Verdict::Broken) run.why = "after the recovery: " + j.why + "\n" + h.logText();
+    return run;
+}
+
+int CleanRunExchanges() {
+    Harness h;
+    EXPECT_TRUE(h.start());
+    RunUpdateLikeADiver(h);
+    EXPECT_EQ(h.log().back().event, "M786") << h.logText();
+    return h.dc().totalExchanges();
+}
+
+struct Tally {
+    int runs = 0;
+    int success = 0;
+    int safeFailure = 0;
+    int otherwise = 0;
+};
+
+void Sweep(const char* name, sim::FaultAction action, int stride) {
+    const int exchanges = CleanRunExchanges();
+    ASSERT_GT(exchanges, 1000);
+    Tally tally;
+    for (int k = 1; k <= exchanges; k += stride) {
+        const SweepRun run =
+            RunWithFault({.action = action, .anyKind = true, .nth = k, .lastsFor = FaultSeconds});
+        ++tally.runs;
+        const Verdict end = run.afterRecovery;
+        if (run.afterRun == Verdict::Broken || end == Verdict::Broken) {
+            ++tally.otherwise;
+            ADD_FAILURE() << name << " from exchange " << k << ": " << run.why;
+        } else if (run.afterRun == Verdict::Success) {
+            ++tally.success;
+        } else {
+            ++tally.safeFailure;
+        }
+    }
+    std::printf("%s sweep: %d exchanges in a clean run, %d runs (every %d): %d success, "
+                "%d reported failure with the profile safe, %d otherwise\n",
+                name, exchanges, tally.runs, stride, tally.success, tally.safeFailure, tally.otherwise);
+    EXPECT_EQ(tally.otherwise, 0);
+}
+
+TEST(FaultSweep, SilenceFromEveryExchangeNeverLosesTheProfile) { Sweep("silence", sim::FaultAction::Silent, 1); }
+
+TEST(FaultSweep, RejectionStormFromEveryExchangeNeverLosesTheProfile) {
+    Sweep("rejection storm", sim::FaultAction::Reject, 1);
+}
+
+}  // namespace
+}  // namespace vor::e2e

@@ -1,0 +1,337 @@
+#include "tests/e2e/Harness.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "firmware/ImageDescription.h"
+#include "platform/Printer.h"
+#include "resources/StringResources.h"
+#include "texts/LanguageDb.h"
+#include "wizard/AppBackend.h"
+#include "wizard/MFUMain.h"
+#include "wizard/TaskList.h"
+
+namespace vor::e2e {
+
+namespace {
+
+constexpr const char* DemoImageFile = "VOR.1H.FWR";
+constexpr const char* LanguageDbFile = "FirmwareUpdate.lng";
+constexpr const char* EnglishLanguageCode = "5000";
+// A new start of the program comes this long after the last one ended.
+constexpr double RestartPause = 5.0;
+
+// Every message the update, upload and profile steps write into the task log.
+constexpr std::int32_t LogMessages[] = {150, 280, 776, 777, 778, 779, 781, 782, 783, 784, 785, 786, 787, 788,
+                                        789, 790, 792, 793, 794, 796, 797, 803, 814, 815, 816};
+// Texts this long are also recognised inside longer rows.
+constexpr std::size_t MinEmbeddedText = 8;
+
+class NoPrinter : public TextPrinter {
+public:
+    QString print(QWidget*, const QStringList&, const QString&) override { return {}; }
+};
+
+}  // namespace
+
+void EnsureApplication() {
+    static int argc = 1;
+    static char name[] = "e2e_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = [] {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        auto* a = new QApplication(argc, argv);
+        a->setQuitOnLastWindowClosed(false);
+        return a;
+    }();
+    (void)app;
+}
+
+void BoundedPump::yieldUntil(double deadline) {
+    if (!overran_ && !ending() && (now() > untilTime_ || yieldCount() >= maxYields_)) {
+        overran_ = true;
+        endProgram();
+    }
+    FakeEventPump::yieldUntil(deadline);
+}
+
+BoxAnswer ScriptedBoxes::show(QWidget*, BoxIcon icon, BoxButtons buttons, const std::string& caption,
+                              const std::string& text) {
+    shown.push_back({icon, buttons, caption, text});
+    if (onShow) onShow(shown.back());
+    if (!answers.empty()) {
+        const BoxAnswer a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    switch (buttons) {
+    case BoxButtons::Ok: return BoxAnswer::Ok;
+    case BoxButtons::OkCancel: return BoxAnswer::Cancel;
+    case BoxButtons::YesNo: return BoxAnswer::No;
+    }
+    return BoxAnswer::Cancel;
+}
+
+std::ostream& operator<<(std::ostream& out, const LogRow& row) {
+    return out << "{" << row.icon << ", \"" << row.event << "\", \"" << row.status << "\"}";
+}
+
+ImageContent DemoImageContent() {
+    std::ifstream in(VOR_SOURCE_DIR "/resources/demo-image.txt");
+    std::stringstream text;
+    text << in.rdbuf();
+    return ParseImageDescription(text.str());
+}
+
+// ---- one start of the program ----
+
+struct Harness::Start {
+    struct Trigger {
+        UnitTrigger when;
+        double delay = 0.0;
+        std::function<void()> action;
+        bool fired = false;
+    };
+
+    BoundedPump pump;
+    FakeSerialPort port{pump};
+    std::unique_ptr<sim::SimPeer> peer;
+    WizardState state;
+    ScriptedBoxes boxes;
+    NoPrinter printer;
+    std::vector<int> priorities;
+    std::vector<Trigger> triggers;
+    std::unique_ptr<MFUMain> window;
+    std::unique_ptr<AppBackend> backend;
+};
+
+Harness::Harness(sim::DcConfig dc, std::optional<ImageContent> image) : dcConfig_(std::move(dc)) {
+    EnsureApplication();
+    backupFolder_ = backupDir_.path().toStdString();
+    const std::filesystem::path program = programDir_.path().toStdString();
+    std::filesystem::copy_file(std::filesystem::path(VOR_PROGRAM_DIR) / LanguageDbFile, program / LanguageDbFile);
+    useImage(image);
+
+    LanguageDb db;
+    if (db.OpenLanguageDb((program / LanguageDbFile).string(), LoadResString(ResDatabasePassword), 1))
+        for (std::int32_t n : LogMessages) texts_[n] = db.GetText(n);
+}
+
+Harness::~Harness() {
+    for (auto& s : starts_)
+        if (s->window) s->window->hide();
+}
+
+void Harness::useImage(const std::optional<ImageContent>& image) {
+    const std::filesystem::path program = programDir_.path().toStdString();
+    if (!image) {
+        imageFile_ = DemoImageFile;
+        modelNumber_ = DemoImageContent().ModelNumber;
+        std::error_code ec;
+        std::filesystem::copy_file(std::filesystem::path(VOR_PROGRAM_DIR) / DemoImageFile, program / imageFile_,
+                                   std::filesystem::copy_options::skip_existing, ec);
+        return;
+    }
+    imageFile_ = "IMAGE" + std::to_string(starts_.size()) + ".FWR";
+    modelNumber_ = image->ModelNumber;
+    const std::vector<std::uint8_t> bytes = EncodeImage(*image);
+    std::ofstream out(program / imageFile_, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+Harness::Start& Harness::current() const { return *starts_.back(); }
+
+bool Harness::start() { return launch(std::nullopt); }
+
+bool Harness::startAgain(std::optional<ImageContent> image) {
+    if (!ended()) kill();
+    if (image) useImage(image);
+    sim::SimulatedDc dc = std::move(current().peer->dc());
+    return launch(std::move(dc));
+}
+
+bool Harness::launch(std::optional<sim::SimulatedDc> dc) {
+    auto s = std::make_unique<Start>();
+    if (!starts_.empty()) s->pump.yieldUntil(current().pump.now() + RestartPause);  // the DC's clock goes on
+    s->pump.setBudget(s->pump.now() + RunTimeBudget, s->pump.yieldCount() + RunYieldBudget);
+    if (dc)
+        s->peer = std::make_unique<sim::SimPeer>(s->pump, s->port, std::move(*dc));
+    else
+        s->peer = std::make_unique<sim::SimPeer>(s->pump, s->port, dcConfig_);
+    if (s->peer->dc().cablePulled()) s->peer->replug();
+    Start* raw = s.get();
+    s->peer->setUnitObserver([raw](sim::UnitKind kind, int total) {
+        for (auto& t : raw->triggers) {
+            if (t.fired || !t.when(kind, total)) continue;
+            t.fired = true;
+            raw->pump.scheduleIn(t.delay, t.action);
+        }
+    });
+
+    WizardEnvironment env;
+    env.pump = &s->pump;
+    env.boxes = &s->boxes;
+    env.printer = &s->printer;
+    env.programDir = programDir_.path().toStdString();
+    env.setupRecord = MakeSetupRecord(imageFile_, "", EnglishLanguageCode);
+    env.setPriority = [raw](int priorityClass) {
+        raw->priorities.push_back(priorityClass);
+        return priorityClass;
+    };
+    env.startProgram = [](const std::string&) {};
+    env.endProgram = [raw] { raw->pump.endProgram(); };
+    s->window = std::make_unique<MFUMain>(s->state, std::move(env));
+    s->backend = std::make_unique<AppBackend>(
+        s->state, *s->window, s->pump, s->port,
+        [] { return PortOpenOutcome{PortOpenResult::Opened, "simulated DC", {}}; }, backupFolder_);
+    s->window->setBackend(s->backend.get());
+    starts_.push_back(std::move(s));
+
+    const bool goesOn = current().window->Form_Load();
+    if (goesOn) current().window->show();
+    return goesOn;
+}
+
+void Harness::kill() {
+    current().pump.endProgram();
+    current().window->hide();
+}
+
+bool Harness::ended() const { return current().pump.ending() || current().window->programEnded(); }
+
+bool Harness::overran() const {
+    for (const auto& s : starts_)
+        if (s->pump.overran()) return true;
+    return false;
+}
+
+// ---- the user ----
+
+void Harness::click(const char* name) {
+    if (ended()) {
+        ADD_FAILURE() << name << " clicked after the program ended";
+        return;
+    }
+    QPushButton* b = current().window->findChild<QPushButton*>(QString::fromLatin1(name));
+    ASSERT_NE(b, nullptr) << name;
+    if (!b->isVisible() || !b->isEnabled()) {
+        ADD_FAILURE() << name << " cannot be clicked\n" << logText();
+        return;
+    }
+    QTest::mouseClick(b, Qt::LeftButton);
+}
+
+void Harness::clickNext() { click("NextCmd"); }
+void Harness::clickBack() { click("BackCmd"); }
+void Harness::clickClose() { click("CloseCmd"); }
+
+void Harness::pressDcButtons() { current().peer->press(); }
+
+void Harness::waitFor(double seconds) {
+    BoundedPump& p = current().pump;
+    const double until = p.now() + seconds;
+    try {
+        while (!p.ending() && p.now() < until) p.yieldUntil(until);
+    } catch (const ProgramEnding&) {
+    }
+}
+
+void Harness::addTrigger(UnitTrigger when, double delay, std::function<void()> action) {
+    current().triggers.push_back({std::move(when), delay, std::move(action)});
+}
+
+void Harness::closeWhen(UnitTrigger when, double delay) {
+    addTrigger(std::move(when), delay, [this] { current().window->findChild<QPushButton*>("CloseCmd")->click(); });
+}
+
+void Harness::killWhen(UnitTrigger when) {
+    addTrigger(std::move(when), 0.0, [this] { kill(); });
+}
+
+void Harness::closeAt(double at) {
+    current().pump.schedule(at, [this] { current().window->findChild<QPushButton*>("CloseCmd")->click(); });
+}
+
+void Harness::answerRecovery(int okCount) {
+    ScriptedBoxes& b = current().boxes;
+    b.answers.push_back(BoxAnswer::Yes);
+    for (int i = 0; i < okCount; ++i) b.answers.push_back(BoxAnswer::Ok);
+    b.onShow = [this](const ShownBox& box) {
+        if (box.buttons == BoxButtons::OkCancel) pressDcButtons();
+    };
+}
+
+// ---- what is seen ----
+
+std::string Harness::render(const std::string& text) const {
+    for (const auto& [n, t] : texts_)
+        if (!t.empty() && text == t) return "M" + std::to_string(n);
+    std::string out = text;
+    for (const auto& [n, t] : texts_) {
+        if (t.size() < MinEmbeddedText) continue;
+        for (auto at = out.find(t); at != std::string::npos; at = out.find(t))
+            out.replace(at, t.size(), "M" + std::to_string(n));
+    }
+    return out;
+}
+
+std::vector<LogRow> Harness::log() const {
+    auto* list = current().window->findChild<TaskList*>(QStringLiteral("TaskLst"));
+    std::vector<LogRow> rows;
+    for (int r = 0; list && r < list->rowCount(); ++r) {
+        rows.push_back({list->item(r, 0)->data(TaskList::IconIndexRole).toInt(),
+                        render(list->item(r, 2)->text().toStdString()),
+                        render(list->item(r, 3)->text().toStdString())});
+    }
+    return rows;
+}
+
+std::vector<LogRow> Harness::updateLog() const {
+    std::vector<LogRow> rows = log();
+    const auto first = std::find_if(rows.begin(), rows.end(), [](const LogRow& r) { return r.event == "M782"; });
+    return {first, rows.end()};
+}
+
+std::string Harness::logText() const {
+    std::ostringstream out;
+    out << "task log:\n";
+    for (const LogRow& r : log()) out << "  " << r << "\n";
+    return out.str();
+}
+
+bool Harness::deepSleepPageShown() const {
+    const auto* picture = current().window->findChild<QLabel*>(QStringLiteral("Image2"));
+    return picture && picture->isVisibleTo(current().window.get()) && current().state.Stage == 2;
+}
+
+bool Harness::buttonEnabled(const char* name) const {
+    const auto* b = current().window->findChild<QPushButton*>(QString::fromLatin1(name));
+    return b && b->isEnabled();
+}
+
+WizardState& Harness::state() { return current().state; }
+ScriptedBoxes& Harness::boxes() { return current().boxes; }
+BoundedPump& Harness::pump() { return current().pump; }
+FakeSerialPort& Harness::port() { return current().port; }
+sim::SimulatedDc& Harness::dc() { return current().peer->dc(); }
+AppBackend& Harness::backend() { return *current().backend; }
+std::vector<int> Harness::priorityClasses() const { return current().priorities; }
+
+std::filesystem::path Harness::backupFile() const {
+    char serial[16];
+    std::snprintf(serial, sizeof serial, "%06u", static_cast<unsigned>(dcConfig_.serial));
+    return backupFolder_ / (std::to_string(modelNumber_) + "." + serial + ".bin");
+}
+
+std::string Harness::text(std::int32_t message) const {
+    const auto it = texts_.find(message);
+    return it == texts_.end() ? std::string() : it->second;
+}
+
+}  // namespace vor::e2e

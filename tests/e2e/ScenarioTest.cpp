@@ -1,0 +1,455 @@
+// Whole runs of the program against the simulated DC: the real window, clicked, on the
+// fake clock. Each checks the task log, the flags, the DC's memory and firmware and
+// the backup file, and holds the run to the profile promise of ProfileCheck.h.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tests/e2e/Harness.h"
+#include "tests/e2e/ProfileCheck.h"
+#include "wizard/AppBackend.h"
+
+namespace vor::e2e {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using sim::UnitKind;
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr double FaultSeconds = 60.0;
+const std::string BackupRow = "Backup dive computer profile";
+const LogRow DcVersion1E{1, "VOR Watch DC, M781: 1E", ""};
+
+ImageContent ImageOfKind(ImageKind kind) {
+    ImageContent c = DemoImageContent();
+    c.Kind = kind;
+    return c;
+}
+
+// The nth unit of `kind` the DC has taken.
+Harness::UnitTrigger Nth(Harness& h, UnitKind kind, int n) {
+    return [&h, kind, n](UnitKind k, int) { return k == kind && h.dc().exchanges(kind) >= n; };
+}
+
+// Next, the deep-sleep page, the buttons, Next: the update runs inside the last click.
+void UpdateThroughDeepSleep(Harness& h) {
+    h.clickNext();
+    ASSERT_TRUE(h.deepSleepPageShown()) << h.logText();
+    h.pressDcButtons();
+    h.clickNext();
+}
+
+std::vector<std::string> ErrorRows(const std::vector<LogRow>& log) {
+    std::vector<std::string> events;
+    for (const LogRow& r : log)
+        if (r.icon == 2) events.push_back(r.event);
+    return events;
+}
+
+bool Sent(Harness& h, const Bytes& bytes) {
+    const auto& writes = h.port().writes();
+    return std::any_of(writes.begin(), writes.end(), [&](const auto& w) { return w.bytes == bytes; });
+}
+
+bool BackupFileExists(Harness& h) {
+    std::error_code ec;
+    return std::filesystem::exists(h.backupFile(), ec);
+}
+
+// After a failed run: the fault has healed, Close, Yes, OK; the profile is back.
+void RecoverAtClose(Harness& h, const ProfileSnapshot& before) {
+    h.waitFor(FaultSeconds + 1.0);
+    h.answerRecovery();
+    h.clickClose();
+    EXPECT_TRUE(h.ended());
+    ExpectProfileKept(before, h);
+    EXPECT_TRUE(DcHoldsProfile(before, h.dc())) << h.logText();
+    EXPECT_FALSE(BackupFileExists(h));
+}
+
+// A new start on the same DC whose update writes the saved profile back.
+void UpdateAgainAndWriteBack(Harness& h, const ProfileSnapshot& before) {
+    ASSERT_TRUE(h.startAgain());
+    h.clickNext();
+    if (h.deepSleepPageShown()) {
+        h.pressDcButtons();
+        h.clickNext();
+    }
+    EXPECT_EQ(h.log().back(), (LogRow{1, "M786", ""})) << h.logText();
+    ExpectProfileKept(before, h);
+    EXPECT_TRUE(DcHoldsProfile(before, h.dc()));
+    EXPECT_FALSE(BackupFileExists(h));
+}
+
+// ---- clean runs ----
+
+TEST(Scenario, DcOlderThan1FGoesThroughDeepSleepAndGetsBothSectionsWithItsProfileKept) {
+    Harness h;
+    ASSERT_TRUE(h.start());
+    const ProfileSnapshot before = TakeProfile(h.dc());
+    EXPECT_THAT(h.log(), ElementsAre(LogRow{0, "M776", "M777"}, LogRow{0, "M778", "M777"},
+                                     LogRow{1, "VOR Watch DC, M781: 1H.03", ""}));
+
+    h.clickNext();
+    ASSERT_TRUE(h.deepSleepPageShown());
+    EXPECT_EQ(h.port().writes().back().bytes, (Bytes{0xA8, 0x55, 0x00}));
+    EXPECT_EQ(h.dc().mode(), sim::DcMode::Asleep);
+    EXPECT_TRUE(h.buttonEnabled("BackCmd"));
+    h.pressDcButtons();
+    h.clickNext();
+
+    EXPECT_THAT(h.updateLog(),
+                ElementsAre(LogRow{0, "M782", "M777"}, DcVersion1E, LogRow{0, BackupRow, "M777"},
+                            LogRow{0, "M788", "M777"}, LogRow{0, "M803", "M777"}, LogRow{0, "M789", "M777"},
+                            LogRow{0, "M803", "M777"}, LogRow{0, "M792", "M777"}, LogRow{1, "M794", ""},
+                            LogRow{0, "M796", "M777"}, LogRow{1, "M786", ""}));
+    EXPECT_FALSE(h.state().CommError);
+    EXPECT_TRUE(h.state().ProfileIntact);
+    EXPECT_TRUE(h.buttonEnabled("BackCmd"));
+    EXPECT_FALSE(h.buttonEnabled("NextCmd"));
+    ASSERT_EQ(h.dc().sections().size(), 2u);
+    EXPECT_TRUE(h.dc().sections()[0].accepted);
+    EXPECT_EQ(h.dc().sections()[0].blockCount, 300);
+    EXPECT_TRUE(h.dc().sections()[1].accepted);
+    EXPECT_EQ(h.dc().sections()[1].blockCount, 200);
+    EXPECT_EQ(h.dc().sections()[1].argument, 0x1234);
+    EXPECT_EQ(h.dc().version(), "1H");
+    EXPECT_EQ(h.dc().revision(), 3);
+    EXPECT_TRUE(h.dc().lastClockRecord().has_value());
+    EXPECT_EQ(h.port().writes().back().bytes, (Bytes{0xA8, 0x99, 0x00}));
+    EXPECT_EQ(h.priorityClasses().front(), 256);
+    EXPECT_EQ(h.priorityClasses().back(), 32);
+    EXPECT_FALSE(BackupFileExists(h));
+    ExpectProfileKept(before, h);
+    EXPECT_EQ(JudgeProfile(before, h).verdict, Verdict::Success);
+    EXPECT_LT(h.pump().now(), 120.0);  // the whole run fits in one PC-screen countdown
+}
+
+TEST(Scenario, DcAt1FGoesStraightToTheUpdateWithoutDeepSleep) {
+    Harness h({.version = "1F"});
+    ASSERT_TRUE(h.start());
+    const ProfileSnapshot before = TakeProfile(h.dc());
+    h.clickNext();
+    EXPECT_FALSE(h.deepSleepPageShown());
+    EXPECT_EQ(h.state().Stage, 2);
+    EXPECT_FALSE(Sent(h, {0xA8, 0x55, 0x00}));
+    EXPECT_EQ(h.updateLog()[1], (LogRow{1, "VOR Watch DC, M781: 1F", ""}));
+    EXPECT_EQ(h.log().back(), (LogRow{1, "M786", ""}));
+    EXPECT_EQ(h.dc().version(), "1H");
+    EXPECT_TRUE(h.buttonEnabled("BackCmd"));  // the attempt has ended
+    EXPECT_FALSE(BackupFileExists(h));
+    ExpectProfileKept(before, h);
+}
+
+TEST(Scenario, CurrentDcIsLeftAloneAndSentToSleepWithoutAnyBackup) {
+    Harness h({.version = "1H"}, ImageOfKind(ImageKind::OnlySection1));
+    ASSERT_TRUE(h.start());
+    const ProfileSnapshot before = TakeProfile(h.dc());
+    h.clickNext();
+    EXPECT_THAT(h.updateLog(), ElementsAre(LogRow{0, "M782", "M777"}, LogRow{1, "M785", ""}));
+    EXPECT_FALSE(h.state().ProfileBackupNeeded);
+    EXPECT_FALSE(h.state().CommError);
+    EXPECT_TRUE(h.dc().sections().empty());
+    EXPECT_EQ(h.dc().exchanges(UnitKind::MemoryRead), 1);  // block 0, to look for a saved profile
+    EXPECT_EQ(h.port().writes().back().bytes, (Bytes{0xA8, 0x99, 0x00}));
+    EXPECT_FALSE(BackupFileExists(h));
+    EXPECT_TRUE(DcHoldsProfile(before, h.dc()));
+    ExpectProfileKept(before, h);
+}
+
+TEST(Scenario, DcBelowTheMinimumVersionIsRefusedByASection1Image) {
+    Harness h({.version = "19"}, ImageOfKind(ImageKind::OnlySection1));
+    ASSERT_TRUE(h.start());
+    const ProfileSnapshot before = TakeProfile(h.dc());
+    UpdateThroughDeepSleep(h);
+    EXPECT_THAT(h.updateLog(), ElementsAre(LogRow{0, "M782", "M777"},
+                                           LogRow{2, "M783VOR Watch DC, M781 1A M784", ""}));
+    EXPECT_FALSE(h.state().CommError);  // cleared by the acknowledged deep-sleep command
+    EXPECT_TRUE(h.buttonEnabled("BackCmd"));
+    EXPECT_EQ(h.dc().exchanges(UnitKind::MemoryRead), 0);
+    EXPECT_TRUE(h.dc().sections().empty());
+    EXPECT_EQ(h.port().writes().back().bytes, (Bytes{0xA8, 0x99, 0x00}));
+    EXPECT_TRUE(DcHoldsProfile(before, h.dc()));
+    ExpectProfileKept(before, h);
+}
+
+TEST(Scenario, DcOfAnotherModelIsTurnedAwayAtTheFirstPage) {
+    Harness h({.model = "ZX"});
+    ASSERT_TRUE(h.start());
+    const ProfileSnapshot before = TakeProfile(h.dc());
+    h.clickNext();
+    EXPECT_EQ(h.state().Stage, 1);
+    ASSERT_EQ(h.boxes().shown.size(), 1u);
+    EXPECT_EQ(h.boxes().shown[0].icon, BoxIcon::Warning);
+    EXPECT_EQ(h.boxes().shown[0].caption, "Firmware Update");
+    EXPECT_EQ(h.boxes().shown[0].text, h.text(783) + " VOR Watch DC!");
+    EXPECT_EQ(h.dc().totalExchanges(), 1);  // only the identity was asked
+    EXPECT_TRUE(DcHoldsProfile(before, h.dc()));
+}
+
+TEST(Scenario, EmptyProfileIsNeitherSavedNorWrittenBack) {
+    Harness h({.profile = sim::ProfileKind::Empty});
+    ASSERT_TRUE(h.start());
+    const ProfileSnapshot before = TakeProfile(h.dc());
+    UpdateThroughDeepSleep(h);
+    EXPECT_THAT(h.updateLog(),
+                ElementsAre(LogRow{0, "M782", "M777"}, DcVersion1E, LogRow{0, "M788", "M777"},
+                            LogRow{0, "M803", "M777"}, LogRow{0, "M789", "M777"}, LogRow{0, "M803", "M777"},
+                            LogRow{0, "M792", "M777"}, LogRow{1, "M794", ""}, LogRow{1, "M786", ""}));
+    EXPECT_FALSE(h.state().ProfileBackupNeeded);
+    EXPECT_EQ(h.dc().exchanges(UnitKind::MemoryRead), 1);
+    EXPECT_EQ(h.dc().exchanges(UnitKind::LineRequest), 0);
+    EXPECT_FALSE(BackupFileExists(h));
+    ExpectProfileKept(before, h);
+}
+
+TEST(Scenario, WrappedPointersSaveAndRestoreTheWholeProfileArea) {
+    Harness h({.profile = sim::ProfileKind::Wrapped});
+    ASSERT_TRUE(h.start());
+    const ProfileSnapshot before = TakeProfile(h.dc());
+    UpdateThroughDeepSleep(h);
+    EXPECT_EQ(h.log().back(), (LogRow{1, "M786", ""})) << h.logText();
+    EXPECT_EQ(h.dc().exchanges(UnitKind::MemoryRead), 1 + 476 + 1);  // block 0, the area, the read-back
+    EXPECT_EQ(h.dc().exchanges(UnitKind::Announce1), 300 + 476);
+    ExpectProfileKept(before, h);
+    EXPECT_TRUE(DcHoldsProfile(before, h.dc()));
+}
+
+TEST(Scenario, SizeClass1024WithAFullProfileKeepsAll988Blocks) {
+    ImageContent image = DemoImageContent();
+    image.MemorySize = 1024;
+    Harness h({.memorySize = 1024, .profile = sim::ProfileKind::Full}, image);
+    ASSERT_TRUE(h.start());
+    const ProfileSnapshot before = TakeProfile(h.dc());
+    UpdateThroughDeepSleep(h);
+    EXPECT_EQ(h.log().back(), (LogRow{1, "M786", ""})) << h.logText();
+    EXPECT_EQ(h.dc().exchanges(UnitKind::MemoryRead), 1 + 988 + 1);
+    EXPECT_EQ(h.dc().exchanges(UnitKind::Announce1), 300 + 988);
+    ExpectProfileKept(before, h);
+    EXPECT_TRUE(DcHoldsProfile(before, h.dc()));
+}
+
+TEST(Scenario, Section1ImageWaits12SecondsAndChecksTheVersion) {
+    Harness h({}, ImageOfKind(ImageKind::OnlySection1));
+    ASSERT_TRUE(h.start());
+    const ProfileSnapshot before = TakeProfile(h.dc());
+    UpdateThroughDeepSleep(h);
+    EXPECT_THAT(h.updateLog(),
+                ElementsAre(LogRow{0, "M782", "M777"}, DcVersion1E, LogRow{0, BackupRow, "M777"},
+                            LogRow{0, "M787", "M777"}, LogRow{0, "M803", "M777"}, LogRow{0, "M792", "M777"},
+                            LogRow{1, "M794", ""}, LogRow{0, "M796", "M777"}, LogRow{1, "M786", ""}));
+    ASSERT_EQ(h.dc().sections().size(), 1u);
+    EXPECT_EQ(h.dc().sections()[0].section, 1);
+    EXPECT_EQ(h.dc().version(), "1H");
+    EXPECT_EQ(h.dc().exchanges(UnitKind::Revision), 0);
+    ExpectProfileKept(before, h);
+}
+
+TEST(Scenario, Section2ImageWaits45SecondsAndChecksTheRevision) {
+    Harness h({}, ImageOfKind(ImageKind::OnlySection2));
+    ASSERT_TRUE(h.start());
+    const ProfileSnapshot before = TakeProfile(h.dc());
+    UpdateThroughDeepSleep(h);
+    EXPECT_THAT(h.updateLog(),
+                ElementsAre(LogRow{0, "M782", "M777"}, DcVersion1E, LogRow{0, BackupRow, "M777"},
+                            LogRow{0, "M787", "M777"}, LogRow{0, "M803", "M777"}, LogRow{0, "M792", "M777"},
+                            LogRow{1, "M794", ""}, LogRow{0, "M796", "M777"}, LogRow{1, "M786", ""}));
+    ASSERT_EQ(h.dc().sections().size(), 1u);
+    EXPECT_EQ(h.dc().sections()[0].section, 2);
+    EXPECT_EQ(h.dc().sections()[0].argument, 0x1234);
+    EXPECT_EQ(h.dc().revision(), 3);
+    EXPECT_EQ(h.dc().version(), "1E");
+    ExpectProfileKept(before, h);
+}
+
+// ---- a saved profile from an earlier run ----
+
+class KilledDuringWriteBack : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(h.start());
+        before = TakeProfile(h.dc());
+        h.killWhen(Nth(h, UnitKind::Announce1, 300 + 5));  // the fifth profile block
+        UpdateThroughDeepSleep(h);
+        ASSERT_TRUE(h.ended());
+        EXPECT_FALSE(DcHoldsProfile(before, h.dc()));
+        EXPECT_EQ(BackupFileProblem(h.backupFile(), before, h.serial()), "");
+        ExpectProfileKept(before, h, true);
+    }
+    Harness h;
+    ProfileSnapshot before;
+};
+
+TEST_F(KilledDuringWriteBack, NextStartUpdatesAgainAndWritesTheSavedProfileBack) {
+    const int readsBefore = h.dc().exchanges(UnitKind::MemoryRead);
+    UpdateAgainAndWriteBack(h, before);
+    // The saved profile was taken from the file: only block 0 was read before the upload.
+    EXPECT_EQ(h.updateLog()[1], (LogRow{1, "VOR Watch DC, M781: 1H", "M777"}));
+    EXPECT_EQ(h.updateLog()[2], (LogRow{0, "M788", "M777"}));
+    EXPECT_EQ(h.dc().exchanges(UnitKind::MemoryRead) - readsBefore, 2);  // block 0, then the read-back
+}
+
+TEST_F(KilledDuringWriteBack, CurrentDcWithTheSavedProfileGetsItBackWithoutAnUpload) {
+    const std::size_t sectionsBefore = h.dc().sections().size();
+    ASSERT_TRUE(h.startAgain(ImageOfKind(ImageKind::OnlySection1)));
+    h.clickNext();  // the DC reports 1H now: no deep sleep
+    EXPECT_THAT(h.updateLog(), ElementsAre(LogRow{0, "M782", "M777"}, LogRow{1, "M785", ""},
+                                           LogRow{0, "M796", "M777"}, LogRow{1, "M786", ""}));
+    EXPECT_EQ(h.dc().sections().size(), sectionsBefore);
+    EXPECT_TRUE(h.state().ProfileIntact);
+    EXPECT_TRUE(h.buttonEnabled("BackCmd"));
+    EXPECT_EQ(h.priorityClasses().back(), 32);
+    EXPECT_FALSE(BackupFileExists(h));
+    ExpectProfileKept(before, h);
+    EXPECT_TRUE(DcHoldsProfile(before, h.dc()));
+}
+
+// ---- faults that heal: each phase, silent or refusing for a minute ----
+
+struct Phase {
+    const char* name;
+    UnitKind kind;
+    int nth;
+    std::vector<std::string> errors;  // icon-2 rows of the run
+};
+
+struct PhaseFault {
+    Phase phase;
+    sim::FaultAction action;
+};
+
+std::string PhaseFaultName(const ::testing::TestParamInfo<PhaseFault>& info) {
+    return std::string(info.param.action == sim::FaultAction::Silent ? "Silence" : "Rejections") + "In" +
+           info.param.phase.name;
+}
+
+class FaultInPhase : public ::testing::TestWithParam<PhaseFault> {};
+
+TEST_P(FaultInPhase, RunReportsTheFailureAndTheRecoveryAtCloseRestoresTheProfile) {
+    const PhaseFault& p = GetParam();
+    Harness h({.faults = {{.action = p.action, .kind = p.phase.kind, .nth = p.phase.nth, .lastsFor = FaultSeconds}}});
+    ASSERT_TRUE(h.start());
+    const ProfileSnapshot before = TakeProfile(h.dc());
+    UpdateThroughDeepSleep(h);
+    EXPECT_EQ(ErrorRows(h.log()), p.phase.errors) << h.logText();
+    ExpectProfileKept(before, h);
+    if (!ReportsSuccess(h.log())) RecoverAtClose(h, before);
+}
+
+const Phase IdentityPhase{"Identity", UnitKind::Identity, 2, {"M150"}};
+const Phase BackupPhase{"Backup", UnitKind::MemoryRead, 3, {"M797", "M814"}};
+const Phase UploadPhase{"Upload", UnitKind::BlockData1, 100, {"M790", "M814"}};
+const Phase RestartPhase{"Restart", UnitKind::Identity, 3, {"M150", "M814"}};
+const Phase WriteBackPhase{"WriteBack", UnitKind::Announce1, 305, {"M790", "M814"}};
+const Phase ClockPhase{"Clock", UnitKind::ClockOpen, 1, {"M814"}};
+
+INSTANTIATE_TEST_SUITE_P(
+    Scenario, FaultInPhase,
+    ::testing::Values(PhaseFault{IdentityPhase, sim::FaultAction::Silent},
+                      PhaseFault{IdentityPhase, sim::FaultAction::Reject},
+                      PhaseFault{BackupPhase, sim::FaultAction::Silent},
+                      PhaseFault{BackupPhase, sim::FaultAction::Reject},
+                      PhaseFault{UploadPhase, sim::FaultAction::Silent},
+                      PhaseFault{UploadPhase, sim::FaultAction::Reject},
+                      PhaseFault{RestartPhase, sim::FaultAction::Silent},
+                      PhaseFault{RestartPhase, sim::FaultAction::Reject},
+                      PhaseFault{WriteBackPhase, sim::FaultAction::Silent},
+                      PhaseFault{WriteBackPhase, sim::FaultAction::Reject},
+                      PhaseFault{ClockPhase, sim::FaultAction::Silent},
+                      PhaseFault{ClockPhase, sim::FaultAction::Reject}),
+    PhaseFaultName);
+
+// ---- the cable pulled: the next start, with the cable back, writes the profile back ----
+
+struct Pull {
+    const char* name;
+    UnitKind kind;
+    int nth;
+    std::vector<std::string> errors;
+    bool dcTouched;
+};
+
+class CablePulled : public ::testing::TestWithParam<Pull> {};
+
+TEST_P(CablePulled, RunSaysSoAndTheNextStartRestoresTheProfile) {
+    const Pull& p = GetParam();
+    Harness h({.faults = {{.action = sim::FaultAction::PullCable, .kind = p.kind, .nth = p.nth}}});
+    ASSERT_TRUE(h.start());
+    const ProfileSnapshot before = TakeProfile(h.dc());
+    UpdateThroughDeepSleep(h);
+    EXPECT_EQ(ErrorRows(h.log()), p.errors) << h.logText();
+    EXPECT_EQ(h.log().back(), (LogRow{1, "M815", ""}));
+    EXPECT_EQ(DcHoldsProfile(before, h.dc()), !p.dcTouched);
+    EXPECT_FALSE(h.state().ProfileIntact);  // Close offers the recovery
+    ExpectProfileKept(before, h);
+    UpdateAgainAndWriteBack(h, before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenario, CablePulled,
+                         ::testing::Values(Pull{"DuringBackup", UnitKind::MemoryRead, 3, {"M797", "M814"}, false},
+                                           Pull{"DuringUpload", UnitKind::BlockData2, 50, {"M790", "M814"}, true},
+                                           Pull{"DuringWriteBack", UnitKind::Announce1, 305, {"M790", "M814"}, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Scenario, DcThatNeverRestartsKeepsItsProfileInTheFileWhileTheDiverTries) {
+    Harness h({.neverRestart = true});
+    ASSERT_TRUE(h.start());
+    const ProfileSnapshot before = TakeProfile(h.dc());
+    UpdateThroughDeepSleep(h);
+    EXPECT_EQ(ErrorRows(h.log()), (std::vector<std::string>{"M150", "M814"})) << h.logText();
+    EXPECT_FALSE(h.state().ProfileIntact);
+    EXPECT_EQ(BackupFileProblem(h.backupFile(), before, h.serial()), "");
+
+    // Yes, then OK on the instructions twice; the DC stays silent, so the diver gives
+    // up by ending the program while the third instructions are shown.
+    int instructions = 0;
+    h.boxes().answers = {BoxAnswer::Yes, BoxAnswer::Ok, BoxAnswer::Ok, BoxAnswer::Ok};
+    h.boxes().onShow = [&](const ShownBox& box) {
+        if (box.buttons == BoxButtons::OkCancel && ++instructions == 3) h.kill();
+    };
+    h.clickClose();
+    EXPECT_EQ(instructions, 3);
+    EXPECT_TRUE(h.ended());
+    EXPECT_EQ(BackupFileProblem(h.backupFile(), before, h.serial()), "");
+}
+
+// ---- Close while the update runs ----
+
+struct CloseMoment {
+    const char* name;
+    UnitKind kind;
+    int nth;
+    double delay;
+    bool fileLeft;  // a backup was taken and not yet written back
+};
+
+class ClosedDuring : public ::testing::TestWithParam<CloseMoment> {};
+
+TEST_P(ClosedDuring, ProgramEndsAtOnceAndTheNextStartLeavesTheProfileInTheDc) {
+    const CloseMoment& m = GetParam();
+    Harness h;
+    ASSERT_TRUE(h.start());
+    const ProfileSnapshot before = TakeProfile(h.dc());
+    h.closeWhen(Nth(h, m.kind, m.nth), m.delay);
+    UpdateThroughDeepSleep(h);
+    EXPECT_TRUE(h.ended());
+    EXPECT_FALSE(h.overran());
+    EXPECT_EQ(BackupFileExists(h), m.fileLeft);
+    EXPECT_TRUE(h.boxes().shown.empty());  // ProfileIntact was still true: nothing asked
+    ExpectProfileKept(before, h, true);
+    UpdateAgainAndWriteBack(h, before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenario, ClosedDuring,
+                         ::testing::Values(CloseMoment{"Backup", UnitKind::MemoryRead, 3, 0.0, false},
+                                           CloseMoment{"Upload", UnitKind::BlockData1, 100, 0.0, true},
+                                           CloseMoment{"RestartWait", UnitKind::Close1, 1, 3.0, true},
+                                           CloseMoment{"WriteBack", UnitKind::Announce1, 305, 0.0, true},
+                                           CloseMoment{"Clock", UnitKind::ClockOpen, 1, 0.0, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace vor::e2e
