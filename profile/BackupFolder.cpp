@@ -34,8 +34,20 @@ std::filesystem::path UserDataFolder() {
 
 }  // namespace
 
+bool IsInstalledProgramFolder(const std::filesystem::path& programFolder) {
+#ifdef _WIN32
+    (void)programFolder;
+    return false;
+#else
+    // A packaged program lies under /usr or /opt; run with root rights it could write
+    // there, but a diver's backups do not belong among the package's files.
+    const std::string folder = programFolder.lexically_normal().generic_string();
+    return folder.rfind("/usr/", 0) == 0 || folder.rfind("/opt/", 0) == 0;
+#endif
+}
+
 std::filesystem::path ChooseBackupFolder(const std::filesystem::path& programFolder) {
-    if (CanCreateFileIn(programFolder)) return programFolder;
+    if (!IsInstalledProgramFolder(programFolder) && CanCreateFileIn(programFolder)) return programFolder;
     const std::filesystem::path base = UserDataFolder();
     if (base.empty()) return programFolder;
     const std::filesystem::path folder = base / BackupFolderAppName;

@@ -13,6 +13,10 @@ constexpr const char* BackupFolderAppName = "vor-fwupdate";
 // removing a temporary file); otherwise $XDG_DATA_HOME/vor-fwupdate or
 // ~/.local/share/vor-fwupdate (%LOCALAPPDATA%\vor-fwupdate on Windows), created when
 // missing. Falls back to the program folder when no user folder can be made.
+// A folder under /usr or /opt counts as not writable even for root.
 std::filesystem::path ChooseBackupFolder(const std::filesystem::path& programFolder);
+
+// True for the folder of a system-wide installed program (/usr/..., /opt/...).
+bool IsInstalledProgramFolder(const std::filesystem::path& programFolder);
 
 }  // namespace vor

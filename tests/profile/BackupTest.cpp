@@ -311,3 +311,16 @@ TEST(BackupFolder, WritableProgramFolderIsUsedElseTheUserDataFolderIsMade) {
     ::unsetenv("XDG_DATA_HOME");
     std::filesystem::remove_all(base);
 }
+
+TEST(BackupFolder, InstalledProgramFolderIsNeverUsedEvenWhenWritable) {
+    EXPECT_TRUE(IsInstalledProgramFolder("/usr/lib/vor-fwupdate"));
+    EXPECT_TRUE(IsInstalledProgramFolder("/opt/vor/bin"));
+    EXPECT_FALSE(IsInstalledProgramFolder("/home/diver/vor-fwupdate/build/bin"));
+    char pattern[] = "/tmp/vor-folder-XXXXXX";
+    const std::filesystem::path base = ::mkdtemp(pattern);
+    ::setenv("XDG_DATA_HOME", base.c_str(), 1);
+    // /usr/lib is writable when the tests run as root; the backups still go to the user's folder.
+    EXPECT_EQ(ChooseBackupFolder("/usr/lib/vor-fwupdate"), base / "vor-fwupdate");
+    ::unsetenv("XDG_DATA_HOME");
+    std::filesystem::remove_all(base);
+}
