@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 
 #include "tests/e2e/Harness.h"
@@ -83,7 +84,15 @@ struct Tally {
     int otherwise = 0;
 };
 
-void Sweep(const char* name, sim::FaultAction action, int stride) {
+// VOR_SWEEP_STRIDE=n samples every nth exchange instead, for a quick look by hand.
+int StrideOr(int stride) {
+    const char* text = std::getenv("VOR_SWEEP_STRIDE");
+    const int forced = text ? std::atoi(text) : 0;
+    return forced > 0 ? forced : stride;
+}
+
+void Sweep(const char* name, sim::FaultAction action, int everyNth) {
+    const int stride = StrideOr(everyNth);
     const int exchanges = CleanRunExchanges();
     ASSERT_GT(exchanges, 1000);
     Tally tally;

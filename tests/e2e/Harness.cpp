@@ -38,6 +38,20 @@ public:
     QString print(QWidget*, const QStringList&, const QString&) override { return {}; }
 };
 
+// The English texts of the task-log messages, read once: every open of the database
+// pays for its key derivation.
+const std::map<std::int32_t, std::string>& LogTexts() {
+    static const std::map<std::int32_t, std::string> texts = [] {
+        std::map<std::int32_t, std::string> t;
+        LanguageDb db;
+        const std::string path = (std::filesystem::path(VOR_PROGRAM_DIR) / LanguageDbFile).string();
+        if (db.OpenLanguageDb(path, LoadResString(ResDatabasePassword), 1))
+            for (std::int32_t n : LogMessages) t[n] = db.GetText(n);
+        return t;
+    }();
+    return texts;
+}
+
 }  // namespace
 
 void EnsureApplication() {
@@ -82,6 +96,40 @@ std::ostream& operator<<(std::ostream& out, const LogRow& row) {
     return out << "{" << row.icon << ", \"" << row.event << "\", \"" << row.status << "\"}";
 }
 
+namespace {
+
+std::string Render(const std::string& text) {
+    const auto& texts = LogTexts();
+    for (const auto& [n, t] : texts)
+        if (!t.empty() && text == t) return "M" + std::to_string(n);
+    std::string out = text;
+    for (const auto& [n, t] : texts) {
+        if (t.size() < MinEmbeddedText) continue;
+        for (auto at = out.find(t); at != std::string::npos; at = out.find(t))
+            out.replace(at, t.size(), "M" + std::to_string(n));
+    }
+    return out;
+}
+
+}  // namespace
+
+std::vector<LogRow> TaskLogOf(const QWidget& window) {
+    const auto* list = window.findChild<const TaskList*>(QStringLiteral("TaskLst"));
+    std::vector<LogRow> rows;
+    for (int r = 0; list && r < list->rowCount(); ++r) {
+        rows.push_back({list->item(r, 0)->data(TaskList::IconIndexRole).toInt(),
+                        Render(list->item(r, 2)->text().toStdString()), Render(list->item(r, 3)->text().toStdString())});
+    }
+    return rows;
+}
+
+std::string LogText(const std::vector<LogRow>& rows) {
+    std::ostringstream out;
+    out << "task log:\n";
+    for (const LogRow& r : rows) out << "  " << r << "\n";
+    return out.str();
+}
+
 ImageContent DemoImageContent() {
     std::ifstream in(VOR_SOURCE_DIR "/resources/demo-image.txt");
     std::stringstream text;
@@ -117,10 +165,6 @@ Harness::Harness(sim::DcConfig dc, std::optional<ImageContent> image) : dcConfig
     const std::filesystem::path program = programDir_.path().toStdString();
     std::filesystem::copy_file(std::filesystem::path(VOR_PROGRAM_DIR) / LanguageDbFile, program / LanguageDbFile);
     useImage(image);
-
-    LanguageDb db;
-    if (db.OpenLanguageDb((program / LanguageDbFile).string(), LoadResString(ResDatabasePassword), 1))
-        for (std::int32_t n : LogMessages) texts_[n] = db.GetText(n);
 }
 
 Harness::~Harness() {
@@ -269,28 +313,7 @@ void Harness::answerRecovery(int okCount) {
 
 // ---- what is seen ----
 
-std::string Harness::render(const std::string& text) const {
-    for (const auto& [n, t] : texts_)
-        if (!t.empty() && text == t) return "M" + std::to_string(n);
-    std::string out = text;
-    for (const auto& [n, t] : texts_) {
-        if (t.size() < MinEmbeddedText) continue;
-        for (auto at = out.find(t); at != std::string::npos; at = out.find(t))
-            out.replace(at, t.size(), "M" + std::to_string(n));
-    }
-    return out;
-}
-
-std::vector<LogRow> Harness::log() const {
-    auto* list = current().window->findChild<TaskList*>(QStringLiteral("TaskLst"));
-    std::vector<LogRow> rows;
-    for (int r = 0; list && r < list->rowCount(); ++r) {
-        rows.push_back({list->item(r, 0)->data(TaskList::IconIndexRole).toInt(),
-                        render(list->item(r, 2)->text().toStdString()),
-                        render(list->item(r, 3)->text().toStdString())});
-    }
-    return rows;
-}
+std::vector<LogRow> Harness::log() const { return TaskLogOf(*current().window); }
 
 std::vector<LogRow> Harness::updateLog() const {
     std::vector<LogRow> rows = log();
@@ -298,12 +321,7 @@ std::vector<LogRow> Harness::updateLog() const {
     return {first, rows.end()};
 }
 
-std::string Harness::logText() const {
-    std::ostringstream out;
-    out << "task log:\n";
-    for (const LogRow& r : log()) out << "  " << r << "\n";
-    return out.str();
-}
+std::string Harness::logText() const { return LogText(log()); }
 
 bool Harness::deepSleepPageShown() const {
     const auto* picture = current().window->findChild<QLabel*>(QStringLiteral("Image2"));
@@ -330,8 +348,9 @@ std::filesystem::path Harness::backupFile() const {
 }
 
 std::string Harness::text(std::int32_t message) const {
-    const auto it = texts_.find(message);
-    return it == texts_.end() ? std::string() : it->second;
+    const auto& texts = LogTexts();
+    const auto it = texts.find(message);
+    return it == texts.end() ? std::string() : it->second;
 }
 
 }  // namespace vor::e2e

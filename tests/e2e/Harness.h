@@ -16,7 +16,6 @@
 #include <filesystem>
 #include <functional>
 #include <limits>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,6 +27,8 @@
 #include "tools/dcsim/SimPeer.h"
 #include "wizard/BoxPresenter.h"
 #include "wizard/WizardState.h"
+
+class QWidget;
 
 namespace vor {
 class AppBackend;
@@ -83,6 +84,10 @@ struct LogRow {
     bool operator==(const LogRow&) const = default;
 };
 std::ostream& operator<<(std::ostream& out, const LogRow& row);
+
+// The rows of the window's task log, message texts written as "M<number>".
+std::vector<LogRow> TaskLogOf(const QWidget& window);
+std::string LogText(const std::vector<LogRow>& rows);
 
 // The demo image's description (resources/demo-image.txt), for variants.
 ImageContent DemoImageContent();
@@ -151,7 +156,6 @@ private:
     bool launch(std::optional<sim::SimulatedDc> dc);
     void click(const char* name);
     void addTrigger(UnitTrigger when, double delay, std::function<void()> action);
-    std::string render(const std::string& text) const;
 
     QTemporaryDir programDir_;
     QTemporaryDir backupDir_;
@@ -159,7 +163,6 @@ private:
     std::string imageFile_;
     int modelNumber_ = 0;
     sim::DcConfig dcConfig_;
-    std::map<std::int32_t, std::string> texts_;  // of the program's language database
     std::vector<std::unique_ptr<Start>> starts_;  // every start stays alive to the end
 };
 
