@@ -42,6 +42,7 @@ void FirmwareUpdater::UpdateFirmware() {
     case Decision::Current:
         wizard_.InsertTaskList(IconInfo, Text(Msg::AlreadyCurrent), "");
         if (state_.ProfileBackupNeeded && profile_.GetBackupProfile()) {
+            state_.ProfileIntact = false;  // pending until written back, as after a backup
             FinishRun();
             // An idle program must not stay at real-time priority with Back disabled.
             wizard_.ResetStage();
@@ -58,6 +59,10 @@ void FirmwareUpdater::UpdateFirmware() {
     wizard_.SetTaskStatus(Text(Msg::Done));
     LogDcVersion();
     if (state_.ProfileBackupNeeded) profile_.BackupProfile();
+    // From a saved backup on the write-back is pending: a Close in the middle of the
+    // run then offers the recovery instead of ending with the profile only in the file
+    // (where a later run would write it over newer dives). FinishRun settles the flag.
+    if (state_.ProfileBackupNeeded && !state_.CommError) state_.ProfileIntact = false;
     // A failed backup has logged itself; the upload is skipped, the run still ends below.
     if (!state_.CommError) UploadByImageKind();
     if (state_.CommError) updateFailed_ = true;
