@@ -423,24 +423,29 @@ struct CloseMoment {
     UnitKind kind;
     int nth;
     double delay;
-    bool fileLeft;  // a backup was taken and not yet written back
+    bool backupTaken;  // Close comes after the backup and before a verified write-back
 };
 
 class ClosedDuring : public ::testing::TestWithParam<CloseMoment> {};
 
-TEST_P(ClosedDuring, ProgramEndsAtOnceAndTheNextStartLeavesTheProfileInTheDc) {
+TEST_P(ClosedDuring, PendingProfileIsWrittenBackBeforeTheProgramEnds) {
     const CloseMoment& m = GetParam();
     Harness h;
     ASSERT_TRUE(h.start());
     const ProfileSnapshot before = TakeProfile(h.dc());
+    h.answerRecovery();
     h.closeWhen(Nth(h, m.kind, m.nth), m.delay);
     UpdateThroughDeepSleep(h);
     EXPECT_TRUE(h.ended());
     EXPECT_FALSE(h.overran());
-    EXPECT_EQ(BackupFileExists(h), m.fileLeft);
-    EXPECT_TRUE(h.boxes().shown.empty());  // ProfileIntact was still true: nothing asked
+    // The recovery is offered exactly when a saved profile waits for its write-back.
+    EXPECT_EQ(!h.boxes().shown.empty(), m.backupTaken);
+    if (m.backupTaken) {
+        EXPECT_EQ(h.boxes().shown[0].text, h.text(818));
+    }
+    EXPECT_FALSE(BackupFileExists(h));
+    EXPECT_TRUE(DcHoldsProfile(before, h.dc())) << h.logText();
     ExpectProfileKept(before, h, true);
-    UpdateAgainAndWriteBack(h, before);
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenario, ClosedDuring,
@@ -450,6 +455,24 @@ INSTANTIATE_TEST_SUITE_P(Scenario, ClosedDuring,
                                            CloseMoment{"WriteBack", UnitKind::Announce1, 305, 0.0, true},
                                            CloseMoment{"Clock", UnitKind::ClockOpen, 1, 0.0, false}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Scenario, CloseDuringTheUploadLeavesNoStaleBackupToOverwriteLaterDives) {
+    Harness h;
+    ASSERT_TRUE(h.start());
+    h.answerRecovery();
+    h.closeWhen(Nth(h, UnitKind::BlockData1, 100));  // nothing accepted yet: the DC keeps its profile
+    UpdateThroughDeepSleep(h);
+    ASSERT_TRUE(h.ended());
+
+    // The diver goes diving: the profile changes.
+    sim::DcMemory& memory = h.dc().memory();
+    sim::Line dive = memory.line(memory.startLine());
+    for (auto& b : dive) b = static_cast<std::uint8_t>(b ^ 0x5A);
+    memory.writeLine(memory.startLine(), dive);
+    const ProfileSnapshot afterDive = TakeProfile(h.dc());
+
+    UpdateAgainAndWriteBack(h, afterDive);
+}
 
 }  // namespace
 }  // namespace vor::e2e

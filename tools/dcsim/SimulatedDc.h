@@ -70,6 +70,7 @@ public:
     // ---- inspection ----
     DcMode mode() const { return mode_; }
     const DcMemory& memory() const { return memory_; }
+    DcMemory& memory() { return memory_; }  // the diver's own use of the DC between runs
     Line memoryLine(int n) const { return memory_.line(n); }
     std::string identityText() const;  // the 16 characters of the identity reply
     const std::string& version() const { return version_; }
