@@ -54,42 +54,12 @@ const std::map<std::int32_t, std::string>& LogTexts() {
 
 }  // namespace
 
-void EnsureApplication() {
-    static int argc = 1;
-    static char name[] = "e2e_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        auto* a = new QApplication(argc, argv);
-        a->setQuitOnLastWindowClosed(false);
-        return a;
-    }();
-    (void)app;
-}
-
 void BoundedPump::yieldUntil(double deadline) {
     if (!overran_ && !ending() && (now() > untilTime_ || yieldCount() >= maxYields_)) {
         overran_ = true;
         endProgram();
     }
     FakeEventPump::yieldUntil(deadline);
-}
-
-BoxAnswer ScriptedBoxes::show(QWidget*, BoxIcon icon, BoxButtons buttons, const std::string& caption,
-                              const std::string& text) {
-    shown.push_back({icon, buttons, caption, text});
-    if (onShow) onShow(shown.back());
-    if (!answers.empty()) {
-        const BoxAnswer a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    switch (buttons) {
-    case BoxButtons::Ok: return BoxAnswer::Ok;
-    case BoxButtons::OkCancel: return BoxAnswer::Cancel;
-    case BoxButtons::YesNo: return BoxAnswer::No;
-    }
-    return BoxAnswer::Cancel;
 }
 
 std::ostream& operator<<(std::ostream& out, const LogRow& row) {
@@ -146,6 +116,8 @@ struct Harness::Start {
         std::function<void()> action;
         bool fired = false;
     };
+
+    Start() { boxes.declineWhenOutOfAnswers = true; }
 
     BoundedPump pump;
     FakeSerialPort port{pump};

@@ -11,6 +11,8 @@
 // instead of stalling it.
 
 #include <QTemporaryDir>
+
+#include "tests/support/WindowTestSupport.h"
 #include <cstdint>
 #include <deque>
 #include <filesystem>
@@ -37,7 +39,9 @@ class MFUMain;
 
 namespace vor::e2e {
 
-void EnsureApplication();
+using test::EnsureApplication;
+using test::ScriptedBoxes;
+using test::ShownBox;
 
 // Fake time and yields one start of the program may use before it counts as hung.
 constexpr double RunTimeBudget = 2 * 3600.0;
@@ -58,22 +62,7 @@ private:
     bool overran_ = false;
 };
 
-struct ShownBox {
-    BoxIcon icon;
-    BoxButtons buttons;
-    std::string caption;
-    std::string text;
-};
 
-// Answers boxes from a script; once it runs out: OK, Cancel for OK/Cancel, No for Yes/No.
-class ScriptedBoxes : public BoxPresenter {
-public:
-    BoxAnswer show(QWidget*, BoxIcon icon, BoxButtons buttons, const std::string& caption,
-                   const std::string& text) override;
-    std::deque<BoxAnswer> answers;
-    std::vector<ShownBox> shown;
-    std::function<void(const ShownBox&)> onShow;  // what the user does while reading it
-};
 
 // One task-log row as the window shows it, texts of the language database written as
 // "M<number>" (inside longer texts too).

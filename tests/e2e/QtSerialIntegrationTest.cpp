@@ -137,6 +137,7 @@ TEST(QtSerialIntegration, WholeUpdateThroughAPseudoTerminalEndsWith786AndTheProf
 
     QtEventPump pump;
     ScriptedBoxes boxes;
+    boxes.declineWhenOutOfAnswers = true;
     NoPrinter printer;
     WizardState state;
     WizardEnvironment env;

@@ -8,28 +8,6 @@
 
 namespace vor::test {
 
-void EnsureApplication() {
-    static int argc = 1;
-    static char name[] = "wizard_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        auto* a = new QApplication(argc, argv);
-        a->setQuitOnLastWindowClosed(false);
-        return a;
-    }();
-    (void)app;
-}
-
-BoxAnswer ScriptedBoxes::show(QWidget*, BoxIcon icon, BoxButtons buttons, const std::string& caption,
-                              const std::string& text) {
-    shown.push_back({icon, buttons, caption, text});
-    if (answers.empty()) return BoxAnswer::Ok;
-    const BoxAnswer a = answers.front();
-    answers.pop_front();
-    return a;
-}
-
 PortOpenOutcome ScriptedBackend::OpenInterfacePort() {
     log.push_back("OpenInterfacePort");
     if (portOutcomes.empty()) return {PortOpenResult::Opened, "/dev/ttyUSB0", {}};

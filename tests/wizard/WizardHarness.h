@@ -12,27 +12,15 @@
 
 #include "platform/Printer.h"
 #include "platform/fake/FakeEventPump.h"
+#include "tests/support/WindowTestSupport.h"
 #include "wizard/BoxPresenter.h"
 #include "wizard/MFUMain.h"
 
 namespace vor::test {
 
-void EnsureApplication();
-
-struct ShownBox {
-    BoxIcon icon;
-    BoxButtons buttons;
-    std::string caption;
-    std::string text;
-};
-
-class ScriptedBoxes : public BoxPresenter {
-public:
-    BoxAnswer show(QWidget*, BoxIcon icon, BoxButtons buttons, const std::string& caption,
-                   const std::string& text) override;
-    std::deque<BoxAnswer> answers;  // used in order; Ok once they run out
-    std::vector<ShownBox> shown;
-};
+using test::EnsureApplication;
+using test::ScriptedBoxes;
+using test::ShownBox;
 
 class RecordingPrinter : public TextPrinter {
 public:
