@@ -60,6 +60,7 @@ PortOpenOutcome QtSerialPort::open(const std::string& portName) {
     port_.setRequestToSend(true);
     port_.clearError();
     RequestLowLatency(static_cast<int>(port_.handle()), port_.portName().toStdString());
+    openedName_ = portName;
     outcome.result = PortOpenResult::Opened;
     return outcome;
 }
@@ -75,7 +76,7 @@ void QtSerialPort::discardBuffers() {
 }
 
 void QtSerialPort::write(std::span<const std::uint8_t> bytes) {
-    if (dead_ || !port_.isOpen()) return;
+    if ((dead_ || !port_.isOpen()) && !reopenAfterFailure()) return;
     const qint64 n = port_.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
     if (n != static_cast<qint64>(bytes.size())) {
         fail(PortFailure::WriteFailed, port_.errorString().toStdString());
@@ -120,6 +121,13 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error) {
     }
 }
 
+bool QtSerialPort::reopenAfterFailure() {
+    if (openedName_.empty()) return false;
+    if (lastReopen_.isValid() && lastReopen_.elapsed() < ReopenIntervalMs) return false;
+    lastReopen_.start();
+    return open(openedName_).result == PortOpenResult::Opened;
+}
+
 bool QtSerialPort::hungUp() const {
 #ifdef Q_OS_UNIX
     if (!port_.isOpen()) return true;
@@ -134,7 +142,9 @@ void QtSerialPort::fail(PortFailure failure, const std::string& detail) {
     if (dead_) return;
     dead_ = true;
     // Closed from the event loop, not inside QSerialPort's own signal.
-    QTimer::singleShot(0, &port_, [this] { close(); });
+    QTimer::singleShot(0, &port_, [this] {
+        if (dead_) close();  // not when a reopen came first
+    });
     if (onFailure_) onFailure_(failure, detail);
 }
 

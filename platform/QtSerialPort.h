@@ -3,8 +3,11 @@
 // DTR and RTS on. Received bytes reach the data handler from Qt's event loop
 // (inside EventPump::yieldUntil). A port error that means the device is gone
 // (resource error, hang-up) reaches the failure handler once; the port is then
-// closed, so its notifier cannot spin a core, and later writes are ignored.
+// closed, so its notifier cannot spin a core. Later writes try to open the same port
+// again (at most every ReopenIntervalMs): when the diver plugs the cable back in, the
+// profile recovery's next command reaches the DC; until then the writes go nowhere.
 
+#include <QElapsedTimer>
 #include <QSerialPort>
 #include <string>
 
@@ -16,6 +19,7 @@ namespace vor {
 class QtSerialPort : public SerialPort {
 public:
     static constexpr qint32 LineSpeed = 38400;
+    static constexpr qint64 ReopenIntervalMs = 500;
 
     QtSerialPort();
     ~QtSerialPort() override;
@@ -38,11 +42,14 @@ private:
     void onError(QSerialPort::SerialPortError error);
     void fail(PortFailure failure, const std::string& detail);
     bool hungUp() const;
+    bool reopenAfterFailure();
 
     QSerialPort port_;
     DataHandler onData_;
     FailureHandler onFailure_;
     bool dead_ = false;  // failed since it was opened: writes go nowhere
+    std::string openedName_;  // the last port opened, for reopening after a failure
+    QElapsedTimer lastReopen_;
 };
 
 }  // namespace vor

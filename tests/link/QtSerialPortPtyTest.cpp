@@ -107,6 +107,35 @@ TEST_F(QtSerialPortPty, HangUpMakesTheWaitingCommandEndWithLinkError) {
     EXPECT_TRUE(state.CommError);
 }
 
+TEST_F(QtSerialPortPty, CablePluggedInAgainIsReopenedByTheNextCommand) {
+    // The port is reached through a fixed name, as a USB port is after replugging.
+    char pattern[] = "/tmp/vor-replug-XXXXXX";
+    const std::string folder = ::mkdtemp(pattern);
+    const std::string name = folder + "/ttyDC";
+    ASSERT_EQ(::symlink(dc.slavePath().c_str(), name.c_str()), 0);
+    ASSERT_EQ(port.open(name).result, PortOpenResult::Opened);
+    CommModule link(port, pump, state);
+    link.SizeReplyBuffers(512);
+    QTimer::singleShot(100, [&] { dc.hangUp(); });
+    EXPECT_FALSE(link.ReadIdentity());
+    ASSERT_TRUE(link.LinkError);
+
+    PtyDc replugged;
+    replugged.onWrite([](const Bytes& chunk) {
+        return chunk == Bytes{0x84, 0x00} ? IdentityReply("VOR FW1H 0012345") : Bytes{};
+    });
+    ::unlink(name.c_str());
+    ASSERT_EQ(::symlink(replugged.slavePath().c_str(), name.c_str()), 0);
+    // The update's last commands clear both flags before the recovery asks again.
+    link.LinkAbort = false;
+    link.LinkError = false;
+    EXPECT_TRUE(link.ReadIdentity());
+    EXPECT_EQ(link.IdentityString, "VOR FW1H 0012345");
+    EXPECT_TRUE(port.isOpen());
+    ::unlink(name.c_str());
+    ::rmdir(folder.c_str());
+}
+
 TEST_F(QtSerialPortPty, MissingPortIsReportedAsNotFoundAndForcedNameIsTaken) {
     const PortOpenOutcome outcome = port.open("/dev/no-such-tty-for-the-dc");
     EXPECT_EQ(outcome.result, PortOpenResult::NotFound);
