@@ -1,23 +1,35 @@
 #include "profile/BackupFolder.h"
 
+#include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <random>
+#include <string>
 #include <system_error>
 
 namespace vor {
 namespace {
 
+// A fresh name created exclusively: an existing file or link under any name is never
+// opened, so a planted link cannot make the probe write somewhere else.
 bool CanCreateFileIn(const std::filesystem::path& folder) {
-    const std::filesystem::path probe = folder / ".vor-fwupdate-write-test";
-    {
-        std::ofstream out(probe, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.put('x');
-        if (!out.flush()) return false;
+    constexpr int Tries = 8;  // a taken name is tried again with another one
+    std::random_device entropy;
+    for (int i = 0; i < Tries; ++i) {
+        const std::filesystem::path probe =
+            folder / (".vor-fwupdate-write-test-" + std::to_string(entropy()) + "-" + std::to_string(i));
+        std::FILE* file = std::fopen(probe.string().c_str(), "wbx");
+        if (!file) {
+            std::error_code ec;
+            if (std::filesystem::symlink_status(probe, ec).type() != std::filesystem::file_type::not_found) continue;
+            return false;
+        }
+        const bool written = std::fputc('x', file) != EOF && std::fflush(file) == 0;
+        std::fclose(file);
+        std::error_code ec;
+        std::filesystem::remove(probe, ec);
+        return written && !ec;
     }
-    std::error_code ec;
-    std::filesystem::remove(probe, ec);
-    return !ec;
+    return false;
 }
 
 std::filesystem::path UserDataFolder() {

@@ -9,10 +9,11 @@ namespace vor {
 
 constexpr const char* BackupFolderAppName = "vor-fwupdate";
 
-// The program folder when a file can be created there (tested by creating and
-// removing a temporary file); otherwise $XDG_DATA_HOME/vor-fwupdate or
-// ~/.local/share/vor-fwupdate (%LOCALAPPDATA%\vor-fwupdate on Windows), created when
-// missing. Falls back to the program folder when no user folder can be made.
+// The program folder when a file can be created there (tested by creating a file of
+// a fresh name exclusively and removing it; nothing already there is opened);
+// otherwise $XDG_DATA_HOME/vor-fwupdate or ~/.local/share/vor-fwupdate
+// (%LOCALAPPDATA%\vor-fwupdate on Windows), created when missing.
+// Falls back to the program folder when no user folder can be made.
 // A folder under /usr or /opt counts as not writable even for root.
 std::filesystem::path ChooseBackupFolder(const std::filesystem::path& programFolder);
 

@@ -5,7 +5,8 @@
 // the target name holds either its old content or the complete new one.
 //
 // Hazard: the temporary file "<name>.part" may be left behind by a crash; the next
-// write to the same name reuses and replaces it.
+// write to the same name removes it (a link by its name only) and creates the
+// temporary file anew, exclusively.
 
 #include <cstddef>
 #include <cstdint>
@@ -39,7 +40,8 @@ struct WriteResult {
 WriteResult WriteFileDurably(const std::filesystem::path& target, std::span<const std::uint8_t> bytes,
                              const WriteObserver& observer = {});
 
-// The file's bytes, or nothing when it cannot be opened or read. Stops after
+// The file's bytes, or nothing when it cannot be opened or read or is not a regular
+// file (a FIFO, a directory or a device is refused without blocking). Stops after
 // maxBytes + 1 bytes, so an oversized file shows as too long without being swallowed.
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& path, std::size_t maxBytes);
 

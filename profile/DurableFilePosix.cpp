@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vor {
@@ -54,7 +55,14 @@ WriteResult WriteFileDurably(const std::filesystem::path& target, std::span<cons
                              const WriteObserver& observer) {
     WriteResult result;
     const std::filesystem::path temp = TemporaryPathFor(target);
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
+    // A leftover of a crash, or a link planted under the name: removing the name
+    // never touches what a link points to, and the exclusive create below never
+    // opens an existing file, so nothing is written through a link.
+    if (::unlink(temp.c_str()) != 0 && errno != ENOENT) {
+        result.error = SystemError("remove stale temporary file");
+        return result;
+    }
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd < 0) {
         result.error = SystemError("open");
         return result;
@@ -89,8 +97,15 @@ WriteResult WriteFileDurably(const std::filesystem::path& target, std::span<cons
 }
 
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& path, std::size_t maxBytes) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking so that a FIFO under the name cannot hang the open; only a
+    // regular file is read.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) return std::nullopt;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return std::nullopt;
+    }
     std::vector<std::uint8_t> data;
     std::uint8_t buffer[DurableWritePiece];
     while (data.size() <= maxBytes) {

@@ -19,7 +19,13 @@ WriteResult WriteFileDurably(const std::filesystem::path& target, std::span<cons
                              const WriteObserver& observer) {
     WriteResult result;
     const std::filesystem::path temp = TemporaryPathFor(target);
-    HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    // A leftover or a planted hard link is removed by name first; CREATE_NEW then
+    // never opens an existing file, so nothing is written through a link.
+    if (!DeleteFileW(temp.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) {
+        result.error = SystemError("DeleteFile");
+        return result;
+    }
+    HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         result.error = SystemError("CreateFile");
@@ -73,6 +79,11 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::pa
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+    // Only a file on a disk is read; a device name ("CON", a pipe) could block.
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+        CloseHandle(file);
+        return std::nullopt;
+    }
     std::vector<std::uint8_t> data;
     std::uint8_t buffer[DurableWritePiece];
     while (data.size() <= maxBytes) {
