@@ -80,18 +80,19 @@ bool LanguageDb::OpenLanguageDb(const std::string& path, const std::string& pass
         lastError_ = "table CONTENTS has no language field";
         return false;
     }
-    if (std::string reason = CheckLanguagesTable(db); !reason.empty()) {
-        lastError_ = reason;
-        return false;
-    }
-
     impl->column = languageColumn;
     if (languageColumn < 1 || languageColumn >= fields) {
         warning_ = "language column " + std::to_string(languageColumn) +
                    " is not in the table; using column 1";
         impl->column = 1;
     }
+    // CONTENTS is usable from here on: a fault in LANGUAGES fails the open but keeps
+    // the texts, so the failure box and everything after it can still be read.
     impl_ = std::move(impl);
+    if (std::string reason = CheckLanguagesTable(db); !reason.empty()) {
+        lastError_ = reason;
+        return false;
+    }
     return true;
 }
 

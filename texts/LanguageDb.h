@@ -16,11 +16,13 @@ public:
     LanguageDb& operator=(const LanguageDb&) = delete;
 
     // Opens the file with the password and both tables ("CONTENTS", "LANGUAGES").
-    // False on any failure (missing file, wrong password, missing table or index "ID",
-    // no language field, empty "LANGUAGES"); lastError() says why. The caller shows
-    // the failure box. A languageColumn that is not a field of "CONTENTS" falls back
-    // to column 1 (the open still succeeds; warning() says so) so that the program
-    // shows texts instead of failing every lookup.
+    // False on any failure (missing file, not a regular file, wrong password, missing
+    // table or index "ID", no language field, missing or empty "LANGUAGES");
+    // lastError() says why. The caller shows the failure box. When only "LANGUAGES"
+    // failed, "CONTENTS" stays open: isOpen() is true and every text can be looked up.
+    // A languageColumn that is not a field of "CONTENTS" falls back to column 1 (the
+    // open still succeeds; warning() says so) so that the program shows texts instead
+    // of failing every lookup.
     bool OpenLanguageDb(const std::string& path, const std::string& password, int languageColumn);
 
     // The text of `number` in the current language; empty when the number is unknown,

@@ -2,6 +2,9 @@
 
 #include <sqlite3.h>
 
+#include <filesystem>
+#include <system_error>
+
 namespace vor {
 
 SqlCipherConnection::~SqlCipherConnection() { close(); }
@@ -21,6 +24,17 @@ bool SqlCipherConnection::open(const std::string& path, const std::string& passw
     // An empty key would leave the file unencrypted: never accept it.
     if (password.empty()) {
         error_ = "no database password given";
+        return false;
+    }
+    // A FIFO would block the open and a device is no database: only a regular file
+    // (or, for writing, a new one) is opened. The test does not open the name.
+    std::error_code ec;
+    const auto type = std::filesystem::status(path, ec).type();
+    if (type != std::filesystem::file_type::regular &&
+        !(type == std::filesystem::file_type::not_found && mode == Mode::ReadWrite)) {
+        error_ = "cannot open " + path + ": " +
+                 (ec ? ec.message() : type == std::filesystem::file_type::not_found ? "no such file"
+                                                                                    : "not a regular file");
         return false;
     }
     // The program only reads texts; read-only also keeps a missing file from being created.

@@ -89,6 +89,7 @@ void MFUMain::InitInfo() {
     state_.LanguageColumn = setup->languageColumn;
 
     OpenLanguageDb();
+    if (ended_) return;
     PutOnTop();
     ApplySkin(this);
     setWindowTitle(xpForm_->caption());
@@ -106,13 +107,29 @@ void MFUMain::InitInfo() {
 }
 
 void MFUMain::OpenLanguageDb() {
-    const std::string password = LoadResString(ResDatabasePassword);
-    if (db_.OpenLanguageDb(JoinPath(env_.programDir, LanguageDbFile), password, state_.LanguageColumn)) return;
-    // Without the database message 280 is empty too; keep the box readable.
+    const std::string path = JoinPath(env_.programDir, LanguageDbFile);
+    const bool opened = db_.OpenLanguageDb(path, LoadResString(ResDatabasePassword), state_.LanguageColumn);
+    if (!db_.warning().empty()) Warn("language database " + path + ": " + db_.warning());
+    if (opened) return;
+    // Message 280 comes from the database as far as its texts could be opened.
     const std::string failed = GetText(Msg::Failed);
     const std::string caption = failed.empty() ? FixedBoxCaption : failed;
     const std::string text = (failed.empty() ? DbOpenFailedFallback : failed) + std::string(DbOpenFailedSuffix);
     MessageBox(BoxIcon::Critical, BoxButtons::Ok, caption, text);
+    if (db_.isOpen()) {  // the texts work; only the language table is faulty
+        Warn("language database " + path + ": " + db_.lastError());
+        return;
+    }
+    // Every later text would be empty: no window with blank captions and silent boxes.
+    if (env_.printDiagnostic)
+        env_.printDiagnostic("the language database " + path + " cannot be used: " + db_.lastError());
+    exitStatus_ = ExitLanguageDbFailed;
+    EndAtOnce();
+}
+
+void MFUMain::Warn(const std::string& text) {
+    warnings_.push_back(text);
+    if (env_.printDiagnostic) env_.printDiagnostic("warning: " + text);
 }
 
 std::string MFUMain::TextOr(std::int32_t number, const char* fallback) {

@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/EventPump.h"
 #include "platform/PortDiagnosis.h"
@@ -64,6 +65,7 @@ struct WizardEnvironment {
     std::function<int(int)> setPriority;                      // class in, class read back out
     std::function<void(const std::string&)> startProgram;     // the follow-up program at close
     std::function<void()> endProgram;                         // ends the event loop and every wait
+    std::function<void(const std::string&)> printDiagnostic;  // one line for the console (standard error)
     DesktopServices desktop;
 };
 
@@ -88,6 +90,10 @@ public:
     // Start-up (steps 1-19). False when the program has already ended.
     bool Form_Load();
     bool programEnded() const { return ended_; }
+    // What the process should return once the program has ended; not 0 when start-up
+    // could not go on for a fault (the reason has gone to printDiagnostic).
+    int exitStatus() const { return exitStatus_; }
+    static constexpr int ExitLanguageDbFailed = 3;
     const std::string& FirmwarePath() const { return state_.FirmwarePath; }
     const std::string& CloseProgramPath() const { return closeProgram_; }
 
@@ -123,6 +129,8 @@ private:
     void buildControls();
     void InitInfo();
     void OpenLanguageDb();
+    // A problem the diver can run with: to the console and into every attempt record.
+    void Warn(const std::string& text);
     void CreateTrayIcon();
     void RemoveTrayIcon();
     void TestInterface();
@@ -151,6 +159,8 @@ private:
     bool closing_ = false;
     bool nextRunning_ = false;
     bool resetStageCalled_ = false;
+    int exitStatus_ = 0;
+    std::vector<std::string> warnings_;
     AttemptRecord lastAttempt_;  // header of "Save log..."
 
     TitleStrip* xpForm_;

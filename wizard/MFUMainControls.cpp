@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <cstdio>
 
 #include "platform/ProcessPriority.h"
 #include "wizard/MFUMain.h"
@@ -49,6 +50,7 @@ WizardEnvironment DefaultEnvironment(EventPump& pump, BoxPresenter& boxes, TextP
         // Started on its own; the wizard does not wait for it.
         QProcess::startDetached(QString::fromStdString(path), {});
     };
+    env.printDiagnostic = [](const std::string& line) { std::fprintf(stderr, "vor-fwupdate: %s\n", line.c_str()); };
     env.desktop = DefaultDesktopServices(programDir);
     return env;
 }

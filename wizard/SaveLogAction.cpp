@@ -35,6 +35,7 @@ AttemptRecord MFUMain::BeginAttempt(const char* kind) {
     AttemptRecord record;
     record.started = env_.pump->localTime();
     record.kind = kind;
+    record.warnings = warnings_;
     if (backend_) {
         record.identity = backend_->IdentityString();
         record.versionBefore = backend_->FirmwareVersion();

@@ -83,6 +83,7 @@ std::string AttemptRecordText(const AttemptRecord& r) {
     line("Firmware image", r.image);
     if (!r.outcome.empty()) line("Outcome", r.outcome);
     line("Saved profile still to be written back", r.profilePending ? "yes" : "no");
+    for (const std::string& warning : r.warnings) line("Warning", warning);
     out += "\n";
     for (const TaskRow& row : r.rows) {
         out += row.time + "  " + Marker(row.iconInd) + "  " + OneLine(row.event);

@@ -24,6 +24,7 @@ struct AttemptRecord {
     std::string image;          // the firmware image file and its version
     std::string outcome;        // empty when not known yet
     bool profilePending = false;  // a saved profile still waits to be written back
+    std::vector<std::string> warnings;  // problems the program ran on with (a faulty language database)
     std::vector<TaskRow> rows;
 };
 

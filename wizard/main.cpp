@@ -81,7 +81,7 @@ int main(int argc, char* argv[]) {
             if (pilot) pilot->onRow(row);
         });
     }
-    if (!window.Form_Load()) return 0;  // ended during start-up: no event loop
+    if (!window.Form_Load()) return window.exitStatus();  // ended during start-up: no event loop
     if (unattendedDemo) pilot = std::make_unique<vor::DemoPilot>(window, state, window.GetText(786), window.GetText(814));
     window.show();
     return app.exec();

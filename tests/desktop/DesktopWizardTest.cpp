@@ -240,6 +240,15 @@ TEST_F(DesktopWizard, AttemptRecordHoldsDateDcVersionsOutcomeAndEveryRow) {
               "09:26:55  info   Finished without errors.\n");
 }
 
+TEST_F(DesktopWizard, LanguageColumnFallbackIsToldOnTheConsoleAndInTheRecord) {
+    start({}, MakeSetupRecord("VOR.1H.FWR", "", "9000"));
+    runUpdate();
+    const std::string warning = "language column 5 is not in the table; using column 1";
+    EXPECT_THAT(h.diagnostics, ElementsAre(HasSubstr(warning)));
+    EXPECT_THAT(ReadFile(Records(recordsDir())[0]), HasSubstr("Warning: language database "));
+    EXPECT_THAT(ReadFile(Records(recordsDir())[0]), HasSubstr(warning + "\n"));
+}
+
 TEST_F(DesktopWizard, SaveLogIsInTheTaskLogsContextMenuAndWritesTheRecordsText) {
     start();
     runUpdate();

@@ -5,17 +5,27 @@
 #include <QLabel>
 #include <QTableWidget>
 #include <QFile>
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "tests/wizard/WizardHarness.h"
 #include "texts/LanguageDbWriter.h"
+#include "texts/SqlCipherConnection.h"
 #include "wizard/TitleStrip.h"
 
 namespace vor::test {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 std::string Record(const std::string& languageCode, const std::string& closeProgram = "") {
     return MakeSetupRecord("VOR.1H.FWR", closeProgram, languageCode);
@@ -128,26 +138,62 @@ TEST(Startup, DamagedRecordEndsWithoutAWord) {
     EXPECT_TRUE(h.backend.log.empty());
 }
 
-TEST(Startup, WrongPasswordShowsTheFailureBoxOnceAndStartUpGoesOn) {
+// Each way "FirmwareUpdate.lng" can be unusable, made from the harness's good file.
+enum class BadDb { Missing, Empty, Truncated, Random, PlainSqlite, Fifo, Folder };
+
+void SpoilLanguageDb(const std::string& path, BadDb how) {
+    const std::string good = ReadAll(path);
+    std::filesystem::remove(path);
+    if (how == BadDb::Fifo) ::mkfifo(path.c_str(), 0600);
+    if (how == BadDb::Folder) std::filesystem::create_directory(path);
+    if (how == BadDb::PlainSqlite) std::system(("sqlite3 '" + path + "' 'CREATE TABLE CONTENTS (N INTEGER);'").c_str());
+    if (how == BadDb::Empty || how == BadDb::Truncated || how == BadDb::Random)
+        std::ofstream(path, std::ios::binary) << (how == BadDb::Empty       ? std::string()
+                                                  : how == BadDb::Truncated ? good.substr(0, 1500)
+                                                                            : std::string(good.rbegin(), good.rend()));
+}
+
+class UnusableLanguageDb : public ::testing::TestWithParam<BadDb> {};
+
+TEST_P(UnusableLanguageDb, EndsAfterTheBoxWithAReasonAndAFailureStatus) {
     WizardHarness h;
-    QFile::remove(h.dir.filePath("FirmwareUpdate.lng"));
+    SpoilLanguageDb(h.dir.filePath("FirmwareUpdate.lng").toStdString(), GetParam());
+    EXPECT_FALSE(h.start());
+    ASSERT_EQ(h.boxes.shown.size(), 1u);
+    EXPECT_EQ(h.boxes.shown[0].icon, BoxIcon::Critical);
+    EXPECT_TRUE(h.boxes.shown[0].text.ends_with(" 0001")) << h.boxes.shown[0].text;
+    EXPECT_FALSE(h.window->isVisible());
+    EXPECT_TRUE(h.backend.log.empty());
+    EXPECT_NE(h.window->exitStatus(), 0);
+    ASSERT_EQ(h.diagnostics.size(), 1u);
+    EXPECT_THAT(h.diagnostics[0], HasSubstr("FirmwareUpdate.lng cannot be used: "));
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, UnusableLanguageDb,
+                         ::testing::Values(BadDb::Missing, BadDb::Empty, BadDb::Truncated, BadDb::Random,
+                                           BadDb::PlainSqlite, BadDb::Fifo, BadDb::Folder));
+
+class FaultyLanguagesTable : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(FaultyLanguagesTable, ShowsTheBoxFromTheDatabaseAndKeepsEveryText) {
+    WizardHarness h;
     {
-        MessageTable table;
-        table.languages = {"English"};
-        table.rows.push_back({280, {"Failed"}});
-        std::string error;
-        ASSERT_TRUE(WriteLanguageDb(table, h.dir.filePath("FirmwareUpdate.lng").toStdString(), "not the password",
-                                    error));
+        SqlCipherConnection db;
+        ASSERT_TRUE(db.open(h.dir.filePath("FirmwareUpdate.lng").toStdString(), LoadResString(ResDatabasePassword),
+                            SqlCipherConnection::Mode::ReadWrite));
+        ASSERT_TRUE(db.exec(GetParam())) << db.error();
     }
     ASSERT_TRUE(h.start());
     ASSERT_EQ(h.boxes.shown.size(), 1u);
-    EXPECT_EQ(h.boxes.shown[0].icon, BoxIcon::Critical);
-    EXPECT_EQ(h.boxes.shown[0].buttons, BoxButtons::Ok);
-    EXPECT_TRUE(h.boxes.shown[0].text.ends_with(" 0001")) << h.boxes.shown[0].text;
-    EXPECT_THAT(h.backend.log, ElementsAre("GetCode", "OpenInterfacePort"));
-    // The buttons stay usable with their built-in captions.
-    EXPECT_EQ(h.button("NextCmd")->text(), "Next");
+    EXPECT_EQ(h.boxes.shown[0].caption, "Failed");
+    EXPECT_EQ(h.boxes.shown[0].text, "Failed 0001");
+    EXPECT_EQ(h.control<TitleStrip>("XPForm")->caption(), QString("VOR 1H ") + TestTitle);
+    EXPECT_EQ(h.window->exitStatus(), 0);
+    EXPECT_THAT(h.diagnostics, ElementsAre(HasSubstr("LANGUAGES")));
 }
+
+INSTANTIATE_TEST_SUITE_P(Kinds, FaultyLanguagesTable,
+                         ::testing::Values("DROP TABLE LANGUAGES", "DELETE FROM LANGUAGES"));
 
 TEST(Startup, MissingPortAsksAndOkTriesAgainUntilTheCableIsThere) {
     WizardHarness h;

@@ -76,6 +76,7 @@ void WizardHarness::build(const std::string& setupRecord) {
         return priorityClass;
     };
     env.startProgram = [this](const std::string& path) { startedPrograms.push_back(path); };
+    env.printDiagnostic = [this](const std::string& line) { diagnostics.push_back(line); };
     env.endProgram = [this] {
         ++endCalls;
         pump.endProgram();

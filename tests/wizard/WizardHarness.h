@@ -101,6 +101,7 @@ public:
     std::vector<int> priorityCalls;
     std::vector<std::string> startedPrograms;
     int endCalls = 0;
+    std::vector<std::string> diagnostics;  // lines meant for standard error
     std::unique_ptr<MFUMain> window;
 };
 
