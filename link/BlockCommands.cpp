@@ -27,6 +27,7 @@ bool CommModule::SendBlockAddress(int address, std::uint8_t code) {
     }
     return CatchRunTimeError(
         [&] {
+            AwaitQuietLine();
             PendingCommand = code;
             ReplyComplete = false;
             ReceivedCount = 0;
@@ -52,6 +53,7 @@ bool CommModule::SendBlockAddress(int address, std::uint8_t code) {
                 }
                 if (tries > AnnouncementMaxResends - 1 || ReplyComplete || LinkAbort || LinkError) break;
             }
+            EndExchange(AnnouncementTimeout);
             if (ReplyComplete) return true;
             state_.CommError = true;
             return false;
@@ -70,6 +72,7 @@ void CommModule::WriteCodeBlock(int address, std::uint8_t code) {
                 LinkAbort = false;
                 port_.discardBuffers();
                 if (!SendBlockAddress(address, code) || state_.CommError) return;
+                AwaitQuietLine();
                 std::copy_n(BlockBuffer.begin(), BlockLength, SendBuffer.begin());
                 ReceivedCount = 0;
                 ReplyComplete = false;
@@ -87,7 +90,9 @@ void CommModule::WriteCodeBlock(int address, std::uint8_t code) {
                         else
                             state_.CommError = true;
                     }
+                    if (repeat) EndExchange(BlockDataTimeout);
                     if (!repeat && (ReplyComplete || state_.CommError || LinkAbort || LinkError)) {
+                        EndExchange(BlockDataTimeout);
                         // Cut off by an abort: the block is not in, as with its announcement.
                         if (!ReplyComplete) state_.CommError = true;
                         return;
@@ -121,6 +126,7 @@ void CommModule::SendCodeWordB8(long value) {
 }
 
 int CommModule::ExchangeCodeWord(std::uint8_t code, int word, bool endOnLinkError) {
+    AwaitQuietLine();
     LinkError = false;
     PendingCommand = code;
     ExpectedLength = 1;
@@ -153,6 +159,7 @@ int CommModule::ExchangeCodeWord(std::uint8_t code, int word, bool endOnLinkErro
         }
         if (tries > CodeWordMaxResends - 1 || ReplyComplete || (endOnLinkError && LinkError)) break;
     }
+    EndExchange(CodeWordTimeout);
     return tries;
 }
 

@@ -9,6 +9,7 @@ namespace vor {
 namespace {
 // Longest reply of any command (memory read: acknowledgement + 128 bytes), plus one.
 constexpr std::size_t UnsizedReplyBufferSize = 130;
+constexpr int RevisionReplyLength = 2;
 }  // namespace
 
 CommModule::CommModule(SerialPort& port, EventPump& pump, WizardState& state)
@@ -16,7 +17,10 @@ CommModule::CommModule(SerialPort& port, EventPump& pump, WizardState& state)
     ReplyBuffer.assign(UnsizedReplyBufferSize, 0);
     ProfileBuffer.assign(UnsizedReplyBufferSize, 0);
     port_.setHandlers([this](std::span<const std::uint8_t> chunk) { HandleReceivedData(chunk); },
-                      [this](PortFailure, const std::string&) { Abort(); });
+                      [this](PortFailure, const std::string&) {
+                          portFailed_ = true;
+                          Abort();
+                      });
 }
 
 CommModule::~CommModule() { port_.setHandlers({}, {}); }
@@ -40,6 +44,8 @@ void CommModule::SendBytes(int n) {
     std::vector<std::uint8_t> bytes(count + 1, 0);
     std::copy_n(SendBuffer.begin(), count, bytes.begin());
     port_.write(bytes);
+    lastSendAt_ = pump_.now();
+    ++sendsInExchange_;
 }
 
 void CommModule::StoreReply(std::vector<std::uint8_t>& buffer, std::span<const std::uint8_t> chunk) {
@@ -61,17 +67,24 @@ void CommModule::HandleReceivedData(std::span<const std::uint8_t> chunk) {
     if (chunk.empty()) return;
     switch (PendingCommand) {
     case Cmd::Identity:
-    case Cmd::Revision:
-        // Revision replies are appended like the identity, so a reply split into two
-        // chunks keeps both bytes in place.
         StoreReply(ReplyBuffer, chunk);
         if (ReplyBuffer[0] == NakByte) NakReceived = true;
-        if (ReceivedCount >= (PendingCommand == Cmd::Revision ? 2 : ExpectedLength)) CompleteCountingReply();
+        if (ReceivedCount >= ExpectedLength) CompleteCountingReply();
+        break;
+    case Cmd::Revision:
+        // Appended, so a reply split into two chunks keeps both bytes; the reply is
+        // the last two bytes, so a stray byte ahead of it does not shift the revision.
+        StoreReply(ReplyBuffer, chunk);
+        if (ReplyBuffer[0] == NakByte) NakReceived = true;
+        if (ReceivedCount >= RevisionReplyLength) {
+            const int stored = std::min(ReceivedCount, static_cast<int>(ReplyBuffer.size()));
+            std::copy(ReplyBuffer.begin() + (stored - RevisionReplyLength), ReplyBuffer.begin() + stored,
+                      ReplyBuffer.begin());
+            CompleteCountingReply();
+        }
         break;
     case Cmd::DeepSleep:
-        StoreReply(ReplyBuffer, chunk);
-        if (ReplyBuffer[0] == NakByte) NakReceived = true;
-        if (ReplyBuffer[0] == AckByte && ReceivedCount >= 1) CompleteCountingReply();
+        JudgeDeepSleepReply(chunk);
         break;
     case Cmd::MemoryRead:
         StoreReply(ProfileBuffer, chunk);
@@ -98,11 +111,52 @@ void CommModule::HandleReceivedData(std::span<const std::uint8_t> chunk) {
     }
 }
 
+void CommModule::JudgeDeepSleepReply(std::span<const std::uint8_t> chunk) {
+    for (std::uint8_t byte : chunk) {
+        if (ReceivedCount < static_cast<int>(ReplyBuffer.size())) ReplyBuffer[static_cast<std::size_t>(ReceivedCount)] = byte;
+        ++ReceivedCount;
+        if (byte == NakByte) {
+            ReplyBuffer[0] = byte;
+            NakReceived = true;
+            return;
+        }
+        if (byte == AckByte) {
+            ReplyBuffer[0] = byte;
+            CompleteCountingReply();
+            return;
+        }
+    }
+}
+
 void CommModule::WaitSeconds(double seconds) { pump_.sleepFor(seconds); }
 
 void CommModule::Abort() {
     LinkError = true;
     LinkAbort = true;
+}
+
+bool CommModule::RenewLink() {
+    LinkAbort = false;
+    LinkError = false;
+    if (portFailed_ && port_.reopen()) portFailed_ = false;
+    return !portFailed_;
+}
+
+void CommModule::AwaitQuietLine() {
+    if (pump_.now() < quietAt_) {
+        const int pending = PendingCommand;
+        PendingCommand = NoCommand;
+        while (pump_.now() < quietAt_) pump_.yieldUntil(quietAt_);
+        port_.discardBuffers();
+        PendingCommand = pending;
+    }
+    sendsInExchange_ = 0;
+}
+
+void CommModule::EndExchange(double timeout) {
+    if (sendsInExchange_ > 1 || !ReplyComplete)
+        quietAt_ = std::max(quietAt_, lastSendAt_ + std::max(timeout, MinimumReplyWindow));
+    sendsInExchange_ = 0;
 }
 
 void CommModule::FailOnRunTimeError() {

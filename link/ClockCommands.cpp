@@ -15,6 +15,7 @@ constexpr int ClockRecordMaxResends = 4;  // 5 sends, about 4 s
 }  // namespace
 
 bool CommModule::OpenClockWrite() {
+    AwaitQuietLine();
     PendingCommand = Cmd::Clock;
     ReplyComplete = false;
     ReceivedCount = 0;
@@ -37,6 +38,7 @@ bool CommModule::OpenClockWrite() {
         }
         if (tries > OpenClockMaxResends - 1 || ReplyComplete || LinkAbort) break;
     }
+    EndExchange(OpenClockTimeout);
     return ReplyComplete && !NakReceived;
 }
 
@@ -54,6 +56,7 @@ void CommModule::SetClock(const std::string& date, const std::string& time, std:
         return;
     }
     // PendingCommand is still 0x97: the record's acknowledgement uses the same rule.
+    AwaitQuietLine();
     ReplyComplete = false;
     ReceivedCount = 0;
     std::copy(record->begin(), record->end(), SendBuffer.begin());
@@ -74,6 +77,7 @@ void CommModule::SetClock(const std::string& date, const std::string& time, std:
         }
         if (tries > ClockRecordMaxResends - 1 || ReplyComplete || LinkAbort) break;
     }
+    EndExchange(ClockRecordTimeout);
     if (!LinkAbort && tries > ClockRecordMaxResends - 1) state_.CommError = true;
 }
 

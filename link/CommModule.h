@@ -68,6 +68,11 @@ public:
     void WaitSeconds(double seconds);
     // Close and fatal port errors: every waiting command gives up at its next pass.
     void Abort();
+    // A new attempt by the user (the first Next, the update, each OK of the profile
+    // recovery): clears what an earlier port failure or abort left in LinkAbort and
+    // LinkError and opens the port again when it failed. False while the cable is out
+    // (or another device has taken its port); the commands then fail as on silence.
+    bool RenewLink();
 
     // ---- identity and mode ----
     // 0x84; 12 sends 2 s apart. Fills IdentityString only on success.
@@ -121,7 +126,21 @@ public:
     static constexpr int MaxAddress = 32767;
     static constexpr long MaxCodeWordValue = 65535;
 
+    // How long the line is watched after a send that may still be answered, at least.
+    static constexpr double MinimumReplyWindow = 0.5;
+
 private:
+    // Before a command's first send (and before the second part of a two-part
+    // command): while an earlier send may still be answered, waits with nothing
+    // pending, so that late reply is dropped instead of being taken for this
+    // command's, then discards what has arrived.
+    void AwaitQuietLine();
+    // At the end of an exchange: when it resent, or ended without a reply, its last
+    // send may still be answered within `timeout` (at least MinimumReplyWindow).
+    void EndExchange(double timeout);
+    // The 0xA8 rule: the first acknowledgement or rejection byte of the exchange
+    // decides, so a stray byte ahead of it is passed over.
+    void JudgeDeepSleepReply(std::span<const std::uint8_t> chunk);
     // One poll pass: serve events until the deadline sendTime + timeout (or until
     // something arrived), then return the seconds since sendTime.
     double PollPass(double sendTime, double timeout);
@@ -137,6 +156,10 @@ private:
     SerialPort& port_;
     EventPump& pump_;
     WizardState& state_;
+    bool portFailed_ = false;      // the port failed and has not been opened again
+    double quietAt_ = 0.0;         // an earlier send may be answered until then
+    double lastSendAt_ = 0.0;
+    int sendsInExchange_ = 0;
 };
 
 }  // namespace vor

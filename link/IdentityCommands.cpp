@@ -34,6 +34,7 @@ std::string LastTwoCharacters(const std::string& word) {
 }  // namespace
 
 bool CommModule::ReadIdentity() {
+    AwaitQuietLine();
     PendingCommand = Cmd::Identity;
     ExpectedLength = IdentityReplyLength;
     ReceivedCount = 0;
@@ -58,6 +59,7 @@ bool CommModule::ReadIdentity() {
         }
         if (tries > IdentityMaxResends - 1 || ReplyComplete || LinkAbort) break;
     }
+    EndExchange(IdentityTimeout);
     if (!ReplyComplete) return false;
     IdentityString.clear();
     for (int i = 0; i < IdentityLength; ++i)
@@ -91,6 +93,7 @@ bool CommModule::ParseIdentity(const std::string& modelName) {
 
 bool CommModule::EnterDeepSleep() {
     const std::uint8_t variant = state_.DeepSleepMode ? DeepSleepVariant : LeavePcVariant;
+    AwaitQuietLine();
     LinkError = false;
     state_.CommError = false;
     PendingCommand = Cmd::DeepSleep;
@@ -120,8 +123,12 @@ bool CommModule::EnterDeepSleep() {
             ++tries;
             SendStartTime = pump_.now();
         }
-        if (ReplyComplete && tries < DeepSleepMaxResends) return true;
+        if (ReplyComplete && tries < DeepSleepMaxResends) {
+            EndExchange(DeepSleepTimeout);
+            return true;
+        }
         if (tries > DeepSleepMaxResends - 1) {
+            EndExchange(DeepSleepTimeout);
             state_.CommError = true;
             return false;
         }
@@ -129,6 +136,7 @@ bool CommModule::EnterDeepSleep() {
 }
 
 std::uint8_t CommModule::ReadRevision() {
+    AwaitQuietLine();
     PendingCommand = Cmd::Revision;
     ExpectedLength = RevisionReplyLength;
     ReceivedCount = 0;
@@ -151,6 +159,7 @@ std::uint8_t CommModule::ReadRevision() {
         }
         if (tries > RevisionMaxResends - 1 || ReplyComplete || LinkAbort) break;
     }
+    EndExchange(RevisionTimeout);
     return ReplyComplete ? ReplyBuffer[1] : 0;
 }
 

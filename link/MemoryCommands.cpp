@@ -29,6 +29,7 @@ void CommModule::ReadMemoryBlock(int line) {
     }
     CatchRunTimeError(
         [&] {
+            AwaitQuietLine();
             LinkAbort = false;
             PendingCommand = Cmd::MemoryRead;
             ExpectedLength = MemoryReadReplyLength;
@@ -56,6 +57,7 @@ void CommModule::ReadMemoryBlock(int line) {
                 }
                 if (tries > MemoryReadMaxResends - 1 || ReplyComplete || LinkAbort || LinkError) break;
             }
+            EndExchange(MemoryReadTimeout);
             if (ReplyComplete) {
                 const std::size_t n = std::min<std::size_t>(MemoryBlockLength, ReplyBuffer.size() - 1);
                 std::copy_n(ProfileBuffer.begin() + 1, n, ReplyBuffer.begin() + 1);
@@ -72,6 +74,7 @@ bool CommModule::RequestLineWrite(int line) {
     }
     return CatchRunTimeError(
         [&] {
+            AwaitQuietLine();
             PendingCommand = Cmd::LineWrite;
             ReplyComplete = false;
             ReceivedCount = 0;
@@ -96,6 +99,7 @@ bool CommModule::RequestLineWrite(int line) {
                 }
                 if (tries > LineRequestMaxResends - 1 || ReplyComplete || LinkAbort || LinkError) break;
             }
+            EndExchange(LineRequestTimeout);
             return ReplyComplete && !NakReceived;
         },
         [&] {
@@ -111,6 +115,7 @@ void CommModule::WriteMemoryLine(int line) {
         state_.CommError = true;
         return;
     }
+    AwaitQuietLine();
     ReplyBuffer[0] = 0;
     std::copy_n(BlockBuffer.begin(), LineDataLength, SendBuffer.begin());
     ReceivedCount = 0;
@@ -129,6 +134,7 @@ void CommModule::WriteMemoryLine(int line) {
         }
         if (tries > LineDataMaxResends - 1 || ReplyComplete || LinkAbort) break;
     }
+    EndExchange(LineDataTimeout);
     if (LinkAbort || tries > LineDataMaxResends - 1) state_.CommError = true;
 }
 

@@ -1,6 +1,7 @@
 #include "platform/QtSerialPort.h"
 
 #include <QByteArray>
+#include <QSerialPortInfo>
 #include <QTimer>
 
 #include "platform/LowLatency.h"
@@ -23,6 +24,15 @@ QtSerialPort::~QtSerialPort() {
 }
 
 PortOpenOutcome QtSerialPort::open(const std::string& portName) {
+    PortOpenOutcome outcome = openNamed(portName);
+    if (outcome.result == PortOpenResult::Opened) {
+        openedName_ = portName;
+        openedDevice_ = deviceNamed(portName);
+    }
+    return outcome;
+}
+
+PortOpenOutcome QtSerialPort::openNamed(const std::string& portName) {
     close();
     dead_ = false;
     PortOpenOutcome outcome;
@@ -60,7 +70,6 @@ PortOpenOutcome QtSerialPort::open(const std::string& portName) {
     port_.setRequestToSend(true);
     port_.clearError();
     RequestLowLatency(static_cast<int>(port_.handle()), port_.portName().toStdString());
-    openedName_ = portName;
     outcome.result = PortOpenResult::Opened;
     return outcome;
 }
@@ -121,11 +130,30 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error) {
     }
 }
 
-bool QtSerialPort::reopenAfterFailure() {
+bool QtSerialPort::reopen() {
+    if (!dead_ && port_.isOpen()) return true;
     if (openedName_.empty()) return false;
-    if (lastReopen_.isValid() && lastReopen_.elapsed() < ReopenIntervalMs) return false;
     lastReopen_.start();
-    return open(openedName_).result == PortOpenResult::Opened;
+    if (!MayReopen(openedDevice_, deviceNamed(openedName_))) return false;
+    return openNamed(openedName_).result == PortOpenResult::Opened;
+}
+
+bool QtSerialPort::reopenAfterFailure() {
+    if (lastReopen_.isValid() && lastReopen_.elapsed() < ReopenIntervalMs) return false;
+    return reopen();
+}
+
+UsbIdentity QtSerialPort::deviceNamed(const std::string& portName) const {
+    const QString name = QString::fromStdString(portName);
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        if (info.portName() != name && info.systemLocation() != name) continue;
+        UsbIdentity id;
+        if (info.hasVendorIdentifier()) id.vendor = info.vendorIdentifier();
+        if (info.hasProductIdentifier()) id.product = info.productIdentifier();
+        id.serialNumber = info.serialNumber().toStdString();
+        return id;
+    }
+    return {};
 }
 
 bool QtSerialPort::hungUp() const {

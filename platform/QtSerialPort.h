@@ -3,15 +3,18 @@
 // DTR and RTS on. Received bytes reach the data handler from Qt's event loop
 // (inside EventPump::yieldUntil). A port error that means the device is gone
 // (resource error, hang-up) reaches the failure handler once; the port is then
-// closed, so its notifier cannot spin a core. Later writes try to open the same port
-// again (at most every ReopenIntervalMs): when the diver plugs the cable back in, the
-// profile recovery's next command reaches the DC; until then the writes go nowhere.
+// closed, so its notifier cannot spin a core. reopen() and later writes try to open the
+// same port again (writes at most every ReopenIntervalMs): when the diver plugs the
+// cable back in, the next command reaches the DC; until then the writes go nowhere.
+// Only the USB device first opened is taken back; another device under the name
+// counts as no cable.
 
 #include <QElapsedTimer>
 #include <QSerialPort>
 #include <string>
 
 #include "platform/SerialPort.h"
+#include "platform/UsbIdentity.h"
 #include "wizard/WizardBackend.h"
 
 namespace vor {
@@ -36,19 +39,23 @@ public:
     void discardBuffers() override;
     void write(std::span<const std::uint8_t> bytes) override;
     void setHandlers(DataHandler onData, FailureHandler onFailure) override;
+    bool reopen() override;
 
 private:
     void onReadyRead();
     void onError(QSerialPort::SerialPortError error);
     void fail(PortFailure failure, const std::string& detail);
     bool hungUp() const;
+    PortOpenOutcome openNamed(const std::string& portName);
     bool reopenAfterFailure();
+    UsbIdentity deviceNamed(const std::string& portName) const;
 
     QSerialPort port_;
     DataHandler onData_;
     FailureHandler onFailure_;
     bool dead_ = false;  // failed since it was opened: writes go nowhere
     std::string openedName_;  // the last port opened, for reopening after a failure
+    UsbIdentity openedDevice_;  // what the system told about it when the user's open succeeded
     QElapsedTimer lastReopen_;
 };
 

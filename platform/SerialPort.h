@@ -33,6 +33,11 @@ public:
     // Received chunks arrive through `onData` in line order, from the event loop
     // (inside EventPump::yieldUntil). A failure of the port arrives through `onFailure`.
     virtual void setHandlers(DataHandler onData, FailureHandler onFailure) = 0;
+
+    // After a failure: opens the port again, but only when the device first opened is
+    // back under its name (another cable on that name counts as no cable). True when
+    // the port is usable now, also when it never failed.
+    virtual bool reopen() = 0;
 };
 
 }  // namespace vor

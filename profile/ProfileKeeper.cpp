@@ -4,8 +4,9 @@
 #include <system_error>
 #include <utility>
 
-#include "profile/ProfileMessages.h"
 #include "link/ClockRecord.h"
+#include "profile/BackupAside.h"
+#include "profile/ProfileMessages.h"
 #include "profile/ProgressText.h"
 
 namespace vor {
@@ -83,16 +84,50 @@ ProfileKeeper::Lookup ProfileKeeper::LookUpBackup() {
     if (span.empty) return Lookup::EmptyProfile;
     for (std::size_t i = 0; i < SerialDigitCount; ++i)
         if (static_cast<int>(SerialDigits[i]) != serialText_[i] - '0') return Lookup::OtherDc;
-    return Lookup::Usable;
+    return DcHoldsOtherProfile() ? Lookup::Superseded : Lookup::Usable;
 }
 
-bool ProfileKeeper::GetBackupProfile() { return LookUpBackup() == Lookup::Usable; }
+// Block 0 of the DC is still in the reply buffer. A DC whose update erased its
+// profile (or that never had one) has nothing to lose; one whose header differs from
+// the file's and still locates a profile has been dived since the file was saved.
+bool ProfileKeeper::DcHoldsOtherProfile() const {
+    const auto dcHeader = std::span(link_.ReplyBuffer).subspan(HeaderReplyOffset, 16);
+    if (std::equal(dcHeader.begin(), dcHeader.end(), ProfileHeader.begin())) return false;
+    const ProfileSpan own =
+        LocateProfile(std::span(link_.ReplyBuffer).subspan<HeaderReplyOffset + PointerHeaderOffset, 4>(),
+                      image_.MemorySize);
+    return !own.empty && !own.outOfRange;
+}
+
+std::optional<std::filesystem::path> ProfileKeeper::SetBackupAside() {
+    std::string error;
+    const auto moved = vor::SetBackupAside(BackupPath, pump_.localTime(), error);
+    if (moved) wizard_.InsertTaskList(IconInfo, TextWith(ProfileMsg::SetAside, *moved), "");
+    return moved;
+}
+
+std::optional<std::filesystem::path> ProfileKeeper::SetSupersededAside() {
+    wizard_.InsertTaskList(IconInfo, wizard_.GetText(ProfileMsg::NewerProfileInDc), "");
+    return SetBackupAside();
+}
+
+std::string ProfileKeeper::TextWith(std::int32_t message, const std::filesystem::path& path) {
+    std::string text = wizard_.GetText(message);
+    if (const auto at = text.find("%1"); at != std::string::npos) text.replace(at, 2, path.string());
+    return text;
+}
+
+bool ProfileKeeper::GetBackupProfile() {
+    const Lookup found = LookUpBackup();
+    if (found == Lookup::Superseded) SetSupersededAside();
+    return found == Lookup::Usable;
+}
 
 void ProfileKeeper::BackupProfile() {
     const Lookup found = LookUpBackup();
     if (found == Lookup::Usable) {  // kept as it is on disk
         if (state_.CommError)
-            ReportBackupFailure();
+            ReportBackupFailure(ProfileMsg::BackupFailed);
         else
             wizard_.SetTaskStatus(wizard_.GetText(ProfileMsg::Done));
         return;
@@ -100,9 +135,17 @@ void ProfileKeeper::BackupProfile() {
     if (found == Lookup::BlockZeroUnread) {
         state_.ProfileBackupNeeded = true;  // unknown profile: assume there is one to keep
         wizard_.InsertTaskList(IconRunning, ProfileMsg::BackupStepText, "");
-        ReportBackupFailure();
+        ReportBackupFailure(ProfileMsg::BackupFailed);
         return;
     }
+    // A file that cannot move aside would be overwritten by the new backup.
+    if (found == Lookup::Superseded && !SetSupersededAside()) {
+        state_.ProfileBackupNeeded = true;
+        wizard_.InsertTaskList(IconRunning, ProfileMsg::BackupStepText, "");
+        ReportBackupFailure(ProfileMsg::BackupFailed);
+        return;
+    }
+    ProfileBlocks.clear();  // a new backup inherits no rows of a file it replaces
 
     const auto& reply = link_.ReplyBuffer;
     std::copy_n(reply.begin() + HeaderReplyOffset, 16, ProfileHeader.begin());
@@ -119,13 +162,13 @@ void ProfileKeeper::BackupProfile() {
     state_.ProfileBackupNeeded = true;
     wizard_.InsertTaskList(IconRunning, ProfileMsg::BackupStepText, "");
     if (span.outOfRange) {  // pointers no profile table can hold
-        state_.CommError = true;
-        ReportBackupFailure();
+        ReportBackupFailure(ProfileMsg::BackupFailed);
         return;
     }
-    if (ReadProfileBlocks(span.firstBlockLine) && !state_.CommError && !SaveBackupFile()) state_.CommError = true;
-    if (state_.CommError)
-        ReportBackupFailure();
+    if (!ReadProfileBlocks(span.firstBlockLine) || state_.CommError)
+        ReportBackupFailure(ProfileMsg::BackupFailed);
+    else if (!SaveBackupFile())
+        ReportBackupFailure(ProfileMsg::BackupNotSaved);
     else
         wizard_.SetTaskStatus(wizard_.GetText(ProfileMsg::Done));
 }
@@ -160,10 +203,14 @@ bool ProfileKeeper::SaveBackupFile() {
     return stored && *stored == bytes;
 }
 
-void ProfileKeeper::ReportBackupFailure() {
+void ProfileKeeper::ReportBackupFailure(std::int32_t why) {
     state_.CommError = true;
+    // No code goes out after a failed backup, so the DC keeps its profile: the recovery
+    // at Close is offered only for a backup file that exists.
+    std::error_code ec;
+    if (BackupPath.empty() || !std::filesystem::exists(BackupPath, ec)) state_.ProfileBackupNeeded = false;
     wizard_.SetTaskStatus(wizard_.GetText(ProfileMsg::Failed));
-    wizard_.InsertTaskList(IconError, wizard_.GetText(ProfileMsg::BackupFailed), "");
+    wizard_.InsertTaskList(IconError, TextWith(why, folder_), "");
     wizard_.ResetStage();
 }
 

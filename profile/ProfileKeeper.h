@@ -6,10 +6,13 @@
 // Contract: a backup is reported as good only when the file under BackupPath holds
 // exactly what is in memory (written atomically, read back and compared); otherwise
 // CommError is set so no code is sent. The backup file is deleted only after a
-// verified write-back or when the user gives the profile up.
+// write-back whose header and every block read back equal; a file that must not be
+// written back any more (given up, not the connected DC's, older than the DC's own
+// profile) is set aside under another name, never deleted.
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <span>
 #include <string>
 #include <utility>
@@ -39,6 +42,8 @@ public:
     void RestoreProfile() override;
     // Close while a write-back is pending: asks, guides the user, retries the write-back.
     void ProfileRecovering();
+    // What the last ProfileRecovering came to, in words for the attempt's record.
+    const std::string& RecoveryOutcome() const { return recoveryOutcome_; }
 
     // ---- the in-memory backup ----
     BlockTable ProfileBlocks;           // col 0 = first line - 256, 1..128 bytes, 129 check byte
@@ -76,6 +81,7 @@ private:
         Unreadable,       // wrong size or values that cannot be a profile; kept on disk
         EmptyProfile,     // stored pointers equal
         OtherDc,          // stored serial digits differ
+        Superseded,       // the DC holds another, non-empty profile: newer dives than the file
     };
     Lookup LookUpBackup();
     // ReadMemoryBlock that tells whether this read failed, leaving CommError as the
@@ -86,8 +92,18 @@ private:
     void UseSpan(const ProfileSpan& span);
     bool ReadProfileBlocks(int firstLine);
     bool SaveBackupFile();
-    void ReportBackupFailure();
+    bool DcHoldsOtherProfile() const;
+    void ReportBackupFailure(std::int32_t why);
     void DeleteBackupFile();
+    // Moves the file at BackupPath aside with a task-log row naming the new file.
+    std::optional<std::filesystem::path> SetBackupAside();
+    // The file at BackupPath is older than the DC's own profile: it goes aside.
+    std::optional<std::filesystem::path> SetSupersededAside();
+    std::string TextWith(std::int32_t message, const std::filesystem::path& path);
+    bool CheckWrittenBlocks();
+    void FailWriteBack(std::int32_t why);
+    // ProfileRecovering once the user said Yes; ends when the loop is left.
+    void RecoverWithUser(const std::string& caption);
     void SendClock();
     bool WriteProfileBlocks(int& failedBlock);
     void WriteLinesFrom(int firstBlock);
@@ -102,6 +118,7 @@ private:
     std::filesystem::path folder_;
     std::string serialText_ = SerialText(0);  // the connected DC's, at least six digits
     WriteObserver writeObserver_;
+    std::string recoveryOutcome_;
 };
 
 }  // namespace vor

@@ -4,44 +4,58 @@
 #include "profile/ProfileMessages.h"
 
 namespace vor {
+namespace {
+
+std::string SetAsideNote(const std::optional<std::filesystem::path>& file) {
+    return file ? "; backup set aside as " + file->string() : "; the backup could not be set aside";
+}
+
+}  // namespace
 
 std::string ProfileKeeper::InstructionText() {
     std::string text;
     int number = 0;
-    const auto numbered = [&](std::int32_t message) {
-        text += std::to_string(++number) + ". " + wizard_.GetText(message) + "\r\n";
-    };
+    const auto numbered = [&](const std::string& line) { text += std::to_string(++number) + ". " + line + "\r\n"; };
     const auto plain = [&](std::int32_t message) { text += wizard_.GetText(message) + "\r\n"; };
-    numbered(ProfileMsg::RecoveryUnplug);
-    numbered(ProfileMsg::RecoveryClip);
-    numbered(ProfileMsg::RecoveryWake);
+    numbered(wizard_.GetText(ProfileMsg::RecoveryUnplug));
+    numbered(wizard_.GetText(ProfileMsg::RecoveryClip));
+    numbered(wizard_.GetText(ProfileMsg::RecoveryWake));
     plain(ProfileMsg::RecoveryWake2);
     plain(ProfileMsg::RecoveryWake3);
     plain(ProfileMsg::RecoveryWake4);
     text += "\r\n";
-    numbered(ProfileMsg::RecoveryStep4);
-    numbered(ProfileMsg::RecoveryStep5);
-    numbered(ProfileMsg::RecoveryStep6);
+    numbered(wizard_.GetText(ProfileMsg::RecoveryStep4));
+    numbered(wizard_.GetText(ProfileMsg::RecoveryStep5));
+    numbered(TextWith(ProfileMsg::RecoveryStep6, folder_));
     return text;
 }
 
 void ProfileKeeper::ProfileRecovering() {
+    recoveryOutcome_ = "Profile not written back";
     const std::string caption = wizard_.GetText(ProfileMsg::RecoveryCaption);
     if (wizard_.MessageBox(BoxIcon::Warning, BoxButtons::YesNo, caption,
-                           wizard_.GetText(ProfileMsg::RecoveryQuestion)) != BoxAnswer::Yes) {
-        DeleteBackupFile();
+                           TextWith(ProfileMsg::RecoveryQuestion, folder_)) != BoxAnswer::Yes) {
+        recoveryOutcome_ = "Profile given up" + SetAsideNote(SetBackupAside());
         return;
     }
+    RecoverWithUser(caption);
+    SendClock();
+    link_.EnterDeepSleep();
+}
+
+void ProfileKeeper::RecoverWithUser(const std::string& caption) {
+    const std::filesystem::path pending = BackupPath;
     for (;;) {
         if (wizard_.MessageBox(BoxIcon::Information, BoxButtons::OkCancel, caption, InstructionText()) !=
             BoxAnswer::Ok) {
             state_.ProfileIntact = true;
-            DeleteBackupFile();
-            break;
+            recoveryOutcome_ = "Profile given up" + SetAsideNote(SetBackupAside());
+            return;
         }
         wizard_.SetProcessPriority(PriorityHigh);
         state_.ProfileIntact = false;
-        if (!link_.ReadIdentity()) {
+        // Each OK is a fresh attempt: a cable pulled and put back is opened again.
+        if (!link_.RenewLink() || !link_.ReadIdentity()) {
             wizard_.SetProcessPriority(PriorityNormal);
             continue;
         }
@@ -50,17 +64,32 @@ void ProfileKeeper::ProfileRecovering() {
             wizard_.SetProcessPriority(PriorityNormal);
             continue;
         }
-        if (found != Lookup::Usable) {
-            state_.ProfileIntact = true;
-            // A damaged file is kept: it may still be worth something to the diver.
-            if (found != Lookup::Unreadable) DeleteBackupFile();
-            break;
+        if (found == Lookup::Usable) {
+            RestoreProfile();
+            if (!state_.ProfileIntact) continue;
+            recoveryOutcome_ = "Profile written back";
+            return;
         }
-        RestoreProfile();
-        if (state_.ProfileIntact) break;
+        std::error_code ec;
+        if (BackupPath != pending && std::filesystem::exists(pending, ec)) {
+            // Another DC is on the cable: the pending profile is not its to take.
+            BackupPath = pending;
+            wizard_.MessageBox(BoxIcon::Warning, BoxButtons::Ok, caption,
+                               TextWith(ProfileMsg::OtherDcBackupKept, pending));
+            recoveryOutcome_ = "The DC on the cable is not the one whose profile was saved: backup kept in " +
+                               pending.string();
+            return;
+        }
+        state_.ProfileIntact = true;
+        if (found == Lookup::Superseded) {
+            recoveryOutcome_ = "The DC holds newer dives than the backup" + SetAsideNote(SetSupersededAside());
+        } else {
+            recoveryOutcome_ = "No usable backup of the connected DC";
+            // A damaged file stays where it is: it may still be worth something to the diver.
+            if (found != Lookup::Unreadable && found != Lookup::NoFile) recoveryOutcome_ += SetAsideNote(SetBackupAside());
+        }
+        return;
     }
-    SendClock();
-    link_.EnterDeepSleep();
 }
 
 }  // namespace vor

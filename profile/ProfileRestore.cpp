@@ -1,4 +1,5 @@
-// Writing the saved profile back: blocks, then the header line, then a read-back check.
+// Writing the saved profile back: blocks, then the header line, then a read-back of
+// the header and of every block written.
 #include <algorithm>
 
 #include "profile/ProfileKeeper.h"
@@ -21,21 +22,42 @@ void ProfileKeeper::RestoreProfile() {
     }
 
     if (state_.CommError) {
-        state_.ProfileIntact = false;
-        wizard_.SetTaskStatus(wizard_.GetText(ProfileMsg::Failed));
-        wizard_.InsertTaskList(IconError, wizard_.GetText(ProfileMsg::RestoreFailed), "");
-        wizard_.ResetStage();
-    } else if (WriteAndVerifyHeader()) {
-        wizard_.SetTaskStatus(wizard_.GetText(ProfileMsg::Done));
-        state_.ProfileIntact = true;
-        DeleteBackupFile();
+        FailWriteBack(ProfileMsg::RestoreFailed);
+    } else if (!WriteAndVerifyHeader()) {
+        FailWriteBack(ProfileMsg::VerifyFailed);
     } else {
-        state_.ProfileIntact = false;
-        wizard_.SetTaskStatus(wizard_.GetText(ProfileMsg::Failed));
-        wizard_.InsertTaskList(IconError, wizard_.GetText(ProfileMsg::VerifyFailed), "");
-        wizard_.ResetStage();
+        wizard_.SetTaskStatus(wizard_.GetText(ProfileMsg::Done));
+        // A block the DC acknowledged but stored otherwise, or lines that went to the
+        // wrong place, show only here: the backup goes only when all of it is in.
+        wizard_.InsertTaskList(IconRunning, wizard_.GetText(ProfileMsg::CheckStep), "");
+        if (CheckWrittenBlocks()) {
+            wizard_.SetTaskStatus(wizard_.GetText(ProfileMsg::Done));
+            state_.ProfileIntact = true;
+            DeleteBackupFile();
+        } else {
+            FailWriteBack(ProfileMsg::VerifyFailed);
+        }
     }
     SendClock();
+}
+
+void ProfileKeeper::FailWriteBack(std::int32_t why) {
+    state_.ProfileIntact = false;
+    wizard_.SetTaskStatus(wizard_.GetText(ProfileMsg::Failed));
+    wizard_.InsertTaskList(IconError, wizard_.GetText(why), "");
+    wizard_.ResetStage();
+}
+
+// Every block of the profile read back and compared with the backup.
+bool ProfileKeeper::CheckWrittenBlocks() {
+    for (int b = 1; b <= ProfileBlockCount; ++b) {
+        wizard_.SetTaskStatus(PercentText(b, ProfileBlockCount));
+        const BlockRow& row = ProfileBlocks[b - 1];
+        if (!ReadBlock(row[0] + ProfileAreaFirstLine)) return false;
+        for (int i = 1; i <= BlockDataBytes; ++i)
+            if (link_.ReplyBuffer[static_cast<std::size_t>(i)] != row[static_cast<std::size_t>(i)]) return false;
+    }
+    return true;
 }
 
 // False with failedBlock (1-based) set when a block write failed.

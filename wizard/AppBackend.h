@@ -31,16 +31,29 @@ public:
     void GetCode() override;
     PortOpenOutcome OpenInterfacePort() override { return openPort_(); }
 
-    bool ReadIdentity() override { return link_.ReadIdentity(); }
+    // The first Next and the update are new attempts: a cable pulled and put back
+    // since the last one is opened again.
+    bool ReadIdentity() override {
+        link_.RenewLink();
+        return link_.ReadIdentity();
+    }
     bool ParseIdentity() override { return link_.ParseIdentity(image_.ModelName); }
     std::string FirmwareVersion() override { return link_.FirmwareVersion; }
     std::string DeviceName() override { return image_.DeviceName; }
     std::string IdentityString() override { return link_.IdentityString; }
     std::string ImageVersion() override { return image_.ImageVersion; }
+    // The keeper names the backup path once block 0 has been read.
+    std::string SerialNumber() override {
+        return profile_.BackupPath.empty() ? std::string() : SerialText(profile_.SerialNumber);
+    }
     bool EnterDeepSleep() override { return link_.EnterDeepSleep(); }
 
-    void UpdateFirmware() override { updater_.UpdateFirmware(); }
+    void UpdateFirmware() override {
+        link_.RenewLink();
+        updater_.UpdateFirmware();
+    }
     void ProfileRecovering() override { profile_.ProfileRecovering(); }
+    std::string RecoveryOutcome() override { return profile_.RecoveryOutcome(); }
 
     void AbortLink() override { link_.Abort(); }
     void WaitSeconds(double seconds) override { link_.WaitSeconds(seconds); }

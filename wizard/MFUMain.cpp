@@ -243,7 +243,9 @@ void MFUMain::CloseCmd_Click() {
             RecordAttempt(std::move(record), std::string("Stopped by an error: ") + e.what());
             throw;
         }
-        RecordAttempt(std::move(record), state_.ProfileIntact ? "Profile written back" : "Profile not written back");
+        std::string outcome = backend_->RecoveryOutcome();
+        if (outcome.empty()) outcome = state_.ProfileIntact ? "Profile written back" : "Profile not written back";
+        RecordAttempt(std::move(record), outcome);
     });
     step([&] { UnDoPutOnTop(); });
     if (backend_) step([&] { backend_->AbortLink(); });

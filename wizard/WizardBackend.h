@@ -36,12 +36,17 @@ public:
     // For the attempt record: the DC's identity as last read, the image's version.
     virtual std::string IdentityString() { return {}; }
     virtual std::string ImageVersion() { return {}; }
+    // For the attempt record: the serial number in the DC's memory (block 0), as the
+    // backup file is named; empty while block 0 has not been read.
+    virtual std::string SerialNumber() { return {}; }
     virtual bool EnterDeepSleep() = 0;
 
     // Next that starts the update; runs the whole attempt inside the click.
     virtual void UpdateFirmware() = 0;
     // Close while a write-back is pending.
     virtual void ProfileRecovering() = 0;
+    // What the last ProfileRecovering came to, for the attempt record; empty: unknown.
+    virtual std::string RecoveryOutcome() { return {}; }
 
     // Close: make a waiting command give up (LinkError and LinkAbort), the 1 s
     // busy-wait, and release the reply buffers.

@@ -60,9 +60,23 @@ void FakeSerialPort::arrive(std::uint64_t id) {
 void FakeSerialPort::hangUp(double delay) {
     pump_.schedule(pump_.now() + delay, [this] {
         hungUp_ = true;
+        devicePresent_ = false;
         pending_.clear();
         if (onFailure_) onFailure_(PortFailure::Unplugged, "device disconnected");
     });
+}
+
+void FakeSerialPort::plugIn(bool sameDevice) {
+    devicePresent_ = true;
+    sameDevice_ = sameDevice;
+}
+
+bool FakeSerialPort::reopen() {
+    if (!hungUp_) return true;
+    if (!devicePresent_ || !sameDevice_) return false;
+    hungUp_ = false;
+    ++reopens_;
+    return true;
 }
 
 std::vector<std::uint8_t> FakeSerialPort::allWrittenBytes() const {

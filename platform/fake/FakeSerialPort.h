@@ -28,6 +28,7 @@ public:
     void discardBuffers() override;
     void write(std::span<const std::uint8_t> bytes) override;
     void setHandlers(DataHandler onData, FailureHandler onFailure) override;
+    bool reopen() override;
 
     // ---- the DC's side ----
     void setPeer(Peer peer) { peer_ = std::move(peer); }
@@ -40,6 +41,9 @@ public:
     // The cable is pulled `delay` seconds from now: the failure handler runs and
     // later writes go nowhere.
     void hangUp(double delay = 0.0);
+    // The cable is plugged in again; the program must reopen the port to use it.
+    // `sameDevice` false: another device now answers to the port's name.
+    void plugIn(bool sameDevice = true);
     // The next n writes fail (the failure handler runs; the bytes are not sent).
     void failNextWrites(int n) { failWrites_ = n; }
 
@@ -49,6 +53,7 @@ public:
     int discardCount() const { return discards_; }
     void clearRecord() { writes_.clear(); discards_ = 0; }
     bool hungUp() const { return hungUp_; }
+    int reopenCount() const { return reopens_; }
 
 private:
     struct Pending {
@@ -68,6 +73,9 @@ private:
     int discards_ = 0;
     int failWrites_ = 0;
     bool hungUp_ = false;
+    bool devicePresent_ = true;
+    bool sameDevice_ = true;
+    int reopens_ = 0;
 };
 
 }  // namespace vor

@@ -28,7 +28,7 @@ constexpr const char* EnglishLanguageCode = "5000";
 constexpr double RestartPause = 5.0;
 
 // Every message the update, upload and profile steps write into the task log.
-constexpr std::int32_t LogMessages[] = {150, 280, 776, 777, 778, 779, 781, 782, 783, 784, 785, 786, 787, 788, 818,
+constexpr std::int32_t LogMessages[] = {150, 280, 776, 777, 778, 779, 781, 782, 783, 784, 785, 786, 787, 788, 818, 913, 915, 916, 919,
                                         789, 790, 792, 793, 794, 796, 797, 803, 814, 815, 816};
 // Texts this long are also recognised inside longer rows.
 constexpr std::size_t MinEmbeddedText = 8;

@@ -105,7 +105,7 @@ TEST(Scenario, DcOlderThan1FGoesThroughDeepSleepAndGetsBothSectionsWithItsProfil
                 ElementsAre(LogRow{0, "M782", "M777"}, DcVersion1E, LogRow{0, BackupRow, "M777"},
                             LogRow{0, "M788", "M777"}, LogRow{0, "M803", "M777"}, LogRow{0, "M789", "M777"},
                             LogRow{0, "M803", "M777"}, LogRow{0, "M792", "M777"}, LogRow{1, "M794", ""},
-                            LogRow{0, "M796", "M777"}, LogRow{1, "M786", ""}));
+                            LogRow{0, "M796", "M777"}, LogRow{0, "M915", "M777"}, LogRow{1, "M786", ""}));
     EXPECT_FALSE(h.state().CommError);
     EXPECT_TRUE(h.state().ProfileIntact);
     EXPECT_TRUE(h.buttonEnabled("BackCmd"));
@@ -212,7 +212,7 @@ TEST(Scenario, WrappedPointersSaveAndRestoreTheWholeProfileArea) {
     const ProfileSnapshot before = TakeProfile(h.dc());
     UpdateThroughDeepSleep(h);
     EXPECT_EQ(h.log().back(), (LogRow{1, "M786", ""})) << h.logText();
-    EXPECT_EQ(h.dc().exchanges(UnitKind::MemoryRead), 1 + 476 + 1);  // block 0, the area, the read-back
+    EXPECT_EQ(h.dc().exchanges(UnitKind::MemoryRead), 1 + 476 + 1 + 476);  // block 0, the area, the read-back
     EXPECT_EQ(h.dc().exchanges(UnitKind::Announce1), 300 + 476);
     ExpectProfileKept(before, h);
     EXPECT_TRUE(DcHoldsProfile(before, h.dc()));
@@ -226,7 +226,7 @@ TEST(Scenario, SizeClass1024WithAFullProfileKeepsAll988Blocks) {
     const ProfileSnapshot before = TakeProfile(h.dc());
     UpdateThroughDeepSleep(h);
     EXPECT_EQ(h.log().back(), (LogRow{1, "M786", ""})) << h.logText();
-    EXPECT_EQ(h.dc().exchanges(UnitKind::MemoryRead), 1 + 988 + 1);
+    EXPECT_EQ(h.dc().exchanges(UnitKind::MemoryRead), 1 + 988 + 1 + 988);
     EXPECT_EQ(h.dc().exchanges(UnitKind::Announce1), 300 + 988);
     ExpectProfileKept(before, h);
     EXPECT_TRUE(DcHoldsProfile(before, h.dc()));
@@ -240,7 +240,7 @@ TEST(Scenario, Section1ImageWaits12SecondsAndChecksTheVersion) {
     EXPECT_THAT(h.updateLog(),
                 ElementsAre(LogRow{0, "M782", "M777"}, DcVersion1E, LogRow{0, BackupRow, "M777"},
                             LogRow{0, "M787", "M777"}, LogRow{0, "M803", "M777"}, LogRow{0, "M792", "M777"},
-                            LogRow{1, "M794", ""}, LogRow{0, "M796", "M777"}, LogRow{1, "M786", ""}));
+                            LogRow{1, "M794", ""}, LogRow{0, "M796", "M777"}, LogRow{0, "M915", "M777"}, LogRow{1, "M786", ""}));
     ASSERT_EQ(h.dc().sections().size(), 1u);
     EXPECT_EQ(h.dc().sections()[0].section, 1);
     EXPECT_EQ(h.dc().version(), "1H");
@@ -256,7 +256,7 @@ TEST(Scenario, Section2ImageWaits45SecondsAndChecksTheRevision) {
     EXPECT_THAT(h.updateLog(),
                 ElementsAre(LogRow{0, "M782", "M777"}, DcVersion1E, LogRow{0, BackupRow, "M777"},
                             LogRow{0, "M787", "M777"}, LogRow{0, "M803", "M777"}, LogRow{0, "M792", "M777"},
-                            LogRow{1, "M794", ""}, LogRow{0, "M796", "M777"}, LogRow{1, "M786", ""}));
+                            LogRow{1, "M794", ""}, LogRow{0, "M796", "M777"}, LogRow{0, "M915", "M777"}, LogRow{1, "M786", ""}));
     ASSERT_EQ(h.dc().sections().size(), 1u);
     EXPECT_EQ(h.dc().sections()[0].section, 2);
     EXPECT_EQ(h.dc().sections()[0].argument, 0x1234);
@@ -289,7 +289,9 @@ TEST_F(KilledDuringWriteBack, NextStartUpdatesAgainAndWritesTheSavedProfileBack)
     // The saved profile was taken from the file: only block 0 was read before the upload.
     EXPECT_EQ(h.updateLog()[1], (LogRow{1, "VOR Watch DC, M781: 1H", "M777"}));
     EXPECT_EQ(h.updateLog()[2], (LogRow{0, "M788", "M777"}));
-    EXPECT_EQ(h.dc().exchanges(UnitKind::MemoryRead) - readsBefore, 2);  // block 0, then the read-back
+    // Block 0, then the read-back of block 0 and of the profile's blocks (the first
+    // run read block 0 and the profile's blocks).
+    EXPECT_EQ(h.dc().exchanges(UnitKind::MemoryRead) - readsBefore, 2 + (readsBefore - 1));
 }
 
 TEST_F(KilledDuringWriteBack, CurrentDcWithTheSavedProfileGetsItBackWithoutAnUpload) {
@@ -297,7 +299,7 @@ TEST_F(KilledDuringWriteBack, CurrentDcWithTheSavedProfileGetsItBackWithoutAnUpl
     ASSERT_TRUE(h.startAgain(ImageOfKind(ImageKind::OnlySection1)));
     h.clickNext();  // the DC reports 1H now: no deep sleep
     EXPECT_THAT(h.updateLog(), ElementsAre(LogRow{0, "M782", "M777"}, LogRow{1, "M785", ""},
-                                           LogRow{0, "M796", "M777"}, LogRow{1, "M786", ""}));
+                                           LogRow{0, "M796", "M777"}, LogRow{0, "M915", "M777"}, LogRow{1, "M786", ""}));
     EXPECT_EQ(h.dc().sections().size(), sectionsBefore);
     EXPECT_TRUE(h.state().ProfileIntact);
     EXPECT_TRUE(h.buttonEnabled("BackCmd"));
@@ -383,7 +385,7 @@ TEST_P(CablePulled, RunSaysSoAndTheNextStartRestoresTheProfile) {
     EXPECT_EQ(ErrorRows(h.log()), p.errors) << h.logText();
     EXPECT_EQ(h.log().back(), (LogRow{1, "M815", ""}));
     EXPECT_EQ(DcHoldsProfile(before, h.dc()), !p.dcTouched);
-    EXPECT_FALSE(h.state().ProfileIntact);  // Close offers the recovery
+    EXPECT_EQ(h.state().ProfileIntact, !p.dcTouched);  // Close offers the recovery for a DC that needs it
     ExpectProfileKept(before, h);
     UpdateAgainAndWriteBack(h, before);
 }
@@ -441,7 +443,7 @@ TEST_P(ClosedDuring, PendingProfileIsWrittenBackBeforeTheProgramEnds) {
     // The recovery is offered exactly when a saved profile waits for its write-back.
     EXPECT_EQ(!h.boxes().shown.empty(), m.backupTaken);
     if (m.backupTaken) {
-        EXPECT_EQ(h.boxes().shown[0].text, h.text(818));
+        EXPECT_EQ(h.boxes().shown[0].text.substr(0, 40), h.text(913).substr(0, 40));
     }
     EXPECT_FALSE(BackupFileExists(h));
     EXPECT_TRUE(DcHoldsProfile(before, h.dc())) << h.logText();

@@ -133,6 +133,14 @@ protected:
     }
 
     std::filesystem::path BackupFile() const { return folder / "6865.012345.bin"; }
+    // The contents of every file set aside in the backup folder.
+    std::vector<Bytes> SetAsideFiles() const {
+        std::vector<Bytes> out;
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            if (entry.path().filename().string().find(".set-aside-") != std::string::npos)
+                out.push_back(ReadFile(entry.path()));
+        return out;
+    }
     Bytes DcHeader() const { return {dc->memory.begin() + 64, dc->memory.begin() + 80}; }
 
     // The writes of one command code (first byte), in order.

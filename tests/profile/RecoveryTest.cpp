@@ -17,7 +17,7 @@ const std::string Instructions =
     "\r\n"
     "4. M808\r\n"
     "5. M809\r\n"
-    "6. M819\r\n";
+    "6. M914\r\n";
 
 // A failed update left a saved profile pending; the program is being closed.
 class RecoveryTest : public ProfileTest {
@@ -28,6 +28,7 @@ protected:
         dc->fillLines(256, 4063, 21);
         keeper->BackupProfile();
         ASSERT_TRUE(std::filesystem::exists(BackupFile()));
+        backup = ReadFile(BackupFile());
         saved = dc->memory;
         std::fill(dc->memory.begin() + 64, dc->memory.begin() + 80, 0xFF);
         std::fill(dc->memory.begin() + 256 * 16, dc->memory.end(), 0xFF);
@@ -39,6 +40,13 @@ protected:
         wizard = RecordingWizard{};
     }
     Bytes saved;
+    Bytes backup;
+
+    // Given up: nothing under the backup's name, its bytes whole under another.
+    void ExpectSetAside() {
+        EXPECT_FALSE(std::filesystem::exists(BackupFile()));
+        EXPECT_EQ(SetAsideFiles(), std::vector<Bytes>{backup});
+    }
 
     void ExpectClockThenDeepSleepLast() {
         const auto& w = port.writes();
@@ -51,16 +59,18 @@ protected:
 
 }  // namespace
 
-TEST_F(RecoveryTest, NoDeletesTheBackupAndSendsNothing) {
+TEST_F(RecoveryTest, NoSetsTheBackupAsideAndSendsNothing) {
     wizard.answers = {BoxAnswer::No};
     keeper->ProfileRecovering();
     ASSERT_EQ(wizard.boxes.size(), 1u);
     EXPECT_EQ(wizard.boxes[0].icon, BoxIcon::Warning);
     EXPECT_EQ(wizard.boxes[0].buttons, BoxButtons::YesNo);
     EXPECT_EQ(wizard.boxes[0].caption, "M817");
-    EXPECT_EQ(wizard.boxes[0].text, "M818");
+    EXPECT_EQ(wizard.boxes[0].text, "M913");
     EXPECT_TRUE(port.writes().empty());
-    EXPECT_FALSE(std::filesystem::exists(BackupFile()));
+    ExpectSetAside();
+    EXPECT_EQ(wizard.rows.back().event.rfind("M918", 0), 0u);
+    EXPECT_EQ(keeper->RecoveryOutcome().rfind("Profile given up; backup set aside as ", 0), 0u);
 }
 
 TEST_F(RecoveryTest, CancelGivesTheProfileUpButStillSetsTheClockAndSleeps) {
@@ -72,7 +82,7 @@ TEST_F(RecoveryTest, CancelGivesTheProfileUpButStillSetsTheClockAndSleeps) {
     EXPECT_EQ(wizard.boxes[1].caption, "M817");
     EXPECT_EQ(wizard.boxes[1].text, Instructions);
     EXPECT_TRUE(state.ProfileIntact);
-    EXPECT_FALSE(std::filesystem::exists(BackupFile()));
+    ExpectSetAside();
     EXPECT_TRUE(wizard.priorities.empty());
     EXPECT_EQ(port.writes().size(), 3u);
     ExpectClockThenDeepSleepLast();
@@ -91,13 +101,14 @@ TEST_F(RecoveryTest, UnansweredIdentityShowsTheSameInstructionsAgainThenWritesBa
     EXPECT_EQ(wizard.boxes[2].text, Instructions);
     // Raised for each try, back to normal after the silent one, left high at the end.
     EXPECT_EQ(wizard.priorities, (std::vector<int>{128, 32, 128}));
-    EXPECT_EQ(wizard.rows.size(), 1u);  // one write-back, in the pass the DC answered
+    EXPECT_EQ(wizard.rows.size(), 2u);  // one write-back and its check, in the pass the DC answered
     EXPECT_TRUE(state.ProfileIntact);
     EXPECT_FALSE(std::filesystem::exists(BackupFile()));
     for (int line = 296; line <= 343; ++line)
         ASSERT_EQ(dc->line(line), Bytes(saved.begin() + line * 16, saved.begin() + line * 16 + 16)) << line;
     EXPECT_EQ(dc->line(4), Bytes(saved.begin() + 64, saved.begin() + 80));
-    EXPECT_EQ(wizard.rows.back(), (TaskRow{0, "M796", "M777"}));
+    EXPECT_EQ(wizard.rows.back(), (TaskRow{0, "M915", "M777"}));
+    EXPECT_EQ(keeper->RecoveryOutcome(), "Profile written back");
     EXPECT_EQ(dc->clockRecords.size(), 2u);  // the write-back's, then the closing one
     ExpectClockThenDeepSleepLast();
 }
@@ -108,20 +119,22 @@ TEST_F(RecoveryTest, FailedWriteBackShowsTheInstructionsAgainUntilCancel) {
     keeper->ProfileRecovering();
     ASSERT_EQ(wizard.boxes.size(), 3u);
     EXPECT_EQ(wizard.boxes[2].text, Instructions);
-    EXPECT_EQ(wizard.rows.back(), (TaskRow{2, "M790", ""}));
+    EXPECT_EQ(wizard.rows[wizard.rows.size() - 2], (TaskRow{2, "M790", ""}));
     EXPECT_EQ(wizard.resets, 1);
     EXPECT_TRUE(state.ProfileIntact);  // given up by Cancel
-    EXPECT_FALSE(std::filesystem::exists(BackupFile()));
+    ExpectSetAside();
     ExpectClockThenDeepSleepLast();
 }
 
-TEST_F(RecoveryTest, NoUsableBackupOfTheConnectedDcEndsTheLoop) {
+TEST_F(RecoveryTest, AnotherDcOnTheCableLeavesThePendingBackupWhereItIsAndSaysSo) {
     // Another DC is connected now: serial 000042 has no backup.
     dc->setSerialBytes(0x00, 0x00, 0x42);
-    wizard.answers = {BoxAnswer::Yes, BoxAnswer::Ok};
+    wizard.answers = {BoxAnswer::Yes, BoxAnswer::Ok, BoxAnswer::Ok};
     keeper->ProfileRecovering();
-    EXPECT_EQ(wizard.boxes.size(), 2u);
-    EXPECT_TRUE(state.ProfileIntact);
+    ASSERT_EQ(wizard.boxes.size(), 3u);
+    EXPECT_EQ(wizard.boxes[2].text, "M917");
+    EXPECT_FALSE(state.ProfileIntact);  // nothing was written back
+    EXPECT_EQ(ReadFile(BackupFile()), backup);
     EXPECT_EQ(wizard.priorities, (std::vector<int>{128}));
     EXPECT_TRUE(dc->blockWrites.empty());
     EXPECT_TRUE(std::filesystem::exists(BackupFile()));  // the other DC's backup stays
@@ -146,5 +159,5 @@ TEST_F(RecoveryTest, UnreadableBlockZeroIsTreatedLikeAnUnansweredDcAndKeepsTheFi
     EXPECT_EQ(wizard.priorities, (std::vector<int>{128, 32}));
     EXPECT_TRUE(dc->blockWrites.empty());
     // Only the user's Cancel gives the file up.
-    EXPECT_FALSE(std::filesystem::exists(BackupFile()));
+    ExpectSetAside();
 }

@@ -63,7 +63,7 @@ TEST_F(RestoreTest, WritesAllBlocksThenTheHeaderAtLine4AndDeletesTheVerifiedBack
     EXPECT_EQ(w[1].bytes, block);
 
     // Header: B2 00 04, the 16 header bytes and their sum; 2 s later block 0 is read,
-    // 1 s after its reply the clock is set.
+    // 1 s after its reply every written block is read back, then the clock is set.
     const std::size_t request = IndexOfWrite({0xB2, 0x00, 0x04, 0x00});
     ASSERT_LT(request + 1, w.size());
     Bytes header(savedMemory.begin() + 64, savedMemory.begin() + 80);
@@ -77,11 +77,14 @@ TEST_F(RestoreTest, WritesAllBlocksThenTheHeaderAtLine4AndDeletesTheVerifiedBack
     ASSERT_LT(clock, w.size());
     EXPECT_GT(readBack, request);
     EXPECT_GE(w[readBack].time - w[request + 1].time, 2.0);
-    EXPECT_GE(w[clock].time - w[readBack].time, 1.0);
-    EXPECT_LT(w[clock].time - w[request + 1].time, 3.2);
+    EXPECT_GE(w[readBack + 1].time - w[readBack].time, 1.0);
+    EXPECT_LT(w[readBack + 1].time - w[request + 1].time, 3.2);
+    EXPECT_EQ(w[readBack + 1].bytes, (Bytes{0xB4, 0x01, 0x28, 0x00}));  // line 296, the first block
+    EXPECT_EQ(WritesOf(0xB4, 4).size(), 1u + 6u);
+    EXPECT_GT(clock, readBack + 6);
 
     EXPECT_TRUE(state.ProfileIntact);
-    EXPECT_EQ(wizard.rows, (std::vector<TaskRow>{{0, "M796", "M777"}}));
+    EXPECT_EQ(wizard.rows, (std::vector<TaskRow>{{0, "M796", "M777"}, {0, "M915", "M777"}}));
     EXPECT_EQ(wizard.resets, 0);
     EXPECT_FALSE(std::filesystem::exists(BackupFile()));
     ASSERT_EQ(dc->clockRecords.size(), 1u);
@@ -100,7 +103,7 @@ TEST_F(RestoreTest, DifferentHeaderCheckByteAloneDoesNotFailTheVerification) {
     ASSERT_TRUE(keeper->GetBackupProfile());
     keeper->RestoreProfile();
     EXPECT_TRUE(state.ProfileIntact);
-    EXPECT_EQ(wizard.rows.back(), (TaskRow{0, "M796", "M777"}));
+    EXPECT_EQ(wizard.rows.back(), (TaskRow{0, "M915", "M777"}));
     EXPECT_FALSE(std::filesystem::exists(BackupFile()));
 }
 
@@ -167,7 +170,7 @@ TEST_P(LineFallbackTest, RefusedBlockGoesLineByLineToItsOwnLinesFromThatBlockOn)
                                         static_cast<std::uint8_t>((refused + 256) & 0xFF), 0x00}));
     ExpectLinesRestored(3320, 3367);
     EXPECT_TRUE(state.ProfileIntact);
-    EXPECT_EQ(wizard.rows, (std::vector<TaskRow>{{0, "M796", "M777"}}));
+    EXPECT_EQ(wizard.rows, (std::vector<TaskRow>{{0, "M796", "M777"}, {0, "M915", "M777"}}));
     EXPECT_FALSE(std::filesystem::exists(BackupFile()));
 }
 

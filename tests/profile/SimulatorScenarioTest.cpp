@@ -63,11 +63,14 @@ TEST_F(SimulatorScenarioTest, SavedProfileIsWrittenBackIntoAChangedDcAndVerified
     for (int line = first; line <= last; line += 8) saved.push_back(SimBlock(line));
     const auto header = peer->dc().memoryLine(4);
 
-    // The same DC after an update that left other bytes in its memory; blocks lose
-    // some acknowledgements on the way.
+    // The same DC after an update that erased its header and left other bytes in its
+    // memory; blocks lose some acknowledgements on the way.
     config.seed = 6;
     config.faults = {{sim::FaultAction::LoseReply, false, sim::UnitKind::BlockData1, 2, 0.0, 3}};
     Attach(config);
+    sim::Line erased;
+    erased.fill(0xFF);
+    peer->dc().memory().writeLine(4, erased);
     bool changed = peer->dc().memoryLine(4) != header;
     for (std::size_t i = 0; i < saved.size(); ++i) changed = changed || SimBlock(first + 8 * static_cast<int>(i)) != saved[i];
     ASSERT_TRUE(changed);
@@ -77,7 +80,7 @@ TEST_F(SimulatorScenarioTest, SavedProfileIsWrittenBackIntoAChangedDcAndVerified
     keeper->RestoreProfile();
 
     EXPECT_TRUE(state.ProfileIntact);
-    EXPECT_EQ(wizard.rows, (std::vector<TaskRow>{{0, "M796", "M777"}}));
+    EXPECT_EQ(wizard.rows, (std::vector<TaskRow>{{0, "M796", "M777"}, {0, "M915", "M777"}}));
     EXPECT_EQ(peer->dc().memoryLine(4), header);
     for (std::size_t i = 0; i < saved.size(); ++i)
         ASSERT_EQ(SimBlock(first + 8 * static_cast<int>(i)), saved[i]) << "block " << i;

@@ -1,0 +1,24 @@
+#pragma once
+// A backup file that must never be written back again (the diver gave it up, it is
+// not a usable backup of the DC on the cable, or the DC holds newer dives) is moved
+// out of the way instead of being deleted: it may be the only copy of a dive log.
+// It stays in the same folder as "<model>.<serial>.set-aside-<yyyymmdd>-<hhmmss>.bin",
+// a name no lookup of "<model>.<serial>.bin" matches; the newest KeptAsideFiles of
+// them are kept.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "platform/EventPump.h"
+
+namespace vor {
+
+constexpr int KeptAsideFiles = 20;
+
+// Renames `backup` beside itself (never over another file) and prunes the oldest
+// set-aside files of the folder. The new path, or nothing with `error` set.
+std::optional<std::filesystem::path> SetBackupAside(const std::filesystem::path& backup, const LocalTime& when,
+                                                    std::string& error);
+
+}  // namespace vor
