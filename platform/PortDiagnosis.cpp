@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <fstream>
+#include <iterator>
 #include <system_error>
 
 #ifdef _WIN32
@@ -85,6 +86,34 @@ std::string DevicePathOf(const std::string& portName) {
     return portName.front() == '/' ? portName : "/dev/" + portName;
 }
 
+bool IsSerialPort(const fs::path& root, const std::string& devicePath) {
+    std::error_code ec;
+    return fs::exists(root / "sys/class/tty" / fs::path(devicePath).filename() / "device", ec);
+}
+
+std::string ProcessName(const fs::path& root, const std::string& pid) {
+    std::ifstream comm(root / "proc" / pid / "comm");
+    std::string name;
+    std::getline(comm, name);
+    return name.empty() ? "process " + pid : name;
+}
+
+int LockPid(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::size_t at = bytes.find_first_not_of(' ');
+    if (at != std::string::npos && std::isdigit(static_cast<unsigned char>(bytes[at]))) {
+        long pid = 0;
+        for (; at < bytes.size() && std::isdigit(static_cast<unsigned char>(bytes[at])) && pid < 1'000'000'000; ++at)
+            pid = pid * 10 + (bytes[at] - '0');
+        return static_cast<int>(pid);
+    }
+    if (bytes.size() != 4) return 0;
+    // The binary form is the writer's own byte order: little-endian on the PCs this runs on.
+    return static_cast<int>(static_cast<unsigned char>(bytes[0]) | static_cast<unsigned char>(bytes[1]) << 8 |
+                            static_cast<unsigned char>(bytes[2]) << 16 | static_cast<unsigned char>(bytes[3]) << 24);
+}
+
 PortDiagnosis Examine(const PortDiagnosisSystem& system, const std::string& devicePath, const std::string& openError) {
     PortDiagnosis d;
     d.portPath = devicePath;
@@ -95,8 +124,20 @@ PortDiagnosis Examine(const PortDiagnosisSystem& system, const std::string& devi
         d.problem = PortProblem::PermissionDenied;
         return d;
     }
-    d.holders = FindPortHolders(system.root, devicePath, system.ownPid ? system.ownPid : CurrentPid());
+    const int ownPid = system.ownPid ? system.ownPid : CurrentPid();
+    d.holders = FindPortHolders(system.root, devicePath, ownPid);
     d.problem = d.holders.empty() ? PortProblem::Unexplained : PortProblem::HeldByOther;
+    // Without an open file the port may still be taken by its lock file.
+    const std::optional<PortLock> lock = d.holders.empty() ? FindPortLock(system.root, devicePath) : std::nullopt;
+    if (!lock || lock->pid == ownPid) return d;
+    std::error_code ec;
+    if (lock->pid > 0 && fs::exists(system.root / "proc" / std::to_string(lock->pid), ec)) {
+        d.holders.push_back(ProcessName(system.root, std::to_string(lock->pid)));
+        d.problem = PortProblem::HeldByOther;
+    } else {
+        d.lockFile = lock->path.string();
+        d.problem = PortProblem::StaleLock;
+    }
     return d;
 }
 
@@ -114,6 +155,7 @@ std::vector<CableDevice> FindCableDevices(const fs::path& root) {
 
 std::vector<std::string> FindPortHolders(const fs::path& root, const std::string& devicePath, int ownPid) {
     std::vector<std::string> names;
+    if (!IsSerialPort(root, devicePath)) return names;
     for (const fs::path& process : Entries(root / "proc")) {
         const std::string pid = process.filename().string();
         if (!IsPidName(pid) || pid == std::to_string(ownPid)) continue;
@@ -121,15 +163,22 @@ std::vector<std::string> FindPortHolders(const fs::path& root, const std::string
             std::error_code ec;
             const fs::path target = fs::read_symlink(fd, ec);
             if (ec || target.string() != devicePath) continue;
-            std::ifstream comm(process / "comm");
-            std::string name;
-            std::getline(comm, name);
-            if (name.empty()) name = "process " + pid;
+            const std::string name = ProcessName(root, pid);
             if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
             break;
         }
     }
     return names;
+}
+
+std::optional<PortLock> FindPortLock(const fs::path& root, const std::string& devicePath) {
+    const std::string name = "LCK.." + fs::path(devicePath).filename().string();
+    for (const char* folder : PortLockFolders) {
+        std::error_code ec;
+        const fs::path file = root / folder / name;
+        if (fs::is_regular_file(file, ec)) return PortLock{fs::path("/") / folder / name, LockPid(file)};
+    }
+    return std::nullopt;
 }
 
 PortDiagnosis DiagnosePort(const PortDiagnosisSystem& system, const std::string& portName,

@@ -5,10 +5,11 @@
 //
 // Hazard: /proc only shows the open files of processes the user may inspect; a port
 // held by a root service (ModemManager, brltty) is then reported as busy without a
-// name. Read-only: nothing under the root is changed.
+// name. Read-only: nothing under the root is changed, a stale lock file included.
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,8 @@ enum class PortProblem {
     NoCable,           // no USB device 0403:F460 is connected
     NoSerialDriver,    // the cable is connected, but no ttyUSB port was made for it
     PermissionDenied,  // the port exists, this user may not open it for reading and writing
-    HeldByOther,       // another process has the port open
+    HeldByOther,       // another process has the port open, or its lock file names a running process
+    StaleLock,         // a lock file names a process that no longer runs
     Unexplained,       // the port looks usable; the open failed for another reason
 };
 
@@ -27,6 +29,7 @@ struct PortDiagnosis {
     std::string portPath;              // "/dev/ttyUSB0" once a port is known
     std::vector<std::string> holders;  // names of the processes that have it open, from /proc/PID/comm
     std::string openError;             // the system's reason of the failed open, if any
+    std::string lockFile;              // "/run/lock/LCK..ttyUSB0" of a stale lock
 };
 
 struct PortDiagnosisSystem {
@@ -54,8 +57,23 @@ struct CableDevice {
 };
 std::vector<CableDevice> FindCableDevices(const std::filesystem::path& root);
 
-// Names (from /proc/PID/comm) of the processes whose open files include `devicePath`.
+// Names (from /proc/PID/comm) of the processes whose open files include `devicePath`,
+// when that is a serial port (a tty with a device behind it in sysfs); none for any
+// other path, which every shell may hold (/dev/null, a terminal).
 std::vector<std::string> FindPortHolders(const std::filesystem::path& root, const std::string& devicePath,
                                          int ownPid);
+
+// Folders where serial-port lock files "LCK..<port>" are kept, searched in this order.
+inline constexpr const char* PortLockFolders[] = {"var/lock", "run/lock", "var/spool/locks",
+                                                  "var/spool/uucp", "etc/locks", "tmp"};
+
+struct PortLock {
+    std::filesystem::path path;  // as the live system names it
+    int pid = 0;                 // the process it names; 0 when it names none
+};
+
+// The lock file of `devicePath`, if any. Its process number is read from the text
+// form (first word; the UUCP and Qt forms) or the 4-byte binary form.
+std::optional<PortLock> FindPortLock(const std::filesystem::path& root, const std::string& devicePath);
 
 }  // namespace vor

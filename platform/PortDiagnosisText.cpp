@@ -47,6 +47,12 @@ std::string PortMessageFallback(std::int32_t number) {
                "seconds and plug it in again.";
     case PortMsg::RetryOrQuit:
         return "Click OK to try again or Cancel to quit.";
+    case PortMsg::StaleLock:
+        return "The interface cable's serial port %1 is locked by the file %3, which a program that is no longer "
+               "running left behind.";
+    case PortMsg::StaleLockHelp:
+        return "Delete that file. If your user may not, an administrator can (sudo rm %3). Restarting the computer "
+               "also removes it.";
     default:
         return {};
     }
@@ -62,6 +68,7 @@ std::string PortDiagnosisText(const PortDiagnosis& diagnosis,
         if (t.empty()) t = PortMessageFallback(number);
         ReplaceAll(t, "%1", diagnosis.portPath);
         ReplaceAll(t, "%2", Join(diagnosis.holders));
+        ReplaceAll(t, "%3", diagnosis.lockFile);
         return t;
     };
     std::pair<std::int32_t, std::int32_t> pair;
@@ -74,6 +81,9 @@ std::string PortDiagnosisText(const PortDiagnosis& diagnosis,
         break;
     case PortProblem::HeldByOther:
         pair = {PortMsg::Held, PortMsg::HeldHelp};
+        break;
+    case PortProblem::StaleLock:
+        pair = {PortMsg::StaleLock, PortMsg::StaleLockHelp};
         break;
     default:
         pair = {PortMsg::OpenFailed, PortMsg::OpenFailedHelp};

@@ -24,12 +24,14 @@ constexpr std::int32_t HeldHelp = 906;
 constexpr std::int32_t OpenFailed = 907;
 constexpr std::int32_t OpenFailedHelp = 908;
 constexpr std::int32_t RetryOrQuit = 909;
+constexpr std::int32_t StaleLock = 930;
+constexpr std::int32_t StaleLockHelp = 931;
 }  // namespace PortMsg
 
-// English text of the messages 901..909, used where the database has none.
+// English text of the messages 901..909, 930 and 931, used where the database has none.
 std::string PortMessageFallback(std::int32_t number);
 
-// "%1" becomes the port, "%2" the process names.
+// "%1" becomes the port, "%2" the process names, "%3" the lock file.
 std::string PortDiagnosisText(const PortDiagnosis& diagnosis, const std::function<std::string(std::int32_t)>& getText);
 
 }  // namespace vor

@@ -3,6 +3,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 
 #include "wizard/MFUMain.h"
 #include "wizard/StepInstructions.h"
@@ -95,8 +96,14 @@ void MFUMain::StartUpdate() {
         RecordAttempt(std::move(record), std::string("Stopped by an error: ") + e.what());
         throw;
     }
-    RecordAttempt(std::move(record), state_.CommError || !state_.ProfileIntact ? "Not completed"
-                                                                               : "Completed without errors");
+    // The flags alone can miss a failure (the closing deep-sleep command clears
+    // CommError): an error row on the screen counts as well.
+    const std::vector<TaskRow> rows = TaskRows();
+    const bool errorShown =
+        std::any_of(rows.begin(), rows.end(), [](const TaskRow& row) { return row.iconInd == IconError; });
+    RecordAttempt(std::move(record), state_.CommError || !state_.ProfileIntact || errorShown
+                                         ? "Not completed"
+                                         : "Completed without errors");
     if (backWasEnabled && !resetStageCalled_) backCmd_->setEnabled(true);
 }
 

@@ -50,7 +50,10 @@ void MFUMain::RecordAttempt(AttemptRecord record, const std::string& outcome) no
         if (backend_) {
             const std::string identity = backend_->IdentityString();
             if (!identity.empty()) record.identity = identity;
-            record.versionAfter = backend_->FirmwareVersion();
+            record.serialNumber = backend_->SerialNumber();
+            // The version of the last identity read, also when no check parsed it.
+            record.versionAfter = VersionInIdentity(identity);
+            if (record.versionAfter.empty()) record.versionAfter = backend_->FirmwareVersion();
             const std::string version = backend_->ImageVersion();
             record.image = std::filesystem::path(state_.FirmwarePath).filename().string() +
                            (version.empty() ? "" : ", version " + version);

@@ -1,9 +1,7 @@
 #include "wizard/TaskLogRecord.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
-#include <sstream>
 #include <system_error>
 
 #include "profile/DurableFile.h"
@@ -59,14 +57,19 @@ void RemoveOldRecords(const fs::path& folder, std::size_t keep) {
 
 }  // namespace
 
-std::string SerialFromIdentity(const std::string& identity) {
-    std::istringstream words(identity);
-    std::vector<std::string> all;
-    for (std::string w; words >> w;) all.push_back(w);
-    if (all.size() < 3) return {};
-    const std::string& last = all.back();
-    const bool digits = std::all_of(last.begin(), last.end(), [](unsigned char c) { return std::isdigit(c); });
-    return digits ? last : std::string();
+std::string VersionInIdentity(const std::string& identity) {
+    std::vector<std::string> words(1);
+    for (std::size_t i = 0; i < identity.size(); ++i) {
+        if (identity[i] != ' ') {
+            words.back() += identity[i];
+            continue;
+        }
+        words.emplace_back();
+        if (i + 1 < identity.size() && identity[i + 1] == ' ') ++i;
+    }
+    if (words.size() != 3 && words.size() != 4) return {};
+    const std::string& word = words[words.size() - 2];
+    return word.size() <= 2 ? word : word.substr(word.size() - 2);
 }
 
 std::string AttemptRecordText(const AttemptRecord& r) {
@@ -77,7 +80,7 @@ std::string AttemptRecordText(const AttemptRecord& r) {
     line("Date", DateTimeText(r.started, "%04d-%02d-%02d %02d:%02d:%02d"));
     line("Attempt", r.kind);
     line("DC identity", r.identity);
-    line("DC serial number", SerialFromIdentity(r.identity));
+    line("DC serial number", r.serialNumber);
     line("DC firmware at the start", r.versionBefore);
     line("DC firmware at the end", r.versionAfter);
     line("Firmware image", r.image);

@@ -18,9 +18,10 @@ namespace vor {
 struct AttemptRecord {
     LocalTime started;
     std::string kind;           // "Firmware update", "Profile recovery", ...
-    std::string identity;       // the DC's 16 characters; empty when never read
+    std::string identity;       // the DC's 16 characters as last read; empty when never read
+    std::string serialNumber;   // from the DC's memory (block 0); empty when not read
     std::string versionBefore;  // the DC's firmware version when the attempt started
-    std::string versionAfter;   // ... and when it ended
+    std::string versionAfter;   // ... and in the last identity read
     std::string image;          // the firmware image file and its version
     std::string outcome;        // empty when not known yet
     bool profilePending = false;  // a saved profile still waits to be written back
@@ -32,9 +33,10 @@ constexpr std::size_t AttemptRecordsKept = 50;
 constexpr const char* AttemptRecordPrefix = "task-log-";
 constexpr const char* AttemptRecordSuffix = ".txt";
 
-// The serial number in an identity such as "VOR FW1E 0012345": its last word when that
-// is all digits; empty otherwise.
-std::string SerialFromIdentity(const std::string& identity);
+// The firmware version an identity names, read as the DC's identity check reads it:
+// double blanks count once; of three words the second, of four the third, gives its
+// last two characters. Empty for any other identity.
+std::string VersionInIdentity(const std::string& identity);
 
 // The record as text, lines ending in "\n". Row texts keep their language; line
 // breaks inside a row become blanks so that every row is one line.

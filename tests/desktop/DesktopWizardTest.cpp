@@ -48,7 +48,8 @@ class IdentifiedBackend : public ScriptedBackend {
 public:
     std::string IdentityString() override { return identity; }
     std::string ImageVersion() override { return "1H"; }
-    std::string identity = "VOR FW1E 0012345";
+    std::string SerialNumber() override { return "000042"; }
+    std::string identity = "VOR WATCH 1H 512";  // its last word is not the serial
 };
 
 std::string ReadFile(const fs::path& path) {
@@ -116,7 +117,7 @@ TEST_F(DesktopWizard, PortBoxNamesTheProcessThatHoldsThePortAndOkTriesAgain) {
     backend.portOutcomes = {{PortOpenResult::PermissionDenied, "/dev/ttyUSB0", "Permission denied"}};
     start([&](const PortOpenOutcome& o) {
         asked.push_back(o);
-        return PortDiagnosis{PortProblem::HeldByOther, "/dev/ttyUSB0", {"ModemManager"}, o.detail};
+        return PortDiagnosis{PortProblem::HeldByOther, "/dev/ttyUSB0", {"ModemManager"}, o.detail, {}};
     });
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].portName, "/dev/ttyUSB0");
@@ -145,7 +146,7 @@ TEST_F(DesktopWizard, PortBoxSpeaksTheUsersLanguageAndCancelEnds) {
     h.build(MakeSetupRecord("VOR.1H.FWR", "", "6000"));
     h.window->setBackend(&backend);
     DesktopServices desktop;
-    desktop.diagnosePort = [](const PortOpenOutcome&) { return PortDiagnosis{PortProblem::NoSerialDriver, {}, {}, {}}; };
+    desktop.diagnosePort = [](const PortOpenOutcome&) { return PortDiagnosis{PortProblem::NoSerialDriver, {}, {}, {}, {}}; };
     h.window->setDesktopServices(desktop);
     EXPECT_FALSE(h.window->Form_Load());
     ASSERT_EQ(h.boxes.shown.size(), 1u);
@@ -220,7 +221,7 @@ TEST_F(DesktopWizard, RecoveryAtCloseIsKeptAwakeAndRecordedBesideTheUpdate) {
 
 TEST_F(DesktopWizard, AttemptRecordHoldsDateDcVersionsOutcomeAndEveryRow) {
     start();
-    runUpdate([&] { backend.firmwareVersion = "1H"; });
+    runUpdate([&] { backend.identity = "VOR WATCH 1J 512"; });  // read, but not parsed
     const auto files = Records(recordsDir());
     ASSERT_EQ(files.size(), 1u);
     EXPECT_EQ(files[0].filename(), "task-log-2026-03-14-092653.txt");
@@ -228,16 +229,22 @@ TEST_F(DesktopWizard, AttemptRecordHoldsDateDcVersionsOutcomeAndEveryRow) {
               "vor-fwupdate task log\n"
               "Date: 2026-03-14 09:26:53\n"
               "Attempt: Firmware update\n"
-              "DC identity: VOR FW1E 0012345\n"
-              "DC serial number: 0012345\n"
+              "DC identity: VOR WATCH 1J 512\n"
+              "DC serial number: 000042\n"
               "DC firmware at the start: 1H\n"
-              "DC firmware at the end: 1H\n"
+              "DC firmware at the end: 1J\n"
               "Firmware image: VOR.1H.FWR, version 1H\n"
               "Outcome: Completed without errors\n"
               "Saved profile still to be written back: no\n"
               "\n"
               "09:26:53  step   Reading DC identity  [Done]\n"
               "09:26:55  info   Finished without errors.\n");
+}
+
+TEST_F(DesktopWizard, OutcomeFollowsAnErrorRowEvenWhenTheFlagsWereClearedAfterIt) {
+    start();
+    runUpdate([&] { h.window->InsertTaskList(IconError, "The firmware update was not completed.", ""); });
+    EXPECT_THAT(ReadFile(Records(recordsDir())[0]), HasSubstr("Outcome: Not completed\n"));
 }
 
 TEST_F(DesktopWizard, LanguageColumnFallbackIsToldOnTheConsoleAndInTheRecord) {

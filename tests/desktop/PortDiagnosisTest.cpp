@@ -30,6 +30,7 @@ public:
     }
     void tty(const std::string& device, const std::string& tty) {
         fs::create_directories(root / "sys/bus/usb/devices" / device / (device + ":1.0") / tty);
+        fs::create_directories(root / "sys/class/tty" / tty / "device");
         write("dev/" + tty, "");
     }
     void process(int pid, const std::string& comm, const std::string& openFile) {
@@ -104,6 +105,39 @@ TEST(PortDiagnosis, UsablePortWithoutVisibleHolderIsUnexplained) {
     EXPECT_EQ(d.portPath, "/dev/ttyUSB0");
 }
 
+TEST(PortDiagnosis, ProcessesHoldingAPathThatIsNoSerialPortAreNotNamed) {
+    FakeSystem s;
+    s.write("dev/null", "");
+    s.process(812, "make", "/dev/null");
+    EXPECT_TRUE(s.diagnose("/dev/null").holders.empty());
+}
+
+struct LockCase {
+    std::string content;
+    PortProblem problem;
+    std::vector<std::string> holders;
+};
+
+class PortLockTest : public ::testing::TestWithParam<LockCase> {};
+
+TEST_P(PortLockTest, LockFileOfARunningProcessHoldsThePortOtherwiseItIsStale) {
+    FakeSystem s;
+    s.usbDevice("1-2", "0403", "f460");
+    s.tty("1-2", "ttyUSB0");
+    s.process(812, "minicom", "/dev/pts/1");
+    s.write("run/lock/LCK..ttyUSB0", GetParam().content);
+    const PortDiagnosis d = s.diagnose("/dev/ttyUSB0", "Permission error while locking the device");
+    EXPECT_EQ(d.problem, GetParam().problem);
+    EXPECT_EQ(d.holders, GetParam().holders);
+    EXPECT_EQ(d.lockFile, GetParam().problem == PortProblem::StaleLock ? "/run/lock/LCK..ttyUSB0" : "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, PortLockTest,
+    ::testing::Values(LockCase{"4242\nvor-fwupdate\nhost\n", PortProblem::StaleLock, {}},
+                      LockCase{std::string("\x92\x10\0\0", 4), PortProblem::StaleLock, {}},
+                      LockCase{"       812\n", PortProblem::HeldByOther, {"minicom"}}));
+
 TEST(PortDiagnosis, NamedPortThatVanishedFallsBackToTheCableSearch) {
     FakeSystem s;
     EXPECT_EQ(s.diagnose("/dev/ttyUSB5").problem, PortProblem::NoCable);
@@ -122,25 +156,28 @@ protected:
 };
 
 TEST_F(DiagnosisText, MissingCableKeepsTheWizardsOwnText) {
-    EXPECT_EQ(text({PortProblem::NoCable, {}, {}, {}}), "Kabel nicht gefunden.\r\nBitte prüfen.");
+    EXPECT_EQ(text({PortProblem::NoCable, {}, {}, {}, {}}), "Kabel nicht gefunden.\r\nBitte prüfen.");
 }
 
 TEST_F(DiagnosisText, HolderAndPortAreFilledInTheUsersLanguage) {
     db[905] = "%1 belegt von: %2.";
     db[906] = "Programm beenden.";
     db[909] = "OK oder Abbrechen.";
-    EXPECT_EQ(text({PortProblem::HeldByOther, "/dev/ttyUSB0", {"ModemManager", "brltty"}, {}}),
+    EXPECT_EQ(text({PortProblem::HeldByOther, "/dev/ttyUSB0", {"ModemManager", "brltty"}, {}, {}}),
               "/dev/ttyUSB0 belegt von: ModemManager, brltty.\r\n\r\nProgramm beenden.\r\n\r\nOK oder Abbrechen.");
 }
 
 TEST_F(DiagnosisText, MissingTextsFallBackToEnglishAndTheOpenErrorIsQuoted) {
-    EXPECT_EQ(text({PortProblem::Unexplained, "/dev/ttyUSB0", {}, "Device or resource busy"}),
+    EXPECT_EQ(text({PortProblem::Unexplained, "/dev/ttyUSB0", {}, "Device or resource busy", {}}),
               "The interface cable's serial port /dev/ttyUSB0 could not be opened. (Device or resource busy)\r\n\r\n" +
                   PortMessageFallback(908) + "\r\n\r\nClick OK to try again or Cancel to quit.");
-    const std::string denied = text({PortProblem::PermissionDenied, "/dev/ttyUSB0", {}, {}});
+    const std::string denied = text({PortProblem::PermissionDenied, "/dev/ttyUSB0", {}, {}, {}});
     EXPECT_NE(denied.find("\"dialout\""), std::string::npos);
     EXPECT_NE(denied.find("udev rule"), std::string::npos);
-    EXPECT_NE(text({PortProblem::NoSerialDriver, {}, {}, {}}).find("brltty"), std::string::npos);
+    EXPECT_NE(text({PortProblem::NoSerialDriver, {}, {}, {}, {}}).find("brltty"), std::string::npos);
+    EXPECT_NE(text({PortProblem::StaleLock, "/dev/ttyUSB0", {}, {}, "/run/lock/LCK..ttyUSB0"})
+                  .find("sudo rm /run/lock/LCK..ttyUSB0"),
+              std::string::npos);
 }
 
 }  // namespace
@@ -156,10 +193,10 @@ TEST(DiagnosisTextShipped, EnglishFallbacksAreTheShippedEnglishAndEveryLanguageH
     for (int column = 1; column <= 3; ++column) {
         LanguageDb db;
         ASSERT_TRUE(db.OpenLanguageDb(VOR_PROGRAM_DIR "/FirmwareUpdate.lng", LoadResString(ResDatabasePassword), column));
-        for (std::int32_t n = 901; n <= 912; ++n) {
+        for (std::int32_t n : {901, 902, 903, 904, 905, 906, 907, 908, 909, 910, 911, 912, 930, 931}) {
             const std::string text = db.GetText(n);
             EXPECT_FALSE(text.empty()) << n << " column " << column;
-            if (column == 1 && n <= 909) {
+            if (column == 1 && (n <= 909 || n >= 930)) {
                 EXPECT_EQ(text, PortMessageFallback(n)) << n;
             }
         }

@@ -35,11 +35,11 @@ TEST(AttemptRecord, UnknownFieldsSayUnknownAndRowsStayOnOneLine) {
     EXPECT_NE(text.find("03:04:05  ERROR  No answer  from the DC  [Error]\n"), std::string::npos) << text;
 }
 
-TEST(AttemptRecord, SerialIsTheLastWordOnlyWhenItIsDigits) {
-    EXPECT_EQ(SerialFromIdentity("VOR FW1E 0012345"), "0012345");
-    EXPECT_EQ(SerialFromIdentity("VOR  FW1E  0012345 "), "0012345");
-    EXPECT_EQ(SerialFromIdentity("VOR FW1E 00123X5"), "");
-    EXPECT_EQ(SerialFromIdentity("VORFW1E 0012345"), "");
+TEST(AttemptRecord, VersionIsReadFromTheIdentityAsTheIdentityCheckReadsIt) {
+    EXPECT_EQ(VersionInIdentity("VOR WATCH 1H 512"), "1H");
+    EXPECT_EQ(VersionInIdentity("VOR  FW1E  12345"), "1E");
+    EXPECT_EQ(VersionInIdentity("VOR A B 1H 512"), "");
+    EXPECT_EQ(VersionInIdentity("VORFW1E"), "");
 }
 
 TEST(AttemptRecord, TwoAttemptsInOneSecondGetTwoFiles) {
