@@ -204,7 +204,9 @@ void MFUMain::SetTaskStatus(const std::string& s) { taskLst_->setLastStatus(s); 
 void MFUMain::ResetStage() {
     resetStageCalled_ = true;
     SetProcessPriority(PriorityNormal);
-    backCmd_->setEnabled(true);
+    // A failed update still sends the clock and deep sleep after this; Back then would
+    // clear the log while rows are still added. It comes when UpdateFirmware returns.
+    if (!updateRunning_) backCmd_->setEnabled(true);
 }
 
 std::string MFUMain::GetText(std::int32_t number) { return db_.GetText(number); }

@@ -159,6 +159,7 @@ private:
     bool closing_ = false;
     bool nextRunning_ = false;
     bool resetStageCalled_ = false;
+    bool updateRunning_ = false;  // inside UpdateFirmware
     int exitStatus_ = 0;
     std::vector<std::string> warnings_;
     AttemptRecord lastAttempt_;  // header of "Save log..."

@@ -72,6 +72,7 @@ void MFUMain::StartUpdate() {
     state_.ProfileBackupNeeded = true;
     state_.ProfileIntact = true;
     xpFrame_->hide();
+    taskLst_->clearRows();  // an attempt starts with an empty log
     taskLst_->show();
     nextCmd_->setEnabled(false);
     if (state_.CommError) {
@@ -79,20 +80,24 @@ void MFUMain::StartUpdate() {
         backCmd_->setEnabled(true);
         return;
     }
-    // Back during the upload would clear the log and let Next start a second
-    // attempt inside this one; it comes back with ResetStage or when the attempt ends.
+    // Back during the attempt would clear the log and let Next start a second
+    // attempt inside this one; it comes back once UpdateFirmware has returned.
     const bool backWasEnabled = backCmd_->isEnabled();
     backCmd_->setEnabled(false);
     resetStageCalled_ = false;
     AttemptRecord record = BeginAttempt("Firmware update");
+    updateRunning_ = true;
     try {
         const auto awake = KeepAwake(SleepWhyUpdate);
         backend_->UpdateFirmware();
+        updateRunning_ = false;
     } catch (const ProgramEnding&) {
+        updateRunning_ = false;
         RecordAttempt(std::move(record), "Interrupted: the program was ended");
         throw;
     } catch (const std::exception& e) {
-        if (!resetStageCalled_) ResetStage();  // normal priority and a way back
+        updateRunning_ = false;
+        ResetStage();  // normal priority and a way back
         RecordAttempt(std::move(record), std::string("Stopped by an error: ") + e.what());
         throw;
     }
@@ -104,7 +109,7 @@ void MFUMain::StartUpdate() {
     RecordAttempt(std::move(record), state_.CommError || !state_.ProfileIntact || errorShown
                                          ? "Not completed"
                                          : "Completed without errors");
-    if (backWasEnabled && !resetStageCalled_) backCmd_->setEnabled(true);
+    if (backWasEnabled || resetStageCalled_) backCmd_->setEnabled(true);
 }
 
 void MFUMain::BackCmd_Click() {
