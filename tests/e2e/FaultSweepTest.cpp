@@ -71,6 +71,9 @@ SweepRun RunWithFault(const sim::FaultRule& fault) {
     if (j.verdict != Verdict::SafeFailure) return run;
 
     h.waitFor(FaultSeconds + 1.0);  // the fault heals
+    // ... but the DC refuses identity queries for a few seconds once the recovery asks.
+    h.dc().addFault({.action = sim::FaultAction::Reject, .kind = sim::UnitKind::Identity,
+                     .nth = h.dc().exchanges(sim::UnitKind::Identity) + 1, .lastsFor = 3.0, .sameKindOnly = true});
     h.answerRecovery();
     h.clickClose();
     j = JudgeProfile(before, h);

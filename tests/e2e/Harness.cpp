@@ -248,6 +248,8 @@ void Harness::clickBack() { click("BackCmd"); }
 void Harness::clickClose() { click("CloseCmd"); }
 
 void Harness::pressDcButtons() { current().peer->press(); }
+void Harness::pullCable() { current().peer->pull(); }
+void Harness::plugCableBack() { current().peer->replug(); }
 
 void Harness::waitFor(double seconds) {
     BoundedPump& p = current().pump;

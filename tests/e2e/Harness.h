@@ -106,6 +106,9 @@ public:
     void clickClose();
     // Holds A and S on the DC: wakes it from deep sleep into the PC screen.
     void pressDcButtons();
+    // The cable out of the PC and back in (the program must open its port again).
+    void pullCable();
+    void plugCableBack();
     // Lets fake time pass while the window is idle.
     void waitFor(double seconds);
     // Clicks Close (or kills the program) `delay` seconds after the DC has taken a unit
@@ -115,6 +118,8 @@ public:
     void killWhen(UnitTrigger when);
     // Clicks Close at fake time `at` of the current start.
     void closeAt(double at);
+    // Runs `action` `delay` seconds after the DC has taken a unit for which `when` holds; once.
+    void addTrigger(UnitTrigger when, double delay, std::function<void()> action);
     // Recovery the way the diver does it: Yes, then OK on the instructions (waking
     // the DC while reading them), up to `okCount` times, then Cancel.
     void answerRecovery(int okCount = 3);
@@ -144,7 +149,6 @@ private:
     void useImage(const std::optional<ImageContent>& image);
     bool launch(std::optional<sim::SimulatedDc> dc);
     void click(const char* name);
-    void addTrigger(UnitTrigger when, double delay, std::function<void()> action);
 
     QTemporaryDir programDir_;
     QTemporaryDir backupDir_;

@@ -107,7 +107,7 @@ std::string BackupFileProblem(const std::filesystem::path& file, const ProfileSn
 
 bool ReportsSuccess(const std::vector<LogRow>& log) {
     return std::any_of(log.begin(), log.end(), [](const LogRow& r) {
-        return (r.event == "M786") || (r.event == "M796" && r.status == "M777");
+        return (r.event == "M786") || (r.event == "M915" && r.status == "M777");
     });
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The one promise every end-to-end run is held to: the diver's profile is never lost.
 //
-// - A run (or a later recovery) that reports success (summary 786, or a write-back
+// - A run (or a later recovery) that reports success (summary 786, or a write-back check
 //   whose row ends "Done") leaves the DC's profile area (lines 256 to the end of the
 //   area) and its header line 4 byte for byte as they were before the update, and
 //   leaves no backup file that a later run could write back over newer dives.

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <functional>
 
 #include "tests/e2e/Harness.h"
 #include "tests/e2e/ProfileCheck.h"
@@ -185,7 +187,7 @@ TEST(Scenario, DcOfAnotherModelIsTurnedAwayAtTheFirstPage) {
     ASSERT_EQ(h.boxes().shown.size(), 1u);
     EXPECT_EQ(h.boxes().shown[0].icon, BoxIcon::Warning);
     EXPECT_EQ(h.boxes().shown[0].caption, "Firmware Update");
-    EXPECT_EQ(h.boxes().shown[0].text, h.text(783) + " VOR Watch DC!");
+    EXPECT_EQ(h.boxes().shown[0].text, "This update is only for the VOR Watch DC!");  // one blank
     EXPECT_EQ(h.dc().totalExchanges(), 1);  // only the identity was asked
     EXPECT_TRUE(DcHoldsProfile(before, h.dc()));
 }
@@ -474,6 +476,156 @@ TEST(Scenario, CloseDuringTheUploadLeavesNoStaleBackupToOverwriteLaterDives) {
     const ProfileSnapshot afterDive = TakeProfile(h.dc());
 
     UpdateAgainAndWriteBack(h, afterDive);
+}
+
+}  // namespace
+}  // namespace vor::e2e
+
+namespace vor::e2e {
+namespace {
+
+// ---- the recovery at Close when the run left the profile only in the backup file ----
+
+// The write-back of the run fails (the DC silent for a minute); the fault heals.
+ProfileSnapshot FailTheWriteBack(Harness& h) {
+    EXPECT_TRUE(h.start());
+    const ProfileSnapshot before = TakeProfile(h.dc());
+    UpdateThroughDeepSleep(h);
+    EXPECT_FALSE(ReportsSuccess(h.log())) << h.logText();
+    h.waitFor(FaultSeconds + 1.0);
+    return before;
+}
+
+std::vector<std::filesystem::path> SetAsideFiles(Harness& h) {
+    std::vector<std::filesystem::path> aside;
+    for (const auto& e : std::filesystem::directory_iterator(h.backupFolder()))
+        if (e.path().filename().string().find(".set-aside-") != std::string::npos) aside.push_back(e.path());
+    return aside;
+}
+
+std::vector<std::uint8_t> FileBytes(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+const sim::FaultRule WriteBackSilence{
+    .action = sim::FaultAction::Silent, .kind = UnitKind::Announce1, .nth = 305, .lastsFor = FaultSeconds};
+
+struct RecoveryTrouble {
+    const char* name;
+    std::function<void(Harness&, int instructions)> onInstructions;  // 1 for the first box
+};
+
+class TroubleDuringRecovery : public ::testing::TestWithParam<RecoveryTrouble> {};
+
+TEST_P(TroubleDuringRecovery, StillEndsWithTheProfileWrittenBackAndVerified) {
+    Harness h({.faults = {WriteBackSilence}});
+    const ProfileSnapshot before = FailTheWriteBack(h);
+    h.answerRecovery(4);
+    const auto wake = h.boxes().onShow;
+    int instructions = 0;
+    h.boxes().onShow = [&](const ShownBox& box) {
+        if (box.buttons == BoxButtons::OkCancel) GetParam().onInstructions(h, ++instructions);
+        wake(box);
+    };
+    h.clickClose();
+    EXPECT_TRUE(h.ended());
+    EXPECT_GE(instructions, 2);
+    ExpectProfileKept(before, h);
+    EXPECT_TRUE(DcHoldsProfile(before, h.dc())) << h.logText();
+    EXPECT_FALSE(BackupFileExists(h));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scenario, TroubleDuringRecovery,
+    ::testing::Values(
+        RecoveryTrouble{"CablePulledWhileTheInstructionsShowThenPluggedBack",
+                        [](Harness& h, int n) {
+                            if (n == 1) h.pullCable();
+                            if (n == 2) h.plugCableBack();
+                        }},
+        RecoveryTrouble{"CablePulledDuringTheRecoveryWriteBackThenPluggedBack",
+                        [](Harness& h, int n) {
+                            const int blocks = h.dc().exchanges(UnitKind::Announce1);
+                            if (n == 1) h.addTrigger(Nth(h, UnitKind::Announce1, blocks + 5), 0.0, [&h] { h.pullCable(); });
+                            if (n == 2) h.plugCableBack();
+                        }},
+        RecoveryTrouble{"IdentityRefusedForAWhile",
+                        [](Harness& h, int n) {
+                            if (n == 1)
+                                h.dc().addFault({.action = sim::FaultAction::Reject, .kind = UnitKind::Identity,
+                                                 .nth = h.dc().exchanges(UnitKind::Identity) + 1, .lastsFor = 3.0});
+                        }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Scenario, NoOrCancelAtTheRecoverySetsTheBackupAsideWhole) {
+    for (const auto& answers : {std::vector<BoxAnswer>{BoxAnswer::No}, {BoxAnswer::Yes, BoxAnswer::Cancel}}) {
+        Harness h({.faults = {WriteBackSilence}});
+        const ProfileSnapshot before = FailTheWriteBack(h);
+        h.boxes().answers.assign(answers.begin(), answers.end());
+        h.clickClose();
+        EXPECT_FALSE(BackupFileExists(h));
+        const auto aside = SetAsideFiles(h);
+        ASSERT_EQ(aside.size(), 1u);
+        EXPECT_EQ(BackupFileProblem(aside[0], before, h.serial()), "");
+        ASSERT_TRUE(h.startAgain());  // a later run does not take it for a backup
+        h.clickNext();
+        EXPECT_FALSE(BackupFileExists(h));
+    }
+}
+
+// ---- the write-back is read back whole ----
+
+struct BadWriteBack {
+    const char* name;
+    sim::DcConfig dc;
+};
+
+class WriteBackNotAsSent : public ::testing::TestWithParam<BadWriteBack> {};
+
+TEST_P(WriteBackNotAsSent, FailsTheCheckAndKeepsTheBackup) {
+    Harness h(GetParam().dc);
+    ASSERT_TRUE(h.start());
+    const ProfileSnapshot before = TakeProfile(h.dc());
+    UpdateThroughDeepSleep(h);
+    EXPECT_EQ(ErrorRows(h.log()), (std::vector<std::string>{"M816", "M814"})) << h.logText();
+    EXPECT_FALSE(h.state().ProfileIntact);
+    EXPECT_EQ(BackupFileProblem(h.backupFile(), before, h.serial()), "");
+    ExpectProfileKept(before, h);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scenario, WriteBackNotAsSent,
+    ::testing::Values(
+        BadWriteBack{"BlockAcknowledgedButStoredOtherwise",
+                     {.faults = {{.action = sim::FaultAction::StoreOtherByte, .kind = UnitKind::BlockData1, .nth = 305}}}},
+        // Block 385 of a full profile is address 3072: refused, so the rest goes line by
+        // line, to lines 256 below where they belong.
+        BadWriteBack{"LineFallbackLandingElsewhere",
+                     {.profile = sim::ProfileKind::Full,
+                      .profileLineShift = -256,
+                      .faults = {{.action = sim::FaultAction::Reject, .kind = UnitKind::Announce1, .nth = 300 + 385,
+                                  .lastsFor = 3600.0, .sameKindOnly = true}}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Scenario, OldBackupNeverGoesOverNewerDives) {
+    Harness h;
+    ASSERT_TRUE(h.start());
+    h.killWhen(Nth(h, UnitKind::BlockData1, 100));  // nothing accepted: the DC keeps its profile
+    UpdateThroughDeepSleep(h);
+    ASSERT_TRUE(BackupFileExists(h));
+    const std::vector<std::uint8_t> oldBackup = FileBytes(h.backupFile());
+
+    sim::DcMemory& memory = h.dc().memory();  // the diver dives: the header moves on
+    sim::Line header = memory.line(4);
+    header[10] = static_cast<std::uint8_t>(header[10] + 16);
+    memory.writeLine(4, header);
+    const ProfileSnapshot afterDive = TakeProfile(h.dc());
+
+    UpdateAgainAndWriteBack(h, afterDive);
+    EXPECT_THAT(h.log(), ::testing::Contains(::testing::Field(&LogRow::event, "M919")));
+    ASSERT_EQ(SetAsideFiles(h).size(), 1u);
+    EXPECT_EQ(FileBytes(SetAsideFiles(h)[0]), oldBackup);
 }
 
 }  // namespace

@@ -50,6 +50,7 @@ enum class FaultAction {
     GarbageBefore,  // line noise ahead of the answer
     GarbageAfter,   // line noise after the answer
     PullCable,      // the cable is pulled instead of answering
+    StoreOtherByte, // a data unit is acknowledged but stored with its first byte changed
 };
 
 // Fires on the nth unit of `kind` (nth counts from 1; anyKind counts every unit), or,
@@ -65,6 +66,7 @@ struct FaultRule {
     double probability = 0.0;
     int garbageCount = 3;
     double lastsFor = 0.0;
+    bool sameKindOnly = false;  // the lasting window covers only units of `kind`
 };
 
 struct DcConfig {
@@ -93,6 +95,7 @@ struct DcConfig {
 
     // Faults.
     bool neverRestart = false;
+    int profileLineShift = 0;      // line writes into the profile area land this many lines away
     int chunkSize = 0;             // > 0: every answer leaves in chunks of this many bytes
     double chunkGap = 0.002;       // pause between two chunks
     std::vector<FaultRule> faults{};

@@ -39,7 +39,8 @@ std::string UnitKindName(UnitKind kind) {
 std::optional<FaultRule> FaultPlan::decide(UnitKind kind, int kindCount, int total, double at) {
     for (std::size_t i = 0; i < rules_.size(); ++i) {
         const FaultRule& rule = rules_[i];
-        if (at <= activeUntil_[i]) return rule;  // the DC as a whole is silent or refusing
+        // The DC as a whole (or for one kind) is silent or refusing.
+        if (at <= activeUntil_[i] && (!rule.sameKindOnly || rule.kind == kind)) return rule;
         if (!rule.anyKind && rule.kind != kind) continue;
         if (rule.nth > 0) {
             if ((rule.anyKind ? total : kindCount) == rule.nth) {

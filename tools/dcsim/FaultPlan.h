@@ -19,6 +19,10 @@ public:
     // `kindCount` and `total` count this unit already (the first unit is 1); `at` is
     // its arrival time, which never goes back.
     std::optional<FaultRule> decide(UnitKind kind, int kindCount, int total, double at);
+    void add(FaultRule rule) {
+        rules_.push_back(rule);
+        activeUntil_.push_back(-1.0);
+    }
 
 private:
     std::vector<FaultRule> rules_;

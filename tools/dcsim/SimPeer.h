@@ -32,7 +32,14 @@ public:
     void press() { dc_.press(pump_.now()); }
     void clip() { dc_.clip(pump_.now()); }
     void unclip() { dc_.unclip(pump_.now()); }
-    void replug() { dc_.replug(pump_.now()); }
+    void pull() {
+        dc_.pull(pump_.now());
+        port_.hangUp();
+    }
+    void replug() {
+        dc_.replug(pump_.now());
+        port_.plugIn();
+    }
 
     // Every chunk the DC sent, with the time it reached the program.
     struct Sent {

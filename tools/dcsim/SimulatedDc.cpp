@@ -88,6 +88,11 @@ void SimulatedDc::unclip(double at) {
     framer_.reset();
 }
 
+void SimulatedDc::pull(double at) {
+    advanceTo(at);
+    pulled_ = true;
+}
+
 void SimulatedDc::replug(double at) {
     advanceTo(at);
     pulled_ = false;
@@ -151,7 +156,9 @@ void SimulatedDc::handle(const Unit& unit, std::vector<Output>& out) {
 
     const DcMode before = mode_;
     const std::size_t sectionsBefore = sections_.size();
-    std::vector<std::uint8_t> reply = process(unit);
+    Unit taken = unit;
+    if (fault && action == FaultAction::StoreOtherByte && !IsCommand(unit.kind)) taken.bytes[0] ^= 0xFF;
+    std::vector<std::uint8_t> reply = process(taken);
     AfterReply after = AfterReply::Nothing;
     if (unit.kind == UnitKind::DeepSleep && reply == std::vector<std::uint8_t>{Ack} && unit.bytes[1] == 0x55) {
         after = AfterReply::Sleep;
@@ -262,8 +269,8 @@ std::vector<std::uint8_t> SimulatedDc::process(const Unit& unit) {
         return reply;
     }
     case UnitKind::LineRequest:
-        if (!memory_.holdsLine(Word(unit))) return {Nak};
-        pendingLine_ = Word(unit);
+        pendingLine_ = Word(unit) + (Word(unit) >= ProfileFirstLine ? config_.profileLineShift : 0);
+        if (!memory_.holdsLine(pendingLine_)) return {Nak};
         framer_.expectData(UnitKind::LineData);
         return {Ack};
     case UnitKind::LineData: {

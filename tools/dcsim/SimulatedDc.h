@@ -63,8 +63,11 @@ public:
     void press(double at);    // the A and S buttons
     void unclip(double at);   // the DC is off the cable: hears and says nothing
     void clip(double at);
-    // The pulled cable is plugged into the PC again.
+    // The cable is pulled out of the PC, and plugged in again.
+    void pull(double at);
     void replug(double at);
+    // A fault from now on; its nth counts the units taken so far too.
+    void addFault(const FaultRule& rule) { faults_.add(rule); }
     void advanceTo(double at);
 
     // ---- inspection ----

@@ -1,0 +1,99 @@
+// A reply that belongs to an earlier send (the unawaited last resend of a command that
+// gave up) arrives while the next command waits: it must never be taken for that
+// command's reply. And replies with a stray byte ahead of them.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+
+#include "tests/link/LinkTestRig.h"
+
+using namespace vor;
+using namespace vor::test;
+
+namespace {
+
+const std::string Identity = "VOR WATCH 1H 512";
+
+Bytes Block() {
+    Bytes block(128);
+    for (std::size_t i = 0; i < block.size(); ++i) block[i] = static_cast<std::uint8_t>(i * 7 + 1);
+    return block;
+}
+
+// A DC that answers by command code after `delay`; codes without an entry (and the
+// clock record) get `other`, empty for silence.
+void AnswerByCode(LinkTestRig& rig, std::map<std::uint8_t, Bytes> replies, Bytes other = {}, double delay = 0.001) {
+    rig.answer(
+        [replies, other](int, const Bytes& w) {
+            const auto it = replies.find(w[0]);
+            return it == replies.end() || w.size() > 4 ? other : it->second;
+        },
+        delay);
+}
+
+struct StaleCase {
+    const char* name;
+    std::function<void(LinkTestRig&)> giveUp;  // runs against a DC silent but for a clock open
+    Bytes late;                                // the reply to its last send, 50 ms after it
+    std::function<void(LinkTestRig&)> next;
+    std::function<void(LinkTestRig&)> expect;
+};
+
+class StaleReply : public ::testing::TestWithParam<StaleCase> {};
+
+TEST_P(StaleReply, IsDroppedAndTheNextCommandGetsItsOwnReplyFromOneSend) {
+    const StaleCase& c = GetParam();
+    LinkTestRig rig;
+    AnswerByCode(rig, {{0x97, {AckByte}}});
+    c.giveUp(rig);
+    ASSERT_TRUE(rig.state.CommError || rig.link.IdentityString.empty());
+    rig.port.deliver(c.late, 0.05);
+    rig.state.CommError = false;
+    Bytes block{AckByte};
+    for (auto b : Block()) block.push_back(b);
+    Bytes identity = IdentityReply(Identity);
+    identity[0] = AckByte;
+    // Slower than the late reply, which therefore arrives first.
+    AnswerByCode(rig, {{0x84, identity}, {0xB4, block}, {0x97, {AckByte}}}, {AckByte}, 0.08);
+    const int before = rig.sends();
+    c.next(rig);
+    c.expect(rig);
+    EXPECT_FALSE(rig.state.CommError);
+    EXPECT_EQ(rig.sends() - before, rig.written(static_cast<std::size_t>(before))[0] == 0x97 ? 2 : 1);
+}
+
+void ExpectBlock(LinkTestRig& rig) {
+    EXPECT_EQ(Bytes(rig.link.ReplyBuffer.begin() + 1, rig.link.ReplyBuffer.begin() + 129), Block());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Link, StaleReply,
+    ::testing::Values(
+        StaleCase{"IdentityThenMemoryRead", [](LinkTestRig& r) { r.link.ReadIdentity(); },
+                  [] { Bytes b = IdentityReply("VOR WATCH 1H 512"); b[0] = AckByte; return b; }(),
+                  [](LinkTestRig& r) { r.link.ReadMemoryBlock(0); }, ExpectBlock},
+        StaleCase{"MemoryReadThenClock", [](LinkTestRig& r) { r.link.ReadMemoryBlock(0); }, {NakByte},
+                  [](LinkTestRig& r) { r.link.SetClock("12/07/26", "17:45:00", 233); }, [](LinkTestRig&) {}},
+        StaleCase{"LineWriteThenIdentity", [](LinkTestRig& r) { r.link.RequestLineWrite(300); }, {AckByte},
+                  [](LinkTestRig& r) { EXPECT_TRUE(r.link.ReadIdentity()); },
+                  [](LinkTestRig& r) { EXPECT_EQ(r.link.IdentityString, Identity); }},
+        StaleCase{"ClockRecordThenMemoryRead",
+                  [](LinkTestRig& r) { r.link.SetClock("12/07/26", "17:45:00", 233); }, {AckByte},
+                  [](LinkTestRig& r) { r.link.ReadMemoryBlock(0); }, ExpectBlock}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(StrayByte, AheadOfTheDeepSleepAcknowledgementOrTheRevisionIsPassedOver) {
+    LinkTestRig rig;
+    rig.port.setPeer([&](std::span<const std::uint8_t> w) {
+        const Bytes reply = w[0] == Cmd::DeepSleep ? Bytes{AckByte} : Bytes{0xBA, 0x07};
+        rig.port.deliverChunks(Bytes{0x00}, {1}, 0.001);
+        rig.port.deliver(reply, 0.01);
+    });
+    EXPECT_TRUE(rig.link.EnterDeepSleep());
+    EXPECT_EQ(rig.link.ReadRevision(), 7);
+    EXPECT_EQ(rig.sends(), 2);
+}
+
+}  // namespace
