@@ -48,8 +48,11 @@ MFUMain::NextOutcome MFUMain::IdentifyAndPrepare() {
         return NextOutcome::Stop;
     }
     if (!backend_->ParseIdentity()) {
-        MessageBox(BoxIcon::Warning, BoxButtons::Ok, FixedBoxCaption,
-                   GetText(MsgWrongModel) + " " + backend_->DeviceName() + "!");
+        // Message 783 ends in a blank for the task-log row, which puts the name right
+        // after it; the box adds its own blank, so the text's own is dropped here.
+        std::string lead = GetText(MsgWrongModel);
+        while (!lead.empty() && lead.back() == ' ') lead.pop_back();
+        MessageBox(BoxIcon::Warning, BoxButtons::Ok, FixedBoxCaption, lead + " " + backend_->DeviceName() + "!");
         state_.Stage = 1;
         return NextOutcome::Stop;
     }

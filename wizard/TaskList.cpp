@@ -16,14 +16,18 @@ std::string FormatTimeOfDay(const LocalTime& t) {
 TaskList::TaskList(QWidget* parent) : QTableWidget(0, 4, parent) {
     setHorizontalHeaderLabels({QString(), QStringLiteral("Time"), QStringLiteral("Event"), QStringLiteral("Status")});
     for (int c = 0; c < 4; ++c) setColumnWidth(c, ColumnWidths[c]);
+    // The Event column takes what the others leave of the list's width, so there is
+    // no sideways scrolling; a long row wraps onto more lines instead of being cut.
+    horizontalHeader()->setSectionResizeMode(EventColumn, QHeaderView::Stretch);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setWordWrap(true);
+    verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     verticalHeader()->hide();
-    verticalHeader()->setDefaultSectionSize(18);
     horizontalHeader()->setHighlightSections(false);
     setShowGrid(true);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    setWordWrap(false);
 }
 
 void TaskList::setColumnTitles(const std::string& time, const std::string& event, const std::string& status) {
@@ -38,7 +42,9 @@ void TaskList::appendRow(int iconInd, const std::string& time, const std::string
     picture->setData(IconIndexRole, iconInd);
     setItem(row, 0, picture);
     setItem(row, 1, new QTableWidgetItem(QString::fromStdString(time)));
-    setItem(row, 2, new QTableWidgetItem(QString::fromStdString(s1)));
+    auto* event = new QTableWidgetItem(QString::fromStdString(s1));
+    event->setToolTip(event->text());  // the whole text also where wrapping runs short
+    setItem(row, EventColumn, event);
     setItem(row, 3, new QTableWidgetItem(QString::fromStdString(s2)));
     scrollToItem(item(row, 0));
     if (observer_) observer_(rowAt(row));

@@ -1,7 +1,8 @@
 #pragma once
 // The task log control: one row per task with a status picture, the time the task
 // started, the event text and the status. Rows are appended or cleared all at once,
-// never removed one by one; the newest row is scrolled into view.
+// never removed one by one; the newest row is scrolled into view. Long event texts
+// wrap, and their full text is the row's tooltip.
 
 #include <QTableWidget>
 #include <functional>
@@ -26,8 +27,10 @@ std::string FormatTimeOfDay(const LocalTime& t);
 class TaskList : public QTableWidget {
     Q_OBJECT
 public:
-    // Column widths of the status picture, time, event and status columns.
+    // Column widths of the status picture, time, event and status columns; the event
+    // column then stretches to fill the list's width.
     static constexpr int ColumnWidths[4] = {32, 60, 360, 80};
+    static constexpr int EventColumn = 2;
     // Role of column 0 that carries the picture index of the row.
     static constexpr int IconIndexRole = Qt::UserRole + 1;
 

@@ -75,6 +75,19 @@ TEST_F(TaskLog, NewestRowStaysInView) {
     EXPECT_TRUE(list()->viewport()->rect().intersects(list()->visualItemRect(last)));
 }
 
+TEST_F(TaskLog, EventColumnFitsTheListAndALongRowIsReadWhole) {
+    list()->show();
+    const std::string longText = "Click Back to try again. If a saved profile still has to be written back, you "
+                                 "will be guided through it when you click Close.";
+    h.window->InsertTaskList(IconInfo, "Done", "");
+    h.window->InsertTaskList(IconInfo, longText, "");
+    int columns = 0;
+    for (int c = 0; c < list()->columnCount(); ++c) columns += list()->columnWidth(c);
+    EXPECT_LE(columns, list()->viewport()->width());
+    EXPECT_GT(list()->rowHeight(1), list()->rowHeight(0));  // wrapped onto more lines
+    EXPECT_EQ(list()->item(1, 2)->toolTip().toStdString(), longText);
+}
+
 TEST(StatusPictures, ThreePicturesAreDistinct) {
     EnsureApplication();
     const QImage running = StatusPicture(IconRunning).pixmap(16).toImage();

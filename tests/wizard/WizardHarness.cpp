@@ -43,7 +43,7 @@ void WriteTestLanguageDb(const std::string& dir) {
     row(664, "Time", "Zeit");
     row(683, "Status", "Zustand");
     row(777, "Done", "Erledigt");
-    row(783, "The connected DC is not a", "Der angeschlossene DC ist kein");
+    row(783, "The connected DC is not a ", "Der angeschlossene DC ist kein ");  // a blank ends it, as shipped
     row(799, "Back", "Zurück");
     row(800, "Next", "Weiter");
     row(801, "Event", "Ereignis");
