@@ -6,6 +6,7 @@
 #include <map>
 
 #include "platform/PortDiscovery.h"
+#include "platform/UsbIdentity.h"
 
 namespace vor {
 namespace {
@@ -180,6 +181,16 @@ TEST(QueryRegistryValue, ReadsTextsAndIntegersAndRejectsOtherTypes) {
     EXPECT_EQ(discovery.QueryRegistryValue(handle, "m", value), -1);
     EXPECT_EQ(std::get<std::int32_t>(value), 1);  // unchanged
     EXPECT_EQ(discovery.QueryRegistryValue(handle, "absent", value), 2);
+}
+
+// A port opened again after a failure must be the same cable, not whatever took its name.
+TEST(UsbIdentity, OnlyTheSameUsbDeviceIsReopenedAndAPortWithoutOneByName) {
+    const UsbIdentity cable{0x0403, 0xF460, "VOR123"};
+    EXPECT_TRUE(MayReopen(cable, cable));
+    EXPECT_FALSE(MayReopen(cable, {0x0403, 0xF460, "VOR999"}));  // another cable of the same kind
+    EXPECT_FALSE(MayReopen(cable, {0x1A86, 0x7523, ""}));       // another device
+    EXPECT_FALSE(MayReopen(cable, {}));                          // nothing under the name yet
+    EXPECT_TRUE(MayReopen({}, {}));                              // a pseudo-terminal
 }
 
 }  // namespace
