@@ -138,62 +138,51 @@ TEST(Startup, DamagedRecordEndsWithoutAWord) {
     EXPECT_TRUE(h.backend.log.empty());
 }
 
-// Each way "FirmwareUpdate.lng" can be unusable, made from the harness's good file.
-enum class BadDb { Missing, Empty, Truncated, Random, PlainSqlite, Fifo, Folder };
+// "FirmwareUpdate.lng" spoilt one way; only a fault in LANGUAGES leaves the texts usable.
+struct SpoiltDb {
+    const char* how;
+    bool textsKept;
+};
 
-void SpoilLanguageDb(const std::string& path, BadDb how) {
+void Spoil(const std::string& path, const std::string& how) {
     const std::string good = ReadAll(path);
-    std::filesystem::remove(path);
-    if (how == BadDb::Fifo) ::mkfifo(path.c_str(), 0600);
-    if (how == BadDb::Folder) std::filesystem::create_directory(path);
-    if (how == BadDb::PlainSqlite) std::system(("sqlite3 '" + path + "' 'CREATE TABLE CONTENTS (N INTEGER);'").c_str());
-    if (how == BadDb::Empty || how == BadDb::Truncated || how == BadDb::Random)
-        std::ofstream(path, std::ios::binary) << (how == BadDb::Empty       ? std::string()
-                                                  : how == BadDb::Truncated ? good.substr(0, 1500)
-                                                                            : std::string(good.rbegin(), good.rend()));
-}
-
-class UnusableLanguageDb : public ::testing::TestWithParam<BadDb> {};
-
-TEST_P(UnusableLanguageDb, EndsAfterTheBoxWithAReasonAndAFailureStatus) {
-    WizardHarness h;
-    SpoilLanguageDb(h.dir.filePath("FirmwareUpdate.lng").toStdString(), GetParam());
-    EXPECT_FALSE(h.start());
-    ASSERT_EQ(h.boxes.shown.size(), 1u);
-    EXPECT_EQ(h.boxes.shown[0].icon, BoxIcon::Critical);
-    EXPECT_TRUE(h.boxes.shown[0].text.ends_with(" 0001")) << h.boxes.shown[0].text;
-    EXPECT_FALSE(h.window->isVisible());
-    EXPECT_TRUE(h.backend.log.empty());
-    EXPECT_NE(h.window->exitStatus(), 0);
-    ASSERT_EQ(h.diagnostics.size(), 1u);
-    EXPECT_THAT(h.diagnostics[0], HasSubstr("FirmwareUpdate.lng cannot be used: "));
-}
-
-INSTANTIATE_TEST_SUITE_P(Kinds, UnusableLanguageDb,
-                         ::testing::Values(BadDb::Missing, BadDb::Empty, BadDb::Truncated, BadDb::Random,
-                                           BadDb::PlainSqlite, BadDb::Fifo, BadDb::Folder));
-
-class FaultyLanguagesTable : public ::testing::TestWithParam<const char*> {};
-
-TEST_P(FaultyLanguagesTable, ShowsTheBoxFromTheDatabaseAndKeepsEveryText) {
-    WizardHarness h;
-    {
+    if (how.starts_with("DROP") || how.starts_with("DELETE")) {
         SqlCipherConnection db;
-        ASSERT_TRUE(db.open(h.dir.filePath("FirmwareUpdate.lng").toStdString(), LoadResString(ResDatabasePassword),
-                            SqlCipherConnection::Mode::ReadWrite));
-        ASSERT_TRUE(db.exec(GetParam())) << db.error();
+        ASSERT_TRUE(db.open(path, LoadResString(ResDatabasePassword), SqlCipherConnection::Mode::ReadWrite));
+        ASSERT_TRUE(db.exec(how));
+        return;
     }
-    ASSERT_TRUE(h.start());
-    ASSERT_EQ(h.boxes.shown.size(), 1u);
-    EXPECT_EQ(h.boxes.shown[0].caption, "Failed");
-    EXPECT_EQ(h.boxes.shown[0].text, "Failed 0001");
-    EXPECT_EQ(h.control<TitleStrip>("XPForm")->caption(), QString("VOR 1H ") + TestTitle);
-    EXPECT_EQ(h.window->exitStatus(), 0);
-    EXPECT_THAT(h.diagnostics, ElementsAre(HasSubstr("LANGUAGES")));
+    std::filesystem::remove(path);
+    if (how == "fifo") ::mkfifo(path.c_str(), 0600);
+    if (how == "folder") std::filesystem::create_directory(path);
+    if (how == "plain") std::system(("sqlite3 '" + path + "' 'CREATE TABLE CONTENTS (N INTEGER);'").c_str());
+    if (how == "empty" || how == "truncated" || how == "random")
+        std::ofstream(path, std::ios::binary) << (how == "empty"       ? std::string()
+                                                  : how == "truncated" ? good.substr(0, 1500)
+                                                                       : std::string(good.rbegin(), good.rend()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, FaultyLanguagesTable,
-                         ::testing::Values("DROP TABLE LANGUAGES", "DELETE FROM LANGUAGES"));
+class SpoiltLanguageDb : public ::testing::TestWithParam<SpoiltDb> {};
+
+TEST_P(SpoiltLanguageDb, BoxThenTheProgramEndsWithAReasonUnlessTheTextsAreKept) {
+    WizardHarness h;
+    Spoil(h.dir.filePath("FirmwareUpdate.lng").toStdString(), GetParam().how);
+    const bool kept = GetParam().textsKept;
+    EXPECT_EQ(h.start(), kept);
+    ASSERT_EQ(h.boxes.shown.size(), 1u);
+    EXPECT_TRUE(h.boxes.shown[0].text.ends_with(" 0001")) << h.boxes.shown[0].text;
+    EXPECT_EQ(h.window->exitStatus() != 0, !kept);
+    EXPECT_THAT(h.diagnostics, ElementsAre(HasSubstr(kept ? "LANGUAGES" : "FirmwareUpdate.lng cannot be used: ")));
+    EXPECT_EQ(h.boxes.shown[0].caption, kept ? "Failed" : "Firmware Update");
+    EXPECT_EQ(h.window->GetText(820), kept ? TestTitle : "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, SpoiltLanguageDb,
+                         ::testing::Values(SpoiltDb{"missing", false}, SpoiltDb{"empty", false},
+                                           SpoiltDb{"truncated", false}, SpoiltDb{"random", false},
+                                           SpoiltDb{"plain", false}, SpoiltDb{"fifo", false},
+                                           SpoiltDb{"folder", false}, SpoiltDb{"DROP TABLE LANGUAGES", true},
+                                           SpoiltDb{"DELETE FROM LANGUAGES", true}));
 
 TEST(Startup, MissingPortAsksAndOkTriesAgainUntilTheCableIsThere) {
     WizardHarness h;
