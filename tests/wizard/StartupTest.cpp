@@ -143,6 +143,7 @@ struct SpoiltDb {
     const char* how;
     bool textsKept;
 };
+void PrintTo(const SpoiltDb& spoilt, std::ostream* out) { *out << spoilt.how; }
 
 void Spoil(const std::string& path, const std::string& how) {
     const std::string good = ReadAll(path);
