@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "firmware/BlockTable.h"
+#include "session/BlockTable.h"
 
 namespace vor {
 

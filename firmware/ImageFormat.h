@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "firmware/BlockTable.h"
+#include "session/BlockTable.h"
 
 namespace vor {
 

@@ -10,8 +10,8 @@
 #include <string_view>
 
 #include "firmware/FirmwareImage.h"
-#include "wizard/WizardServices.h"
-#include "wizard/WizardState.h"
+#include "session/WizardServices.h"
+#include "session/WizardState.h"
 
 namespace vor {
 

@@ -20,9 +20,9 @@
 #include "firmware/UploadCode.h"
 #include "link/CommModule.h"
 #include "platform/EventPump.h"
-#include "profile/ProfileOperations.h"
-#include "wizard/WizardServices.h"
-#include "wizard/WizardState.h"
+#include "firmware/ProfileOperations.h"
+#include "session/WizardServices.h"
+#include "session/WizardState.h"
 
 namespace vor {
 

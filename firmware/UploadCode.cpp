@@ -4,7 +4,7 @@
 
 #include "firmware/UpdateSequenceTexts.h"
 #include "platform/EventPump.h"
-#include "profile/ProgressText.h"
+#include "session/ProgressText.h"
 
 namespace vor {
 

@@ -17,8 +17,8 @@
 
 #include "firmware/FirmwareImage.h"
 #include "link/CommModule.h"
-#include "wizard/WizardServices.h"
-#include "wizard/WizardState.h"
+#include "session/WizardServices.h"
+#include "session/WizardState.h"
 
 namespace vor {
 

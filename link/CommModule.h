@@ -20,7 +20,7 @@
 #include "link/LinkState.h"
 #include "platform/EventPump.h"
 #include "platform/SerialPort.h"
-#include "wizard/WizardState.h"
+#include "session/WizardState.h"
 
 namespace vor {
 

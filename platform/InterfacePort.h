@@ -6,7 +6,7 @@
 #include <string>
 
 #include "platform/QtSerialPort.h"
-#include "wizard/WizardBackend.h"
+#include "platform/PortOpen.h"
 
 namespace vor {
 

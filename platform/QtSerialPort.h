@@ -15,7 +15,7 @@
 
 #include "platform/SerialPort.h"
 #include "platform/UsbIdentity.h"
-#include "wizard/WizardBackend.h"
+#include "platform/PortOpen.h"
 
 namespace vor {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "firmware/BlockTable.h"
+#include "session/BlockTable.h"
 
 namespace vor {
 

@@ -7,7 +7,7 @@
 #include "link/ClockRecord.h"
 #include "profile/BackupAside.h"
 #include "profile/ProfileMessages.h"
-#include "profile/ProgressText.h"
+#include "session/ProgressText.h"
 
 namespace vor {
 namespace {
@@ -23,7 +23,7 @@ std::uint8_t SumOf(std::span<const std::uint8_t> bytes) {
 }  // namespace
 
 ProfileKeeper::ProfileKeeper(CommModule& link, WizardServices& wizard, WizardState& state,
-                             const FirmwareImage& image, EventPump& pump, std::filesystem::path backupFolder)
+                             const ProfileImageFacts& image, EventPump& pump, std::filesystem::path backupFolder)
     : link_(link), wizard_(wizard), state_(state), image_(image), pump_(pump), folder_(std::move(backupFolder)) {}
 
 bool ProfileKeeper::ReadBlock(int line) {

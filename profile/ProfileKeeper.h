@@ -17,29 +17,37 @@
 #include <string>
 #include <utility>
 
-#include "firmware/BlockTable.h"
-#include "firmware/FirmwareImage.h"
+#include "session/BlockTable.h"
 #include "link/CommModule.h"
 #include "platform/EventPump.h"
 #include "profile/BackupFormat.h"
 #include "profile/DurableFile.h"
 #include "profile/ProfileLocation.h"
-#include "profile/ProfileOperations.h"
-#include "wizard/WizardServices.h"
-#include "wizard/WizardState.h"
+#include "session/WizardServices.h"
+#include "session/WizardState.h"
 
 namespace vor {
 
-class ProfileKeeper : public ProfileOperations {
+// What the profile code needs of the loaded firmware image.
+struct ProfileImageFacts {
+    int ModelNumber = 0;    // names the backup file
+    int MemorySize = 512;   // the DC's size class: pointer form and profile area
+};
+
+class ProfileKeeper {
 public:
-    ProfileKeeper(CommModule& link, WizardServices& wizard, WizardState& state, const FirmwareImage& image,
+    // `image` is read at each operation: it may be filled after construction.
+    ProfileKeeper(CommModule& link, WizardServices& wizard, WizardState& state, const ProfileImageFacts& image,
                   EventPump& pump, std::filesystem::path backupFolder);
     ProfileKeeper(const ProfileKeeper&) = delete;
     ProfileKeeper& operator=(const ProfileKeeper&) = delete;
 
-    void BackupProfile() override;
-    bool GetBackupProfile() override;
-    void RestoreProfile() override;
+    // Reads the DC's profile into memory and the backup file (or loads a usable backup).
+    void BackupProfile();
+    // Reads block 0, identifies the DC, loads its backup file; true when usable.
+    bool GetBackupProfile();
+    // Writes the profile in memory back into the DC and verifies it by reading it back.
+    void RestoreProfile();
     // Close while a write-back is pending: asks, guides the user, retries the write-back.
     void ProfileRecovering();
     // What the last ProfileRecovering came to, in words for the attempt's record.
@@ -113,7 +121,7 @@ private:
     CommModule& link_;
     WizardServices& wizard_;
     WizardState& state_;
-    const FirmwareImage& image_;
+    const ProfileImageFacts& image_;
     EventPump& pump_;
     std::filesystem::path folder_;
     std::string serialText_ = SerialText(0);  // the connected DC's, at least six digits

@@ -4,7 +4,7 @@
 
 #include "profile/ProfileKeeper.h"
 #include "profile/ProfileMessages.h"
-#include "profile/ProgressText.h"
+#include "session/ProgressText.h"
 
 namespace vor {
 

@@ -23,7 +23,7 @@
 #include "platform/QtEventPump.h"
 #include "platform/QtSerialPort.h"
 #include "tools/ToolCommands.h"
-#include "wizard/WizardState.h"
+#include "session/WizardState.h"
 
 namespace vor::tool {
 

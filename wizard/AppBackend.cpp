@@ -11,13 +11,15 @@ AppBackend::AppBackend(WizardState& state, WizardServices& wizard, EventPump& pu
       wizard_(wizard),
       openPort_(std::move(openPort)),
       link_(port, pump, state),
-      profile_(link_, wizard, state, image_, pump, backupFolder),
-      updater_(link_, wizard, state, image_, profile_, pump) {}
+      profile_(link_, wizard, state, profileImage_, pump, backupFolder),
+      updater_(link_, wizard, state, image_, profileForUpdate_, pump) {}
 
 void AppBackend::GetCode() {
     // On failure GetCode has already reported and closed the program.
-    if (vor::GetCode(state_.FirmwarePath, wizard_, state_, image_, LoadResString(ResParameters)))
+    if (vor::GetCode(state_.FirmwarePath, wizard_, state_, image_, LoadResString(ResParameters))) {
         link_.SizeReplyBuffers(image_.MemorySize);
+        profileImage_ = {image_.ModelNumber, image_.MemorySize};
+    }
 }
 
 }  // namespace vor

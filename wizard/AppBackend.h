@@ -15,9 +15,10 @@
 #include "platform/EventPump.h"
 #include "platform/SerialPort.h"
 #include "profile/ProfileKeeper.h"
+#include "wizard/ProfileForUpdate.h"
 #include "wizard/WizardBackend.h"
-#include "wizard/WizardServices.h"
-#include "wizard/WizardState.h"
+#include "session/WizardServices.h"
+#include "session/WizardState.h"
 
 namespace vor {
 
@@ -69,8 +70,10 @@ private:
     WizardServices& wizard_;
     PortOpener openPort_;
     FirmwareImage image_;
+    ProfileImageFacts profileImage_;  // copied from image_ once it is loaded
     CommModule link_;
     ProfileKeeper profile_;
+    ProfileForUpdate profileForUpdate_{profile_};
     FirmwareUpdater updater_;
 };
 

@@ -6,8 +6,8 @@
 #include "platform/EventPump.h"
 #include "wizard/AppOptions.h"
 #include "wizard/WizardBackend.h"
-#include "wizard/WizardServices.h"
-#include "wizard/WizardState.h"
+#include "session/WizardServices.h"
+#include "session/WizardState.h"
 
 namespace vor {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "wizard/WizardServices.h"
+#include "session/WizardServices.h"
 
 class QWidget;
 

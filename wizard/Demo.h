@@ -12,7 +12,7 @@
 
 #include "wizard/BoxPresenter.h"
 #include "wizard/TaskList.h"
-#include "wizard/WizardState.h"
+#include "session/WizardState.h"
 
 class QTimer;
 

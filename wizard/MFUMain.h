@@ -25,8 +25,8 @@
 #include "wizard/TaskList.h"
 #include "wizard/TaskLogRecord.h"
 #include "wizard/WizardBackend.h"
-#include "wizard/WizardServices.h"
-#include "wizard/WizardState.h"
+#include "session/WizardServices.h"
+#include "session/WizardState.h"
 
 class QAction;
 class QGroupBox;

@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <QPixmap>
 
-#include "wizard/WizardServices.h"
+#include "session/WizardServices.h"
 
 namespace vor {
 

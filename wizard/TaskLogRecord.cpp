@@ -5,7 +5,7 @@
 #include <system_error>
 
 #include "profile/DurableFile.h"
-#include "wizard/WizardServices.h"
+#include "session/WizardServices.h"
 
 namespace fs = std::filesystem;
 

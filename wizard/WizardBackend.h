@@ -4,20 +4,10 @@
 
 #include <string>
 
+#include "platform/PortOpen.h"
+
 namespace vor {
 
-enum class PortOpenResult {
-    Opened,            // the cable's port is open at 38400 bit/s
-    NotFound,          // no cable port found
-    PermissionDenied,  // the port exists but this user may not open it
-    Failed,            // found, but opening failed for another reason
-};
-
-struct PortOpenOutcome {
-    PortOpenResult result = PortOpenResult::NotFound;
-    std::string portName;  // the port found, when any
-    std::string detail;    // the system's reason, for the message box
-};
 
 class WizardBackend {
 public:

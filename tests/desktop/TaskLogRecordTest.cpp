@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "wizard/TaskLogRecord.h"
-#include "wizard/WizardServices.h"
+#include "session/WizardServices.h"
 
 namespace vor::test {
 namespace {

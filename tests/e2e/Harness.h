@@ -28,7 +28,7 @@
 #include "platform/fake/FakeSerialPort.h"
 #include "tools/dcsim/SimPeer.h"
 #include "wizard/BoxPresenter.h"
-#include "wizard/WizardState.h"
+#include "session/WizardState.h"
 
 class QWidget;
 

@@ -5,7 +5,7 @@
 
 #include "firmware/ImageLoader.h"
 #include "tests/firmware/ImageTestSupport.h"
-#include "wizard/WizardState.h"
+#include "session/WizardState.h"
 
 using namespace vor;
 using namespace vor::test;

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "firmware/ImageCodec.h"
-#include "wizard/WizardServices.h"
+#include "session/WizardServices.h"
 
 namespace vor::test {
 

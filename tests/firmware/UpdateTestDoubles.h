@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "platform/fake/FakeSerialPort.h"
-#include "profile/ProfileOperations.h"
-#include "wizard/WizardServices.h"
-#include "wizard/WizardState.h"
+#include "firmware/ProfileOperations.h"
+#include "session/WizardServices.h"
+#include "session/WizardState.h"
 
 namespace vor::test {
 

@@ -20,6 +20,7 @@
 #include "profile/ProfileKeeper.h"
 #include "tests/firmware/UpdateTestDoubles.h"
 #include "tools/dcsim/SimPeer.h"
+#include "wizard/ProfileForUpdate.h"
 
 namespace vor::test {
 namespace {
@@ -37,7 +38,9 @@ protected:
     FirmwareImage image;
     std::filesystem::path folder;
     std::unique_ptr<sim::SimPeer> peer;
+    ProfileImageFacts profileImage;
     std::unique_ptr<ProfileKeeper> keeper;
+    std::unique_ptr<ProfileForUpdate> forUpdate;
     std::unique_ptr<FirmwareUpdater> updater;
 
     void SetUp() override {
@@ -50,8 +53,10 @@ protected:
 
         char pattern[] = "/tmp/vor-update-XXXXXX";
         folder = ::mkdtemp(pattern);
-        keeper = std::make_unique<ProfileKeeper>(link, wizard, state, image, pump, folder);
-        updater = std::make_unique<FirmwareUpdater>(link, wizard, state, image, *keeper, pump);
+        profileImage = {image.ModelNumber, image.MemorySize};
+        keeper = std::make_unique<ProfileKeeper>(link, wizard, state, profileImage, pump, folder);
+        forUpdate = std::make_unique<ProfileForUpdate>(*keeper);
+        updater = std::make_unique<FirmwareUpdater>(link, wizard, state, image, *forUpdate, pump);
         state.ProfileBackupNeeded = true;
         state.ProfileIntact = true;
     }

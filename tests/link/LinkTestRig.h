@@ -11,7 +11,7 @@
 #include "link/CommModule.h"
 #include "platform/fake/FakeEventPump.h"
 #include "platform/fake/FakeSerialPort.h"
-#include "wizard/WizardState.h"
+#include "session/WizardState.h"
 
 namespace vor::test {
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "profile/BackupFormat.h"
-#include "profile/ProgressText.h"
+#include "session/ProgressText.h"
 #include "tests/profile/ProfileFixture.h"
 
 using namespace vor;

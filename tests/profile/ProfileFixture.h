@@ -22,7 +22,7 @@
 #include "profile/ProfileKeeper.h"
 #include "tests/profile/RecordingWizard.h"
 #include "tests/profile/ScriptedDc.h"
-#include "wizard/WizardState.h"
+#include "session/WizardState.h"
 
 namespace vor::test {
 
@@ -95,7 +95,7 @@ protected:
     WizardState state;
     CommModule link{port, pump, state};
     RecordingWizard wizard;
-    FirmwareImage image;
+    ProfileImageFacts image;
     std::unique_ptr<ScriptedDc> dc;
     std::filesystem::path folder;
     std::unique_ptr<ProfileKeeper> keeper;
@@ -104,8 +104,6 @@ protected:
         char pattern[] = "/tmp/vor-profile-XXXXXX";
         folder = ::mkdtemp(pattern);
         image.ModelNumber = 6865;
-        image.ImageVersion = "1H";
-        image.ModelName = "VOR";
         UseMemorySize(512);
     }
     void TearDown() override {

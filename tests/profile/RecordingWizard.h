@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "wizard/WizardServices.h"
+#include "session/WizardServices.h"
 
 namespace vor::test {
 

@@ -1,5 +1,6 @@
 #pragma once
-// The profile operations the update sequence calls; ProfileKeeper implements them.
+// The profile operations the update sequence calls. The application wires the profile
+// keeper behind them (wizard/ProfileForUpdate.h); tests use fakes.
 
 namespace vor {
 
@@ -10,7 +11,7 @@ public:
     virtual void BackupProfile() = 0;
     // Reads block 0, identifies the DC, loads its backup file; true when usable.
     virtual bool GetBackupProfile() = 0;
-    // Writes the profile in memory back into the DC and verifies the header.
+    // Writes the profile in memory back into the DC and verifies it.
     virtual void RestoreProfile() = 0;
 };
 

@@ -1,4 +1,4 @@
-#include "profile/ProgressText.h"
+#include "session/ProgressText.h"
 
 namespace vor {
 
