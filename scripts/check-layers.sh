@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Fails on any include between the project's folders that runs against the layering:
+# the window and the tools use the subsystems, the subsystems use session/ and the
+# platform interfaces, and nothing below reaches back up. Run from the repository root.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+declare -A allowed=(
+  [session]="session"
+  [platform]="platform"
+  [resources]="resources"
+  [texts]="texts resources"
+  [link]="link session platform"
+  [firmware]="firmware link session platform resources"
+  [profile]="profile link session platform"
+  [wizard]="wizard session platform link firmware profile texts resources"
+  [tools]="tools session platform link firmware profile texts resources"
+)
+
+status=0
+for folder in "${!allowed[@]}"; do
+  [ -d "$folder" ] || continue
+  while IFS=: read -r file line target; do
+    ok=0
+    for use in ${allowed[$folder]}; do [ "$target" = "$use" ] && ok=1; done
+    if [ "$ok" = 0 ]; then
+      echo "$file:$line: $folder/ may not include $target/ (it may use: ${allowed[$folder]})"
+      status=1
+    fi
+  done < <(grep -rnoE '^#include "[a-z_]+/' "$folder" --include='*.h' --include='*.cpp' \
+             | sed -E 's/#include "([a-z_]+)\//\1/')
+done
+[ "$status" = 0 ] && echo "layers: every include between folders points down"
+exit "$status"
