@@ -20,8 +20,8 @@
 #include "platform/fake/FakeEventPump.h"
 #include "platform/fake/FakeSerialPort.h"
 #include "profile/ProfileKeeper.h"
-#include "tests/profile/RecordingWizard.h"
-#include "tests/profile/ScriptedDc.h"
+#include "tests/support/RecordingWizard.h"
+#include "tests/support/ScriptedDc.h"
 #include "session/WizardState.h"
 
 namespace vor::test {

@@ -1,4 +1,4 @@
-#include "tests/profile/ScriptedDc.h"
+#include "tests/support/ScriptedDc.h"
 
 #include <algorithm>
 
