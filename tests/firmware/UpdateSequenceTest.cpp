@@ -41,7 +41,7 @@ TEST(UpdateFirmware, OnlySection1RunLogsEveryStepAndEndsWithSuccess) {
                 restore < clock && clock < sleep);
     EXPECT_EQ(Entries(rig.journal, "DC clock").size(), 1u);  // the check leaves the clock to step 15
     EXPECT_TRUE(Entries(rig.journal, "DC BA").empty());     // ConfigRevision 0
-    EXPECT_EQ(rig.wizard.resetStageCalls, 1);
+    EXPECT_EQ(rig.wizard.resets, 1);
     EXPECT_FALSE(rig.state.CommError);
     EXPECT_TRUE(rig.state.ProfileIntact);
 
@@ -134,7 +134,7 @@ TEST(UpdateFirmware, CurrentDcWithSavedProfileGetsItBackAndLeavesRealTimePriorit
     EXPECT_LT(restore, IndexOf(rig.journal, "DC clock"));
     EXPECT_LT(IndexOf(rig.journal, "DC clock"), IndexOf(rig.journal, "DC A8 99"));
     EXPECT_EQ(rig.journal.back(), "ResetStage");
-    EXPECT_EQ(rig.wizard.resetStageCalls, 1);
+    EXPECT_EQ(rig.wizard.resets, 1);
 }
 
 TEST(UpdateFirmware, DcBelowTheMinimumVersionIsRefused) {
@@ -147,7 +147,7 @@ TEST(UpdateFirmware, DcBelowTheMinimumVersionIsRefused) {
     EXPECT_FALSE(Uploaded(rig));
     EXPECT_TRUE(Entries(rig.journal, "BackupProfile").empty());
     EXPECT_THAT(Entries(rig.journal, "DC A8"), ElementsAre("DC A8 99"));
-    EXPECT_EQ(rig.wizard.resetStageCalls, 1);
+    EXPECT_EQ(rig.wizard.resets, 1);
 }
 
 TEST(UpdateFirmware, ConfigRevisionReadsTheRevisionAndShowsItInTheVersionRow) {
@@ -205,7 +205,7 @@ TEST(UpdateFirmware, OnlySection2OlderThanTheDcIsRefusedAndTheRevisionIsKept) {
     EXPECT_FALSE(Uploaded(rig));
     EXPECT_FALSE(Entries(rig.journal, "DC A8 99").empty());
     EXPECT_TRUE(rig.state.CommError);
-    EXPECT_EQ(rig.wizard.resetStageCalls, 1);
+    EXPECT_EQ(rig.wizard.resets, 1);
 
     // Next run without ConfigRevision: no 0xBA, and the revision read before still refuses.
     rig.image.ConfigRevision = 0;
@@ -230,7 +230,7 @@ TEST(UpdateFirmware, SilentDcAtTheStartEndsTheRunAfterTwelveIdentityReads) {
     EXPECT_LT(rig.pump.now(), 22.1);
     EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, "T782", "T280"}, Row{2, "T150", ""}));
     EXPECT_TRUE(rig.state.CommError);
-    EXPECT_EQ(rig.wizard.resetStageCalls, 1);
+    EXPECT_EQ(rig.wizard.resets, 1);
 }
 
 TEST(UpdateFirmware, IdentityOfAnotherProductEndsTheRun) {
@@ -241,7 +241,7 @@ TEST(UpdateFirmware, IdentityOfAnotherProductEndsTheRun) {
     EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, "T782", "T777"}, Row{2, "T783VOR Watch DC!", ""}));
     EXPECT_EQ(rig.port.writes().size(), 1u);
     EXPECT_TRUE(rig.state.CommError);
-    EXPECT_EQ(rig.wizard.resetStageCalls, 1);
+    EXPECT_EQ(rig.wizard.resets, 1);
 }
 
 TEST(UpdateFirmware, FailedBackupSkipsTheUploadAndLeavesTheProfileForClose) {
@@ -314,7 +314,7 @@ TEST(UpdateFirmware, SilentDcBetweenSectionsSkipsSection2AndLeavesTheProfileForC
     EXPECT_TRUE(Entries(rig.journal, "RestoreProfile").empty());
     EXPECT_EQ(Entries(rig.journal, "DC clock").size(), 1u);
     EXPECT_EQ(Entries(rig.journal, "DC A8 99").size(), 1u);
-    EXPECT_EQ(rig.wizard.resetStageCalls, 1);
+    EXPECT_EQ(rig.wizard.resets, 1);
 }
 
 }  // namespace

@@ -89,7 +89,7 @@ struct UpdateRig {
     }
     std::vector<std::string> rowTexts() const {
         std::vector<std::string> texts;
-        for (const auto& r : wizard.rows) texts.push_back(r.text);
+        for (const auto& r : wizard.rows) texts.push_back(r.event);
         return texts;
     }
 };

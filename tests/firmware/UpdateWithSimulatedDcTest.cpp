@@ -112,12 +112,12 @@ TEST_F(UpdateWithSimulatedDc, CablePulledInSection2LeavesTheProfileForCloseAndSa
     EXPECT_TRUE(std::filesystem::exists(keeper->BackupPath));
     const std::vector<std::string> rows = [&] {
         std::vector<std::string> texts;
-        for (const auto& r : wizard.rows) texts.push_back(r.text);
+        for (const auto& r : wizard.rows) texts.push_back(r.event);
         return texts;
     }();
     EXPECT_NE(std::find(rows.begin(), rows.end(), "T790"), rows.end());
     EXPECT_THAT(std::vector<std::string>(rows.end() - 2, rows.end()), ElementsAre("T814", "T815"));
-    EXPECT_GE(wizard.resetStageCalls, 1);
+    EXPECT_GE(wizard.resets, 1);
 }
 
 }  // namespace

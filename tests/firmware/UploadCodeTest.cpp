@@ -33,7 +33,7 @@ TEST(UploadCode, SendsEveryBlockWithItsCheckByteLastThenTheSection1Checksum) {
     EXPECT_THAT(rig.wizard.statuses, ElementsAre("33%", "67%", "100%", "T777"));
     EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, "T787", "T777"}));
     EXPECT_FALSE(rig.state.CommError);
-    EXPECT_EQ(rig.wizard.resetStageCalls, 0);
+    EXPECT_EQ(rig.wizard.resets, 0);
 }
 
 TEST(UploadCode, SectionOneOfATwoSectionImageHasItsOwnStartRow) {
@@ -106,7 +106,7 @@ TEST(UploadCode, BlockFiveOfTenUnacknowledgedStopsTheSectionWithoutClosingWord) 
     EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, "T787", "T280"}, Row{2, "T790", ""}));
     EXPECT_THAT(rig.wizard.statuses, ElementsAre("10%", "20%", "30%", "40%", "50%", "T280"));
     EXPECT_TRUE(rig.state.CommError);
-    EXPECT_EQ(rig.wizard.resetStageCalls, 1);
+    EXPECT_EQ(rig.wizard.resets, 1);
     // Four data time-outs of 1 s each.
     EXPECT_GT(rig.pump.now(), 4.0);
     EXPECT_LT(rig.pump.now(), 4.2);
@@ -122,7 +122,7 @@ TEST(UploadCode, LastBlockCutOffByAPortFailureFailsTheSectionWithoutClosingWord)
     EXPECT_TRUE(Entries(rig.journal, "DC B6").empty());
     EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, "T787", "T280"}, Row{2, "T790", ""}));
     EXPECT_TRUE(rig.state.CommError);
-    EXPECT_EQ(rig.wizard.resetStageCalls, 1);
+    EXPECT_EQ(rig.wizard.resets, 1);
 }
 
 TEST(UploadCode, UnacknowledgedChecksumIsAFailure) {
@@ -133,7 +133,7 @@ TEST(UploadCode, UnacknowledgedChecksumIsAFailure) {
     EXPECT_EQ(Entries(rig.journal, "DC B6 0102").size(), 5u);  // first send and four resends
     EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, "T787", "T280"}, Row{2, "T790", ""}));
     EXPECT_TRUE(rig.state.CommError);
-    EXPECT_EQ(rig.wizard.resetStageCalls, 1);
+    EXPECT_EQ(rig.wizard.resets, 1);
 }
 
 TEST(UploadCode2, ChecksumIsSentEvenWhenTheArgumentFailed) {
@@ -145,7 +145,7 @@ TEST(UploadCode2, ChecksumIsSentEvenWhenTheArgumentFailed) {
     EXPECT_THAT(Entries(rig.journal, "DC B9"), ElementsAre("DC B9 0304"));
     EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, "T787", "T280"}, Row{2, "T790", ""}));
     EXPECT_TRUE(rig.state.CommError);
-    EXPECT_EQ(rig.wizard.resetStageCalls, 1);
+    EXPECT_EQ(rig.wizard.resets, 1);
 }
 
 TEST(UploadCode, RunTimeErrorAbortsTheLinkAndIsReportedAsAFailure) {
@@ -159,7 +159,7 @@ TEST(UploadCode, RunTimeErrorAbortsTheLinkAndIsReportedAsAFailure) {
     EXPECT_THAT(Entries(rig.journal, "DC B5"), ElementsAre("DC B5 0000"));
     EXPECT_TRUE(Entries(rig.journal, "DC B6").empty());
     EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, "T787", "T280"}, Row{2, "T790", ""}));
-    EXPECT_EQ(rig.wizard.resetStageCalls, 1);
+    EXPECT_EQ(rig.wizard.resets, 1);
 }
 
 TEST(UploadCode, ProgramEndingDuringTheUploadIsNotSwallowed) {

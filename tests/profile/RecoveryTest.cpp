@@ -8,16 +8,16 @@ using namespace vor::test;
 namespace {
 
 const std::string Instructions =
-    "1. M640\r\n"
-    "2. M654\r\n"
-    "3. M804\r\n"
-    "M805\r\n"
-    "M806\r\n"
-    "M807\r\n"
+    "1. T640\r\n"
+    "2. T654\r\n"
+    "3. T804\r\n"
+    "T805\r\n"
+    "T806\r\n"
+    "T807\r\n"
     "\r\n"
-    "4. M808\r\n"
-    "5. M809\r\n"
-    "6. M914\r\n";
+    "4. T808\r\n"
+    "5. T809\r\n"
+    "6. T914\r\n";
 
 // A failed update left a saved profile pending; the program is being closed.
 class RecoveryTest : public ProfileTest {
@@ -65,11 +65,11 @@ TEST_F(RecoveryTest, NoSetsTheBackupAsideAndSendsNothing) {
     ASSERT_EQ(wizard.boxes.size(), 1u);
     EXPECT_EQ(wizard.boxes[0].icon, BoxIcon::Warning);
     EXPECT_EQ(wizard.boxes[0].buttons, BoxButtons::YesNo);
-    EXPECT_EQ(wizard.boxes[0].caption, "M817");
-    EXPECT_EQ(wizard.boxes[0].text, "M913");
+    EXPECT_EQ(wizard.boxes[0].caption, "T817");
+    EXPECT_EQ(wizard.boxes[0].text, "T913");
     EXPECT_TRUE(port.writes().empty());
     ExpectSetAside();
-    EXPECT_EQ(wizard.rows.back().event.rfind("M918", 0), 0u);
+    EXPECT_EQ(wizard.rows.back().event.rfind("T918", 0), 0u);
     EXPECT_EQ(keeper->RecoveryOutcome().rfind("Profile given up; backup set aside as ", 0), 0u);
 }
 
@@ -79,7 +79,7 @@ TEST_F(RecoveryTest, CancelGivesTheProfileUpButStillSetsTheClockAndSleeps) {
     ASSERT_EQ(wizard.boxes.size(), 2u);
     EXPECT_EQ(wizard.boxes[1].icon, BoxIcon::Information);
     EXPECT_EQ(wizard.boxes[1].buttons, BoxButtons::OkCancel);
-    EXPECT_EQ(wizard.boxes[1].caption, "M817");
+    EXPECT_EQ(wizard.boxes[1].caption, "T817");
     EXPECT_EQ(wizard.boxes[1].text, Instructions);
     EXPECT_TRUE(state.ProfileIntact);
     ExpectSetAside();
@@ -107,7 +107,7 @@ TEST_F(RecoveryTest, UnansweredIdentityShowsTheSameInstructionsAgainThenWritesBa
     for (int line = 296; line <= 343; ++line)
         ASSERT_EQ(dc->line(line), Bytes(saved.begin() + line * 16, saved.begin() + line * 16 + 16)) << line;
     EXPECT_EQ(dc->line(4), Bytes(saved.begin() + 64, saved.begin() + 80));
-    EXPECT_EQ(wizard.rows.back(), (TaskRow{0, "M915", "M777"}));
+    EXPECT_EQ(wizard.rows.back(), (TaskRow{0, "T915", "T777"}));
     EXPECT_EQ(keeper->RecoveryOutcome(), "Profile written back");
     EXPECT_EQ(dc->clockRecords.size(), 2u);  // the write-back's, then the closing one
     ExpectClockThenDeepSleepLast();
@@ -119,7 +119,7 @@ TEST_F(RecoveryTest, FailedWriteBackShowsTheInstructionsAgainUntilCancel) {
     keeper->ProfileRecovering();
     ASSERT_EQ(wizard.boxes.size(), 3u);
     EXPECT_EQ(wizard.boxes[2].text, Instructions);
-    EXPECT_EQ(wizard.rows[wizard.rows.size() - 2], (TaskRow{2, "M790", ""}));
+    EXPECT_EQ(wizard.rows[wizard.rows.size() - 2], (TaskRow{2, "T790", ""}));
     EXPECT_EQ(wizard.resets, 1);
     EXPECT_TRUE(state.ProfileIntact);  // given up by Cancel
     ExpectSetAside();
@@ -132,7 +132,7 @@ TEST_F(RecoveryTest, AnotherDcOnTheCableLeavesThePendingBackupWhereItIsAndSaysSo
     wizard.answers = {BoxAnswer::Yes, BoxAnswer::Ok, BoxAnswer::Ok};
     keeper->ProfileRecovering();
     ASSERT_EQ(wizard.boxes.size(), 3u);
-    EXPECT_EQ(wizard.boxes[2].text, "M917");
+    EXPECT_EQ(wizard.boxes[2].text, "T917");
     EXPECT_FALSE(state.ProfileIntact);  // nothing was written back
     EXPECT_EQ(ReadFile(BackupFile()), backup);
     EXPECT_EQ(wizard.priorities, (std::vector<int>{128}));

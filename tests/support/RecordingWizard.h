@@ -1,13 +1,18 @@
 #pragma once
-// WizardServices for the profile tests: records the task log, message boxes, priority
-// changes and resets; message boxes answer from a script.
+// WizardServices for the subsystem tests: records the task log, message boxes,
+// priority changes and resets; message boxes answer from a script. Given a journal
+// it also writes "row 0 T778", "status T777", "box <text>", "priority 256",
+// "ResetStage" and "CloseProgram" into it. GetText(n) gives "T<n>".
 
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "session/WizardServices.h"
+#include "tests/support/Journal.h"
+#include "tests/support/ShownBox.h"
 
 namespace vor::test {
 
@@ -18,15 +23,13 @@ struct TaskRow {
     bool operator==(const TaskRow&) const = default;
 };
 
-struct ShownBox {
-    BoxIcon icon;
-    BoxButtons buttons;
-    std::string caption;
-    std::string text;
-};
-
 class RecordingWizard : public WizardServices {
 public:
+    using Row = TaskRow;
+
+    RecordingWizard() = default;
+    explicit RecordingWizard(Journal& journal) : journal_(&journal) {}
+
     std::vector<TaskRow> rows;
     std::vector<std::string> statuses;  // every status set, in order
     std::vector<ShownBox> boxes;
@@ -34,30 +37,23 @@ public:
     std::function<void(std::size_t boxIndex)> onBox;  // runs as each box opens
     std::vector<int> priorities;
     int resets = 0;
+    std::string throwOnStatus;  // SetTaskStatus with this text throws std::runtime_error
 
-    void InsertTaskList(int iconInd, const std::string& s1, const std::string& s2) override {
-        rows.push_back({iconInd, s1, s2});
-    }
-    void SetTaskStatus(const std::string& s) override {
-        statuses.push_back(s);
-        if (!rows.empty()) rows.back().status = s;
-    }
-    void ResetStage() override { ++resets; }
-    std::string GetText(std::int32_t number) override { return "M" + std::to_string(number); }
+    void InsertTaskList(int iconInd, const std::string& s1, const std::string& s2) override;
+    void SetTaskStatus(const std::string& s) override;
+    void ResetStage() override;
+    std::string GetText(std::int32_t number) override { return "T" + std::to_string(number); }
     BoxAnswer MessageBox(BoxIcon icon, BoxButtons buttons, const std::string& caption,
-                         const std::string& text) override {
-        boxes.push_back({icon, buttons, caption, text});
-        if (onBox) onBox(boxes.size() - 1);
-        if (answers.empty()) return BoxAnswer::Cancel;
-        const BoxAnswer a = answers.front();
-        answers.pop_front();
-        return a;
+                         const std::string& text) override;
+    int SetProcessPriority(int priorityClass) override;
+    void CloseProgram() override { Note("CloseProgram"); }
+
+private:
+    void Note(std::string entry) {
+        if (journal_) journal_->push_back(std::move(entry));
     }
-    int SetProcessPriority(int priorityClass) override {
-        priorities.push_back(priorityClass);
-        return priorityClass;
-    }
-    void CloseProgram() override {}
+
+    Journal* journal_ = nullptr;
 };
 
 }  // namespace vor::test

@@ -7,19 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/ShownBox.h"
 #include "wizard/BoxPresenter.h"
 
 namespace vor::test {
 
 // Creates the offscreen QApplication once per test process.
 void EnsureApplication();
-
-struct ShownBox {
-    BoxIcon icon;
-    BoxButtons buttons;
-    std::string caption;
-    std::string text;
-};
 
 // Answers boxes in order from `answers`. Once they run out it answers OK, or, with
 // `declineWhenOutOfAnswers`, the cautious answer (OK, Cancel, No).
