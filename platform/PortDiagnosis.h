@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/PortOpen.h"
+
 namespace vor {
 
 enum class PortProblem {
@@ -48,6 +50,10 @@ constexpr const char* CableSysfsProduct = "f460";
 // searches the cable; `openError` is carried into the result.
 PortDiagnosis DiagnosePort(const PortDiagnosisSystem& system, const std::string& portName,
                            const std::string& openError);
+
+// The diagnosis of a failed open of the cable's port on the running system (a port
+// not found is searched anew); empty where the system cannot be examined this way.
+std::function<PortDiagnosis(const PortOpenOutcome&)> LivePortDiagnosis();
 
 // The ttyUSB names of every connected cable, sorted; an empty list for a cable
 // without a driver. Nothing at all when no cable is connected.

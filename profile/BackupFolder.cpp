@@ -1,7 +1,6 @@
 #include "profile/BackupFolder.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <random>
 #include <string>
 #include <system_error>
@@ -32,31 +31,7 @@ bool CanCreateFileIn(const std::filesystem::path& folder) {
     return false;
 }
 
-std::filesystem::path UserDataFolder() {
-#ifdef _WIN32
-    if (const char* local = std::getenv("LOCALAPPDATA"); local && *local) return std::filesystem::path(local);
-    return {};
-#else
-    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && *xdg) return std::filesystem::path(xdg);
-    if (const char* home = std::getenv("HOME"); home && *home)
-        return std::filesystem::path(home) / ".local" / "share";
-    return {};
-#endif
-}
-
 }  // namespace
-
-bool IsInstalledProgramFolder(const std::filesystem::path& programFolder) {
-#ifdef _WIN32
-    (void)programFolder;
-    return false;
-#else
-    // A packaged program lies under /usr or /opt; run with root rights it could write
-    // there, but a diver's backups do not belong among the package's files.
-    const std::string folder = programFolder.lexically_normal().generic_string();
-    return folder.rfind("/usr/", 0) == 0 || folder.rfind("/opt/", 0) == 0;
-#endif
-}
 
 std::filesystem::path ChooseBackupFolder(const std::filesystem::path& programFolder) {
     if (!IsInstalledProgramFolder(programFolder) && CanCreateFileIn(programFolder)) return programFolder;

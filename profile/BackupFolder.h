@@ -20,4 +20,9 @@ std::filesystem::path ChooseBackupFolder(const std::filesystem::path& programFol
 // True for the folder of a system-wide installed program (/usr/..., /opt/...).
 bool IsInstalledProgramFolder(const std::filesystem::path& programFolder);
 
+// The user's data folder ($XDG_DATA_HOME, ~/.local/share; %LOCALAPPDATA% on
+// Windows); empty when the environment names none. This one and the one above
+// come from BackupFolderPosix.cpp or BackupFolderWindows.cpp.
+std::filesystem::path UserDataFolder();
+
 }  // namespace vor

@@ -7,19 +7,16 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#ifdef __linux__
-#include <sys/prctl.h>
-#endif
 
 #include <QCoreApplication>
 #include <QTimer>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <string>
 
 #include "link/CommModule.h"
+#include "platform/ParentDeath.h"
 #include "platform/QtEventPump.h"
 #include "platform/QtSerialPort.h"
 #include "tools/ToolCommands.h"
@@ -82,9 +79,7 @@ bool StartSim(SimChild& sim, bool logHex) {
     sim.pid = ::fork();
     if (sim.pid < 0) return false;
     if (sim.pid == 0) {
-#ifdef __linux__
-        ::prctl(PR_SET_PDEATHSIG, SIGTERM);  // never outlive the bench
-#endif
+        EndWithParent();  // never outlive the bench
         ::dup2(toSim[0], STDIN_FILENO);
         ::dup2(fromSim[1], STDOUT_FILENO);
         ::close(toSim[1]);

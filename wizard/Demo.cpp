@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/DisplayServer.h"
 #include "wizard/MFUMain.h"
 
 namespace vor {
@@ -12,11 +13,7 @@ namespace vor {
 bool DemoNeedsOffscreen() {
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
     if (!platform.isEmpty()) return platform == "offscreen" || platform == "minimal";
-#if defined(Q_OS_LINUX)
-    return qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-#else
-    return false;
-#endif
+    return !HasDisplayServer();
 }
 
 DemoSimulator::DemoSimulator(const std::string& programDir) {

@@ -20,12 +20,7 @@ void ReplaceFirst(std::string& text, const std::string& what, const std::string&
 
 DesktopServices DefaultDesktopServices(const std::string& programDir) {
     DesktopServices desktop;
-#ifdef __linux__
-    desktop.diagnosePort = [](const PortOpenOutcome& outcome) {
-        const std::string port = outcome.result == PortOpenResult::NotFound ? std::string() : outcome.portName;
-        return DiagnosePort(PortDiagnosisSystem{}, port, outcome.detail);
-    };
-#endif
+    desktop.diagnosePort = LivePortDiagnosis();
     desktop.sleepInhibitor = MakeSystemSleepInhibitor();
     desktop.recordFolder = [programDir] { return ChooseBackupFolder(programDir); };
     return desktop;

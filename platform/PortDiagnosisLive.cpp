@@ -1,0 +1,14 @@
+// Linux: the failed open is examined in the live system's sysfs, /dev and /proc.
+
+#include "platform/PortDiagnosis.h"
+
+namespace vor {
+
+std::function<PortDiagnosis(const PortOpenOutcome&)> LivePortDiagnosis() {
+    return [](const PortOpenOutcome& outcome) {
+        const std::string port = outcome.result == PortOpenResult::NotFound ? std::string() : outcome.portName;
+        return DiagnosePort(PortDiagnosisSystem{}, port, outcome.detail);
+    };
+}
+
+}  // namespace vor
