@@ -70,7 +70,7 @@ void FirmwareUpdater::UpdateFirmware() {
 }
 
 FirmwareUpdater::Decision FirmwareUpdater::DecideByVersion() {
-    const std::string& dcVersion = link_.FirmwareVersion;
+    const std::string& dcVersion = link_.FirmwareVersion();
     switch (image_.Kind) {
     case ImageKind::OnlySection1:
         if (dcVersion < image_.MinimumVersion) {
@@ -110,7 +110,7 @@ void FirmwareUpdater::LogDcVersion() {
     const std::optional<std::uint8_t> revision =
         RevisionInUse() ? std::optional<std::uint8_t>(DeviceRevision) : std::nullopt;
     wizard_.InsertTaskList(IconInfo,
-                           VersionRowText(image_.DeviceName, Text(Msg::Version), link_.FirmwareVersion, revision), "");
+                           VersionRowText(image_.DeviceName, Text(Msg::Version), link_.FirmwareVersion(), revision), "");
 }
 
 void FirmwareUpdater::UploadByImageKind() {

@@ -32,7 +32,7 @@ void FirmwareUpdater::VerifyNewCode() {
         return;
     }
 
-    const std::string& dcVersion = link_.FirmwareVersion;
+    const std::string& dcVersion = link_.FirmwareVersion();
     bool newCodeIn = false;
     if (image_.OnlySection1()) {
         newCodeIn = dcVersion >= image_.ImageVersion;

@@ -17,10 +17,8 @@ void CodeUploader::UploadCode() {
     } catch (const ProgramEnding&) {
         throw;  // the window is closing: let the waiting stack unwind
     } catch (const std::exception&) {
-        link_.LinkError = true;
-        link_.LinkAbort = true;
-        // Without this a section that never reached the DC could pass for uploaded.
-        state_.CommError = true;
+        // Sets CommError too: a section that never reached the DC must not pass for uploaded.
+        link_.FailOnRunTimeError();
         ReportFailure();
     }
 }
@@ -59,8 +57,7 @@ bool CodeUploader::SendBlocks(const Section& section) {
         // Shown before the block goes out, so the last block is sent at 100%.
         wizard_.SetTaskStatus(PercentText(r, section.blockCount));
         const BlockRow& row = section.blocks[r - 1];
-        FillBlockBuffer(row);
-        link_.WriteCodeBlock(row[0], section.blockCode);
+        link_.WriteCodeBlock(row[0], section.blockCode, RowBytes(row));
         if (state_.CommError) break;
     }
     if (state_.CommError) {
@@ -68,12 +65,6 @@ bool CodeUploader::SendBlocks(const Section& section) {
         return false;
     }
     return true;
-}
-
-void CodeUploader::FillBlockBuffer(const BlockRow& row) {
-    for (std::size_t k = 1; k < row.size(); ++k) {
-        link_.BlockBuffer[k - 1] = static_cast<std::uint8_t>(row[k]);
-    }
 }
 
 void CodeUploader::ReportFailure() {

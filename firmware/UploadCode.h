@@ -10,8 +10,8 @@
 // word is sent, there is no resume.
 //
 // UploadCode catches unexpected run-time errors of its own (except ProgramEnding,
-// which must reach the window): it then sets LinkError, LinkAbort and CommError,
-// logs the failure and calls ResetStage. UploadCode2 passes them to its caller.
+// which must reach the window): it then fails the link (CommModule::FailOnRunTimeError:
+// LinkError, LinkAbort and CommError), logs the failure and calls ResetStage. UploadCode2 passes them to its caller.
 
 #include <cstdint>
 
@@ -39,8 +39,6 @@ private:
 
     // The block loop; false when a block was not accepted (CommError set).
     bool SendBlocks(const Section& section);
-    // Fills BlockBuffer from columns 1..129 of a table row.
-    void FillBlockBuffer(const BlockRow& row);
     // Status 280, the 790 row, ResetStage.
     void ReportFailure();
     void SendSection1();

@@ -12,7 +12,6 @@ constexpr double AnnouncementTimeout = 0.2;
 constexpr int AnnouncementMaxResends = 21;  // 22 sends, about 4.2 s of silence
 constexpr double BlockDataTimeout = 1.0;
 constexpr int BlockMaxAttempts = 4;         // announcement + data, four times at most
-constexpr int BlockLength = 129;            // 128 bytes and the check byte
 constexpr double CodeWordTimeout = 1.0;
 constexpr int CodeWordMaxResends = 4;       // 5 sends
 
@@ -64,7 +63,7 @@ bool CommModule::SendBlockAddress(int address, std::uint8_t code) {
         });
 }
 
-void CommModule::WriteCodeBlock(int address, std::uint8_t code) {
+void CommModule::WriteCodeBlock(int address, std::uint8_t code, std::span<const std::uint8_t, CodeBlockLength> block) {
     CatchRunTimeError(
         [&] {
             int attempts = 0;
@@ -73,13 +72,13 @@ void CommModule::WriteCodeBlock(int address, std::uint8_t code) {
                 port_.discardBuffers();
                 if (!SendBlockAddress(address, code) || state_.CommError) return;
                 AwaitQuietLine();
-                std::copy_n(BlockBuffer.begin(), BlockLength, SendBuffer.begin());
+                std::copy(block.begin(), block.end(), SendBuffer.begin());
                 ReceivedCount = 0;
                 ReplyComplete = false;
                 NakReceived = false;
                 SendStartTime = pump_.now();
                 port_.discardBuffers();
-                SendBytes(BlockLength);  // PendingCommand still holds the announcement's code
+                SendBytes(static_cast<int>(CodeBlockLength));  // PendingCommand still holds the announcement's code
                 bool repeat = false;
                 while (!repeat) {
                     const double elapsed = PollPass(SendStartTime, BlockDataTimeout);

@@ -1,6 +1,7 @@
 #pragma once
-// The DC's link: the shared link state, the byte layer (send, receive rules, the
-// busy-wait) and every command of the DC's command set. One object owns all of it.
+// The DC's link: the link state, the byte layer (send, receive rules, the busy-wait)
+// and every command of the DC's command set. One object owns all of it; the state is
+// private, so commands take what they send and return what they received.
 //
 // Every command follows the same pattern: set the pending code and counters, send,
 // then poll: yield to the event loop until the next deadline, resend on time-out or
@@ -13,6 +14,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -34,23 +36,10 @@ public:
     CommModule(const CommModule&) = delete;
     CommModule& operator=(const CommModule&) = delete;
 
-    // ---- link state ----
-    std::array<std::uint8_t, 257> SendBuffer{};
-    std::vector<std::uint8_t> ReplyBuffer;    // sized by SizeReplyBuffers
-    std::vector<std::uint8_t> ProfileBuffer;  // replies to 0xB4
-    int PendingCommand = NoCommand;
-    int ExpectedLength = 0;
-    int ReceivedCount = 0;
-    bool ReplyComplete = false;
-    bool NakReceived = false;
-    double SendStartTime = 0.0;
-    bool LinkAbort = false;
-    bool LinkError = false;
-    std::array<std::uint8_t, 129> BlockBuffer{};  // staging buffer of the write commands
-
-    // DC identity.
-    std::string IdentityString;   // 16 characters after a successful ReadIdentity
-    std::string FirmwareVersion;  // 2 characters, set by ParseIdentity
+    // DC identity: 16 characters after a successful ReadIdentity (normalised by
+    // ParseIdentity), and the 2-character version ParseIdentity takes from it.
+    const std::string& IdentityString() const { return IdentityText; }
+    const std::string& FirmwareVersion() const { return VersionText; }
 
     // Both reply buffers start big enough for the longest reply (129 bytes), so the link
     // works before an image is loaded. Bytes beyond a buffer's end are dropped.
@@ -60,14 +49,15 @@ public:
     void ReleaseReplyBuffers();
 
     // ---- byte layer ----
-    // Sends SendBuffer[0..n-1] followed by one 0x00 byte; nothing while PendingCommand is -1.
-    void SendBytes(int n);
-    // Stores a received chunk and updates the link state by the reply rule of PendingCommand.
-    void HandleReceivedData(std::span<const std::uint8_t> chunk);
     // Waits more than `seconds` without serving events.
     void WaitSeconds(double seconds);
-    // Close and fatal port errors: every waiting command gives up at its next pass.
+    // Close and fatal port errors: every waiting command gives up at its next pass
+    // (sets LinkError and LinkAbort).
     void Abort();
+    // The error handler of the commands that have one, and of callers that catch an
+    // unexpected error around them: Abort, and CommError so that no caller takes a
+    // cut-off command for a completed one.
+    void FailOnRunTimeError();
     // A new attempt by the user (the first Next, the update, each OK of the profile
     // recovery): clears what an earlier port failure or abort left in LinkAbort and
     // LinkError and opens the port again when it failed. False while the cable is out
@@ -94,10 +84,10 @@ public:
     // without sending anything.
     // Announces a block (code 0xB5 or 0xB7, address high byte first); 22 sends.
     bool SendBlockAddress(int address, std::uint8_t code);
-    // Announcement + BlockBuffer[0..128], four attempts. Clears LinkAbort at each
+    // Announcement + the block (128 bytes and the check byte), four attempts. Clears LinkAbort at each
     // attempt (a close is seen through LinkError). Returns at once after the
     // announcement when CommError is already set on entry.
-    void WriteCodeBlock(int address, std::uint8_t code);
+    void WriteCodeBlock(int address, std::uint8_t code, std::span<const std::uint8_t, CodeBlockLength> block);
     // Closing word (0xB6/0xB9 + value). Clears LinkError first. An acknowledgement
     // seen after the 1 s time-out is followed by a resend that must be acknowledged.
     void SendCodeWord(std::uint8_t code, long value);
@@ -113,13 +103,13 @@ public:
     void SetClock(const std::string& date, const std::string& time, std::uint8_t value);
 
     // ---- memory ----
-    // 0xB4; on success ReplyBuffer[1..128] = the block. Clears LinkAbort first; sets
-    // CommError on failure, abort, a dead port or an error inside the port.
-    void ReadMemoryBlock(int line);
+    // 0xB4; the block's 128 bytes, or nothing when this read failed. Clears LinkAbort
+    // first; sets CommError on failure, abort, a dead port or an error inside the port.
+    [[nodiscard]] std::optional<MemoryBlock> ReadMemoryBlock(int line);
     // 0xB2 request; false on silence or on a rejection (which is not repeated).
     bool RequestLineWrite(int line);
-    // Request + BlockBuffer[0..16] (16 bytes and their sum); CommError on failure.
-    void WriteMemoryLine(int line);
+    // Request + the line's 16 bytes and their sum; CommError on failure.
+    void WriteMemoryLine(int line, std::span<const std::uint8_t, MemoryLineLength> bytes);
 
     // Highest address or line number a command can encode (signed 16-bit), and the
     // highest closing value. Larger or negative values are refused before sending.
@@ -130,6 +120,10 @@ public:
     static constexpr double MinimumReplyWindow = 0.5;
 
 private:
+    // Sends SendBuffer[0..n-1] followed by one 0x00 byte; nothing while PendingCommand is -1.
+    void SendBytes(int n);
+    // Stores a received chunk and updates the link state by the reply rule of PendingCommand.
+    void HandleReceivedData(std::span<const std::uint8_t> chunk);
     // Before a command's first send (and before the second part of a two-part
     // command): while an earlier send may still be answered, waits with nothing
     // pending, so that late reply is dropped instead of being taken for this
@@ -150,8 +144,21 @@ private:
     int ExchangeCodeWord(std::uint8_t code, int word, bool endOnLinkError);
     void StoreReply(std::vector<std::uint8_t>& buffer, std::span<const std::uint8_t> chunk);
     void CompleteCountingReply();
-    // The error handler of the commands that have one: LinkError, LinkAbort, CommError.
-    void FailOnRunTimeError();
+
+    // ---- link state ----
+    std::array<std::uint8_t, 257> SendBuffer{};
+    std::vector<std::uint8_t> ReplyBuffer;    // sized by SizeReplyBuffers
+    std::vector<std::uint8_t> ProfileBuffer;  // replies to 0xB4
+    int PendingCommand = NoCommand;
+    int ExpectedLength = 0;
+    int ReceivedCount = 0;
+    bool ReplyComplete = false;
+    bool NakReceived = false;
+    double SendStartTime = 0.0;
+    bool LinkAbort = false;
+    bool LinkError = false;
+    std::string IdentityText;
+    std::string VersionText;
 
     SerialPort& port_;
     EventPump& pump_;

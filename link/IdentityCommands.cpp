@@ -61,23 +61,23 @@ bool CommModule::ReadIdentity() {
     }
     EndExchange(IdentityTimeout);
     if (!ReplyComplete) return false;
-    IdentityString.clear();
+    IdentityText.clear();
     for (int i = 0; i < IdentityLength; ++i)
-        IdentityString += static_cast<char>(ReplyBuffer[static_cast<std::size_t>(i) + 1]);
+        IdentityText += static_cast<char>(ReplyBuffer[static_cast<std::size_t>(i) + 1]);
     return true;
 }
 
 bool CommModule::ParseIdentity(const std::string& modelName) {
     // One left-to-right pass: two spaces become one (three become two).
     std::string normalised;
-    for (std::size_t i = 0; i < IdentityString.size(); ++i) {
-        normalised += IdentityString[i];
-        if (IdentityString[i] == ' ' && i + 1 < IdentityString.size() && IdentityString[i + 1] == ' ') ++i;
+    for (std::size_t i = 0; i < IdentityText.size(); ++i) {
+        normalised += IdentityText[i];
+        if (IdentityText[i] == ' ' && i + 1 < IdentityText.size() && IdentityText[i + 1] == ' ') ++i;
     }
-    IdentityString = normalised;
+    IdentityText = normalised;
 
     std::vector<std::string> words(1);
-    for (char c : IdentityString) {
+    for (char c : IdentityText) {
         if (c == ' ')
             words.emplace_back();
         else
@@ -85,9 +85,9 @@ bool CommModule::ParseIdentity(const std::string& modelName) {
     }
     const std::size_t lastWord = words.size() - 1;
     if (lastWord < 2) return false;
-    if (!ContainsIgnoringCase(IdentityString, modelName)) return false;
-    if (lastWord == 2) FirmwareVersion = LastTwoCharacters(words[1]);
-    if (lastWord == 3) FirmwareVersion = LastTwoCharacters(words[2]);
+    if (!ContainsIgnoringCase(IdentityText, modelName)) return false;
+    if (lastWord == 2) VersionText = LastTwoCharacters(words[1]);
+    if (lastWord == 3) VersionText = LastTwoCharacters(words[2]);
     return true;
 }
 

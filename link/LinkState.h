@@ -1,6 +1,8 @@
 #pragma once
 // Wire constants shared by every command of the DC's link.
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace vor {
@@ -9,6 +11,14 @@ constexpr std::uint8_t AckByte = 0x5A;  // first byte of an acknowledgement or a
 constexpr std::uint8_t NakByte = 0xA5;  // first byte of a rejection: the command is sent again
 
 constexpr int NoCommand = -1;           // PendingCommand when no reply is awaited
+
+// What the block and line commands carry.
+constexpr std::size_t CodeBlockLength = 129;   // a block write: 128 bytes and the check byte
+constexpr std::size_t MemoryBlockLength = 128; // a memory read: 8 lines, no check byte
+constexpr std::size_t MemoryLineLength = 17;   // a line write: 16 bytes and their sum
+using CodeBlock = std::array<std::uint8_t, CodeBlockLength>;
+using MemoryBlock = std::array<std::uint8_t, MemoryBlockLength>;
+using MemoryLine = std::array<std::uint8_t, MemoryLineLength>;
 
 namespace Cmd {
 constexpr std::uint8_t Identity = 0x84;

@@ -11,24 +11,23 @@ namespace {
 constexpr double MemoryReadTimeout = 0.2;
 constexpr int MemoryReadMaxResends = 4;   // about 0.8 s of silence end it
 constexpr int MemoryReadReplyLength = 129; // acknowledgement + 128 block bytes
-constexpr int MemoryBlockLength = 128;
 
 constexpr double LineRequestTimeout = 0.1;
 constexpr int LineRequestMaxResends = 11;
 constexpr double LineDataTimeout = 0.2;
 constexpr int LineDataMaxResends = 11;
-constexpr int LineDataLength = 17;        // 16 bytes and their sum
+constexpr int LineDataLength = static_cast<int>(MemoryLineLength);
 
 bool FitsLine(int line) { return line >= 0 && line <= CommModule::MaxAddress; }
 }  // namespace
 
-void CommModule::ReadMemoryBlock(int line) {
+std::optional<MemoryBlock> CommModule::ReadMemoryBlock(int line) {
     if (!FitsLine(line)) {
         state_.CommError = true;
-        return;
+        return std::nullopt;
     }
-    CatchRunTimeError(
-        [&] {
+    return CatchRunTimeError(
+        [&]() -> std::optional<MemoryBlock> {
             AwaitQuietLine();
             LinkAbort = false;
             PendingCommand = Cmd::MemoryRead;
@@ -58,13 +57,19 @@ void CommModule::ReadMemoryBlock(int line) {
                 if (tries > MemoryReadMaxResends - 1 || ReplyComplete || LinkAbort || LinkError) break;
             }
             EndExchange(MemoryReadTimeout);
-            if (ReplyComplete) {
-                const std::size_t n = std::min<std::size_t>(MemoryBlockLength, ReplyBuffer.size() - 1);
-                std::copy_n(ProfileBuffer.begin() + 1, n, ReplyBuffer.begin() + 1);
+            if (LinkAbort || LinkError || tries > MemoryReadMaxResends - 1) {
+                state_.CommError = true;
+                return std::nullopt;
             }
-            if (LinkAbort || LinkError || tries > MemoryReadMaxResends - 1) state_.CommError = true;
+            // Completion needs all 129 bytes in ProfileBuffer, so the block is there.
+            MemoryBlock block{};
+            std::copy_n(ProfileBuffer.begin() + 1, MemoryBlockLength, block.begin());
+            return block;
         },
-        [&] { FailOnRunTimeError(); });
+        [&]() -> std::optional<MemoryBlock> {
+            FailOnRunTimeError();
+            return std::nullopt;
+        });
 }
 
 bool CommModule::RequestLineWrite(int line) {
@@ -108,7 +113,7 @@ bool CommModule::RequestLineWrite(int line) {
         });
 }
 
-void CommModule::WriteMemoryLine(int line) {
+void CommModule::WriteMemoryLine(int line, std::span<const std::uint8_t, MemoryLineLength> bytes) {
     LinkAbort = false;
     port_.discardBuffers();
     if (!RequestLineWrite(line)) {
@@ -117,7 +122,7 @@ void CommModule::WriteMemoryLine(int line) {
     }
     AwaitQuietLine();
     ReplyBuffer[0] = 0;
-    std::copy_n(BlockBuffer.begin(), LineDataLength, SendBuffer.begin());
+    std::copy(bytes.begin(), bytes.end(), SendBuffer.begin());
     ReceivedCount = 0;
     ReplyComplete = false;
     SendStartTime = pump_.now();

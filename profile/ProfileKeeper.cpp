@@ -26,14 +26,12 @@ ProfileKeeper::ProfileKeeper(CommModule& link, WizardServices& wizard, WizardSta
                              const ProfileImageFacts& image, EventPump& pump, std::filesystem::path backupFolder)
     : link_(link), wizard_(wizard), state_(state), image_(image), pump_(pump), folder_(std::move(backupFolder)) {}
 
-bool ProfileKeeper::ReadBlock(int line) {
+std::optional<MemoryBlock> ProfileKeeper::ReadBlock(int line) {
     const bool earlierFailure = state_.CommError;
     state_.CommError = false;
-    link_.ReadMemoryBlock(line);
-    // A reply buffer that cannot hold a block means nothing was read.
-    const bool failed = state_.CommError || link_.ReplyBuffer.size() <= BlockDataBytes;
-    state_.CommError = earlierFailure || failed;
-    return !failed;
+    auto block = link_.ReadMemoryBlock(line);
+    state_.CommError = earlierFailure || !block;
+    return block;
 }
 
 std::span<const std::uint8_t, 4> ProfileKeeper::HeaderPointers() const {
@@ -54,12 +52,14 @@ void ProfileKeeper::UseSpan(const ProfileSpan& span) {
 
 ProfileKeeper::Lookup ProfileKeeper::LookUpBackup() {
     // Serial and path decoded from a failed read would name some other DC's file.
-    if (!ReadBlock(0)) return Lookup::BlockZeroUnread;
+    const auto block = ReadBlock(0);
+    if (!block) return Lookup::BlockZeroUnread;
+    blockZero_ = *block;
 
     SerialDigits.fill(0);
-    const auto& reply = link_.ReplyBuffer;
-    SerialNumber = PackedDecimal(reply[SerialReplyOffset]) * 10000 + PackedDecimal(reply[SerialReplyOffset + 1]) * 100 +
-                   PackedDecimal(reply[SerialReplyOffset + 2]);
+    const auto& b = blockZero_;
+    SerialNumber = PackedDecimal(b[SerialBlockOffset]) * 10000 + PackedDecimal(b[SerialBlockOffset + 1]) * 100 +
+                   PackedDecimal(b[SerialBlockOffset + 2]);
     serialText_ = SerialText(SerialNumber);
     BackupPath = folder_ / BackupFileName(image_.ModelNumber, SerialNumber);
 
@@ -87,15 +87,14 @@ ProfileKeeper::Lookup ProfileKeeper::LookUpBackup() {
     return DcHoldsOtherProfile() ? Lookup::Superseded : Lookup::Usable;
 }
 
-// Block 0 of the DC is still in the reply buffer. A DC whose update erased its
+// Block 0 of the DC is the one the lookup read. A DC whose update erased its
 // profile (or that never had one) has nothing to lose; one whose header differs from
 // the file's and still locates a profile has been dived since the file was saved.
 bool ProfileKeeper::DcHoldsOtherProfile() const {
-    const auto dcHeader = std::span(link_.ReplyBuffer).subspan(HeaderReplyOffset, 16);
+    const auto dcHeader = std::span(blockZero_).subspan<HeaderBlockOffset, 16>();
     if (std::equal(dcHeader.begin(), dcHeader.end(), ProfileHeader.begin())) return false;
     const ProfileSpan own =
-        LocateProfile(std::span(link_.ReplyBuffer).subspan<HeaderReplyOffset + PointerHeaderOffset, 4>(),
-                      image_.MemorySize);
+        LocateProfile(std::span(blockZero_).subspan<HeaderBlockOffset + PointerHeaderOffset, 4>(), image_.MemorySize);
     return !own.empty && !own.outOfRange;
 }
 
@@ -147,8 +146,7 @@ void ProfileKeeper::BackupProfile() {
     }
     ProfileBlocks.clear();  // a new backup inherits no rows of a file it replaces
 
-    const auto& reply = link_.ReplyBuffer;
-    std::copy_n(reply.begin() + HeaderReplyOffset, 16, ProfileHeader.begin());
+    std::copy_n(blockZero_.begin() + HeaderBlockOffset, 16, ProfileHeader.begin());
     ProfileHeader[16] = SumOf(std::span(ProfileHeader).first<16>());
     // The new file must carry this DC's digits, not those of a file it replaces.
     SetConnectedDigits();
@@ -179,15 +177,15 @@ bool ProfileKeeper::ReadProfileBlocks(int firstLine) {
         wizard_.SetTaskStatus(PercentText(j, ProfileBlockCount));
         BlockRow& row = ProfileBlocks[j - 1];
         row[0] = static_cast<std::int16_t>(line - ProfileAreaFirstLine);
-        link_.ReadMemoryBlock(line);
-        if (state_.CommError || link_.ReplyBuffer.size() <= BlockDataBytes) {
+        const auto block = link_.ReadMemoryBlock(line);
+        if (state_.CommError || !block) {
             state_.CommError = true;
             return false;
         }
         unsigned sum = 0;
-        for (int i = 1; i <= BlockDataBytes; ++i) {
-            row[static_cast<std::size_t>(i)] = link_.ReplyBuffer[static_cast<std::size_t>(i)];
-            sum += link_.ReplyBuffer[static_cast<std::size_t>(i)];
+        for (std::size_t i = 0; i < block->size(); ++i) {
+            row[i + 1] = (*block)[i];
+            sum += (*block)[i];
         }
         row[BlockTableColumns - 1] = static_cast<std::int16_t>(sum % 256);
         line += LinesPerBlock;

@@ -68,8 +68,8 @@ public:
     void setWriteObserver(WriteObserver observer) { writeObserver_ = std::move(observer); }
 
     static constexpr int HeaderLine = 4;                  // line of block-0 bytes 64..79
-    static constexpr int HeaderReplyOffset = 65;          // ReplyBuffer position of byte 64
-    static constexpr int SerialReplyOffset = 11;          // ReplyBuffer position of byte 10
+    static constexpr int HeaderBlockOffset = 64;          // block-0 bytes 64..79: the header
+    static constexpr int SerialBlockOffset = 10;          // block-0 bytes 10..12: the serial number
     static constexpr std::size_t SerialDigitCount = 6;  // digits that identify a backup's DC
     static constexpr int PointerHeaderOffset = 8;         // header bytes 8..11 = block-0 bytes 72..75
     static constexpr std::uint8_t ProfileBlockCode = Cmd::Block1;
@@ -92,9 +92,9 @@ private:
         Superseded,       // the DC holds another, non-empty profile: newer dives than the file
     };
     Lookup LookUpBackup();
-    // ReadMemoryBlock that tells whether this read failed, leaving CommError as the
-    // read would (a failure earlier in the attempt stays set).
-    bool ReadBlock(int line);
+    // ReadMemoryBlock leaving CommError as the read would, but a failure earlier in
+    // the attempt stays set.
+    std::optional<MemoryBlock> ReadBlock(int line);
     std::span<const std::uint8_t, 4> HeaderPointers() const;
     void SetConnectedDigits();
     void UseSpan(const ProfileSpan& span);
@@ -127,6 +127,7 @@ private:
     std::string serialText_ = SerialText(0);  // the connected DC's, at least six digits
     WriteObserver writeObserver_;
     std::string recoveryOutcome_;
+    MemoryBlock blockZero_{};  // the DC's block 0, as the last lookup read it
 };
 
 }  // namespace vor

@@ -53,9 +53,10 @@ bool ProfileKeeper::CheckWrittenBlocks() {
     for (int b = 1; b <= ProfileBlockCount; ++b) {
         wizard_.SetTaskStatus(PercentText(b, ProfileBlockCount));
         const BlockRow& row = ProfileBlocks[b - 1];
-        if (!ReadBlock(row[0] + ProfileAreaFirstLine)) return false;
-        for (int i = 1; i <= BlockDataBytes; ++i)
-            if (link_.ReplyBuffer[static_cast<std::size_t>(i)] != row[static_cast<std::size_t>(i)]) return false;
+        const auto block = ReadBlock(row[0] + ProfileAreaFirstLine);
+        if (!block) return false;
+        for (std::size_t i = 0; i < block->size(); ++i)
+            if ((*block)[i] != row[i + 1]) return false;
     }
     return true;
 }
@@ -65,9 +66,7 @@ bool ProfileKeeper::WriteProfileBlocks(int& failedBlock) {
     for (int b = 1; b <= ProfileBlockCount; ++b) {
         wizard_.SetTaskStatus(PercentText(b, ProfileBlockCount));
         const BlockRow& row = ProfileBlocks[b - 1];
-        for (int i = 0; i <= BlockDataBytes; ++i)
-            link_.BlockBuffer[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(row[static_cast<std::size_t>(i) + 1]);
-        link_.WriteCodeBlock(row[0], ProfileBlockCode);
+        link_.WriteCodeBlock(row[0], ProfileBlockCode, RowBytes(row));
         if (state_.CommError) {
             failedBlock = b;
             return false;
@@ -85,15 +84,16 @@ void ProfileKeeper::WriteLinesFrom(int firstBlock) {
         wizard_.SetTaskStatus(PercentText(i, ProfileBlockCount));
         const BlockRow& row = ProfileBlocks[i - 1];
         for (int k = 0; k < LinesPerBlock; ++k) {
+            MemoryLine line{};
             unsigned sum = 0;
             for (int n = 0; n < LineBytes; ++n) {
                 const auto byte = static_cast<std::uint8_t>(row[static_cast<std::size_t>(LineBytes * k + n + 1)]);
-                link_.BlockBuffer[static_cast<std::size_t>(n)] = byte;
+                line[static_cast<std::size_t>(n)] = byte;
                 sum += byte;
             }
-            link_.BlockBuffer[LineBytes] = static_cast<std::uint8_t>(sum % 256);
+            line[LineBytes] = static_cast<std::uint8_t>(sum % 256);
             const bool earlierFailure = state_.CommError;
-            link_.WriteMemoryLine(row[0] + ProfileAreaFirstLine + k);
+            link_.WriteMemoryLine(row[0] + ProfileAreaFirstLine + k, line);
             state_.CommError = earlierFailure || state_.CommError;
         }
     }
@@ -102,15 +102,13 @@ void ProfileKeeper::WriteLinesFrom(int firstBlock) {
 // The header goes to line 4; the write-back counts only when block 0 reads back with
 // the same 16 header bytes (the check byte is not compared).
 bool ProfileKeeper::WriteAndVerifyHeader() {
-    std::copy(ProfileHeader.begin(), ProfileHeader.end(), link_.BlockBuffer.begin());
-    link_.WriteMemoryLine(HeaderLine);
+    link_.WriteMemoryLine(HeaderLine, ProfileHeader);
     link_.WaitSeconds(HeaderSettleSeconds);
-    // A read that failed leaves older bytes in the buffer; they prove nothing.
-    const bool readBack = ReadBlock(0);
+    // A read that failed proves nothing.
+    const auto readBack = ReadBlock(0);
     link_.WaitSeconds(ReadBackSettleSeconds);
     if (!readBack) return false;
-    return std::equal(ProfileHeader.begin(), ProfileHeader.begin() + 16,
-                      link_.ReplyBuffer.begin() + HeaderReplyOffset);
+    return std::equal(ProfileHeader.begin(), ProfileHeader.begin() + 16, readBack->begin() + HeaderBlockOffset);
 }
 
 }  // namespace vor

@@ -14,6 +14,14 @@ constexpr int BlockDataBytes = 128;
 
 using BlockRow = std::array<std::int16_t, BlockTableColumns>;
 
+// Columns 1..129 of a row as the bytes a block write sends: the 128 data bytes, then
+// the check byte.
+inline std::array<std::uint8_t, BlockTableColumns - 1> RowBytes(const BlockRow& row) {
+    std::array<std::uint8_t, BlockTableColumns - 1> bytes{};
+    for (std::size_t k = 1; k < row.size(); ++k) bytes[k - 1] = static_cast<std::uint8_t>(row[k]);
+    return bytes;
+}
+
 // Heap-held so the owner stays small; zero-filled on creation.
 class BlockTable {
 public:

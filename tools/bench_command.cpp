@@ -156,24 +156,26 @@ int RunBench(const SimChild& sim, int count, double silentSeconds) {
     };
     bool met = true;
 
-    for (int i = 0; i < 129; ++i) comm.BlockBuffer[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
-    const double writes = timed([&](int i) { comm.WriteCodeBlock(i * 0x80, 0xB5); });
+    CodeBlock block{};
+    for (std::size_t i = 0; i < block.size(); ++i) block[i] = static_cast<std::uint8_t>(i);
+    const double writes = timed([&](int i) { comm.WriteCodeBlock(i * 0x80, 0xB5, block); });
     if (state.CommError) {
         std::fprintf(stderr, "vor-tool bench: a block write failed\n");
         return 1;
     }
     met &= Report("block write (WriteCodeBlock)", writes, simLate, count, BlockWriteBytes);
 
-    const double reads = timed([&](int i) { comm.ReadMemoryBlock(256 + 8 * i); });
+    const double reads = timed([&](int i) { (void)comm.ReadMemoryBlock(256 + 8 * i); });
     if (state.CommError) {
         std::fprintf(stderr, "vor-tool bench: a memory read failed\n");
         return 1;
     }
     met &= Report("memory read (ReadMemoryBlock)", reads, simLate, count, BlockReadBytes);
 
-    for (int i = 0; i < 16; ++i) comm.BlockBuffer[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
-    comm.BlockBuffer[16] = 120;  // 0 + 1 + ... + 15
-    const double lines = timed([&](int i) { comm.WriteMemoryLine(256 + i); });
+    MemoryLine line{};
+    for (std::size_t i = 0; i < 16; ++i) line[i] = static_cast<std::uint8_t>(i);
+    line[16] = 120;  // 0 + 1 + ... + 15
+    const double lines = timed([&](int i) { comm.WriteMemoryLine(256 + i, line); });
     if (state.CommError) {
         std::fprintf(stderr, "vor-tool bench: a line write failed\n");
         return 1;
@@ -182,7 +184,7 @@ int RunBench(const SimChild& sim, int count, double silentSeconds) {
 
     // The DC goes silent; the identity read waits until the bench aborts it.
     if (Control(sim, "unclip").empty()) return 1;
-    QTimer::singleShot(static_cast<int>(silentSeconds * 1000.0), Qt::PreciseTimer, &app, [&] { comm.LinkAbort = true; });
+    QTimer::singleShot(static_cast<int>(silentSeconds * 1000.0), Qt::PreciseTimer, &app, [&] { comm.Abort(); });
     const double cpuBefore = CpuSeconds();
     const double wallBefore = pump.now();
     const bool answered = comm.ReadIdentity();

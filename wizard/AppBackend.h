@@ -39,9 +39,9 @@ public:
         return link_.ReadIdentity();
     }
     bool ParseIdentity() override { return link_.ParseIdentity(image_.ModelName); }
-    std::string FirmwareVersion() override { return link_.FirmwareVersion; }
+    std::string FirmwareVersion() override { return link_.FirmwareVersion(); }
     std::string DeviceName() override { return image_.DeviceName; }
-    std::string IdentityString() override { return link_.IdentityString; }
+    std::string IdentityString() override { return link_.IdentityString(); }
     std::string ImageVersion() override { return image_.ImageVersion; }
     // The keeper names the backup path once block 0 has been read.
     std::string SerialNumber() override {

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "tests/firmware/UpdateTestRig.h"
+#include "tests/link/LinkTestRig.h"
 
 namespace vor::test {
 namespace {
@@ -153,12 +154,11 @@ TEST(UploadCode, RunTimeErrorAbortsTheLinkAndIsReportedAsAFailure) {
     rig.wizard.throwOnStatus = "67%";
     rig.uploader.UploadCode();
 
-    EXPECT_TRUE(rig.link.LinkError);
-    EXPECT_TRUE(rig.link.LinkAbort);
     EXPECT_TRUE(rig.state.CommError);  // never taken for a successful upload
     EXPECT_THAT(Entries(rig.journal, "DC B5"), ElementsAre("DC B5 0000"));
     EXPECT_TRUE(Entries(rig.journal, "DC B6").empty());
     EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, "T787", "T280"}, Row{2, "T790", ""}));
+    EXPECT_EQ(AbortProbe(rig.link, rig.port), std::make_pair(1, 1));
     EXPECT_EQ(rig.wizard.resets, 1);
 }
 

@@ -1,112 +1,88 @@
 // The byte layer: framing of every send, the reply rules, overflow, the busy-wait
-// and what a port failure does to the link flags.
+// and what a port failure does to the link, all seen on the wire.
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include "tests/link/LinkTestRig.h"
 
 namespace vor::test {
 namespace {
 
-TEST(SendBytes, AppendsOneZeroByteToTheCommandBytes) {
+TEST(SendBytes, EveryTransmissionEndsInOneZeroByteAndARejectionIsForgottenAtTheResend) {
     LinkTestRig rig;
-    rig.link.PendingCommand = Cmd::Block1;
-    rig.link.SendBuffer[0] = 0xB5;
-    rig.link.SendBuffer[1] = 0x12;
-    rig.link.SendBuffer[2] = 0x34;
-    rig.link.NakReceived = true;
-    rig.link.SendBytes(3);
-    EXPECT_EQ(rig.written(0), (Bytes{0xB5, 0x12, 0x34, 0x00}));
-    EXPECT_FALSE(rig.link.NakReceived);
-}
-
-TEST(SendBytes, SendsNothingAndKeepsTheRejectionWhileNoCommandIsPending) {
-    LinkTestRig rig;
-    rig.link.PendingCommand = NoCommand;
-    rig.link.NakReceived = true;
-    rig.link.SendBytes(3);
-    EXPECT_EQ(rig.sends(), 0);
-    EXPECT_TRUE(rig.link.NakReceived);
+    rig.answer([](int i, const Bytes&) { return i == 0 ? Bytes{NakByte, 0x01} : Bytes{0x00, 0x03}; });
+    EXPECT_EQ(rig.link.ReadRevision(), 3);
+    EXPECT_EQ(rig.port.allWrittenBytes(), (Bytes{0xBA, 0x00, 0xBA, 0x00}));  // one resend, not twelve
 }
 
 TEST(ReplyRules, BytesAfterACompletedCountingReplyAreDiscarded) {
     LinkTestRig rig;
-    rig.link.PendingCommand = Cmd::Revision;
-    rig.link.HandleReceivedData(Bytes{0x00, 0x07});
-    ASSERT_TRUE(rig.link.ReplyComplete);
-    rig.link.HandleReceivedData(Bytes{0xEE, 0xEE, 0xEE});
-    EXPECT_EQ(rig.link.ReceivedCount, 2);
-    EXPECT_EQ(rig.link.ReplyBuffer[0], 0x00);
-    EXPECT_EQ(rig.link.ReplyBuffer[1], 0x07);
+    // Both chunks arrive in the same pass; the second finds nothing pending.
+    rig.port.setPeer([&](std::span<const std::uint8_t>) {
+        rig.port.deliverChunks({0x00, 0x07, 0xEE, 0xEE, 0xEE}, {2, 3}, 0.01, 0.0);
+    });
+    EXPECT_EQ(rig.link.ReadRevision(), 0x07);
+    EXPECT_EQ(rig.sends(), 1);
 }
 
-TEST(ReplyRules, MemoryReadCollectsIntoTheProfileBufferAndNeedsTheAcknowledgementFirst) {
+TEST(ReplyRules, MemoryReadNeedsTheAcknowledgementFirst) {
     LinkTestRig rig;
-    rig.link.PendingCommand = Cmd::MemoryRead;
-    rig.link.ExpectedLength = 129;
-    Bytes reply(129, 0x11);
-    reply[0] = 0x00;  // not an acknowledgement
-    rig.link.HandleReceivedData(reply);
-    EXPECT_FALSE(rig.link.ReplyComplete);
-    EXPECT_EQ(rig.link.ReplyBuffer[1], 0x00);  // untouched
-
-    rig.link.ReceivedCount = 0;
-    reply[0] = AckByte;
-    rig.link.HandleReceivedData(reply);
-    EXPECT_TRUE(rig.link.ReplyComplete);
-    EXPECT_EQ(rig.link.ProfileBuffer[128], 0x11);
+    rig.answer([](int i, const Bytes&) {
+        Bytes reply(129, 0x11);
+        reply[0] = i == 0 ? 0x00 : AckByte;  // the first is not an acknowledgement
+        return reply;
+    });
+    const auto block = rig.link.ReadMemoryBlock(0);
+    ASSERT_TRUE(block);
+    EXPECT_EQ(rig.sends(), 2);
+    EXPECT_NEAR(rig.sendTime(1), 0.2, 0.01);  // the first reply was waited out
+    EXPECT_EQ((*block)[127], 0x11);
 }
 
-TEST(ReplyRules, AcknowledgeOnlyCodesKeepTheCodePendingAndCompleteOnARejectionToo) {
-    for (std::uint8_t code : {Cmd::Clock, Cmd::LineWrite, Cmd::Block1, Cmd::Close1, Cmd::Block2, Cmd::Argument2,
-                              Cmd::Close2}) {
-        SCOPED_TRACE(static_cast<int>(code));
+TEST(ReplyRules, OneAcknowledgementCompletesEachAcknowledgeOnlyExchangeAndKeepsItsCodeForTheSecondPart) {
+    const CodeBlock block{};
+    const MemoryLine line{};
+    const std::pair<std::function<void(CommModule&)>, int> commands[] = {
+        {[&](CommModule& l) { l.WriteCodeBlock(0x80, Cmd::Block1, block); }, 2},
+        {[&](CommModule& l) { l.WriteCodeBlock(0x80, Cmd::Block2, block); }, 2},
+        {[](CommModule& l) { l.SendCodeWord(Cmd::Close1, 1); }, 1},
+        {[](CommModule& l) { l.SendCodeWordB8(1); }, 1},
+        {[](CommModule& l) { l.SendCodeWord(Cmd::Close2, 1); }, 1},
+        {[&](CommModule& l) { l.WriteMemoryLine(4, line); }, 2},
+        {[](CommModule& l) { l.SetClock("03/07/09", "14:05:30", 233); }, 2}};
+    for (const auto& [command, sends] : commands) {
         LinkTestRig rig;
-        rig.link.PendingCommand = code;
-        rig.link.HandleReceivedData(Bytes{AckByte});
-        EXPECT_TRUE(rig.link.ReplyComplete);
-        EXPECT_FALSE(rig.link.NakReceived);
-        EXPECT_EQ(rig.link.PendingCommand, code);
-
-        rig.link.ReceivedCount = 0;
-        rig.link.ReplyComplete = false;
-        rig.link.HandleReceivedData(Bytes{NakByte});
-        EXPECT_TRUE(rig.link.ReplyComplete);
-        EXPECT_TRUE(rig.link.NakReceived);
-        EXPECT_EQ(rig.link.PendingCommand, code);
+        rig.answerAlways({AckByte});
+        command(rig.link);
+        EXPECT_EQ(rig.sends(), sends);
+        EXPECT_FALSE(rig.state.CommError);
+        EXPECT_LT(rig.pump.now(), 0.1);
     }
 }
 
-TEST(ReplyRules, AnEmptyChunkChangesNothingEvenOverAStaleRejection) {
+TEST(ReplyRules, AnEmptyChunkIsNotJudgedByAStaleRejection) {
     LinkTestRig rig;
-    rig.link.PendingCommand = Cmd::Block1;
-    rig.link.ReplyBuffer[0] = NakByte;  // left from an earlier reply
-    rig.link.HandleReceivedData(Bytes{});
-    EXPECT_EQ(rig.link.ReceivedCount, 0);
-    EXPECT_FALSE(rig.link.ReplyComplete);
-    EXPECT_FALSE(rig.link.NakReceived);
-}
-
-TEST(ReplyRules, BytesWhileNothingIsPendingAreDiscarded) {
-    LinkTestRig rig;
-    rig.link.HandleReceivedData(Bytes{AckByte, 1, 2});
-    EXPECT_EQ(rig.link.ReceivedCount, 0);
-    EXPECT_EQ(rig.link.ReplyBuffer[0], 0);
+    rig.answerAlways({NakByte});
+    EXPECT_FALSE(rig.link.RequestLineWrite(4));  // leaves a rejection behind
+    rig.port.setPeer([&](std::span<const std::uint8_t>) {
+        rig.port.deliver({}, 0.01);
+        rig.port.deliver({AckByte}, 0.05);
+    });
+    EXPECT_TRUE(rig.link.SendBlockAddress(0x80, Cmd::Block1));
+    EXPECT_EQ(rig.sends(), 2);  // no resend
 }
 
 TEST(ReplyRules, BytesBeyondTheBufferAreDroppedNotWrittenOutOfBounds) {
     LinkTestRig rig;
     rig.link.ReleaseReplyBuffers();  // one element, as after close
-    rig.link.PendingCommand = Cmd::Identity;
-    rig.link.ExpectedLength = 18;
-    rig.link.HandleReceivedData(Bytes(300, 0x41));
-    EXPECT_EQ(rig.link.ReceivedCount, 1);
-    EXPECT_FALSE(rig.link.ReplyComplete);
-    EXPECT_EQ(rig.link.ReplyBuffer.size(), 1u);
+    rig.answerAlways(Bytes(300, 0x41));
+    EXPECT_FALSE(rig.link.ReadIdentity());
 
     rig.link.SizeReplyBuffers(512);
-    EXPECT_EQ(rig.link.ReplyBuffer.size(), 512u * 136 + 2);
-    EXPECT_EQ(rig.link.ProfileBuffer.size(), 512u * 136 + 2);
+    rig.answerAlways(IdentityReply("VOR FW1E 0012345"));
+    EXPECT_TRUE(rig.link.ReadIdentity());
 }
 
 TEST(WaitSeconds, SleepsLongerThanAskedWithoutServingEvents) {
@@ -120,19 +96,16 @@ TEST(WaitSeconds, SleepsLongerThanAskedWithoutServingEvents) {
     EXPECT_EQ(rig.pump.yieldCount(), 0u);
 }
 
-TEST(PortFailure, HangUpAndFailedWriteSetLinkErrorAndLinkAbort) {
+TEST(PortFailure, HangUpAndFailedWriteAbortTheLink) {
     LinkTestRig rig;
     rig.port.failNextWrites(1);
-    rig.link.PendingCommand = Cmd::Block1;
-    rig.link.SendBytes(1);
-    EXPECT_TRUE(rig.link.LinkError);
-    EXPECT_TRUE(rig.link.LinkAbort);
+    EXPECT_FALSE(rig.link.SendBlockAddress(0x80, Cmd::Block1));
+    EXPECT_EQ(rig.abortProbe(), std::make_pair(1, 1));
 
     LinkTestRig other;
     other.port.hangUp(0.1);
-    other.pump.yieldUntil(0.2);
-    EXPECT_TRUE(other.link.LinkError);
-    EXPECT_TRUE(other.link.LinkAbort);
+    EXPECT_FALSE(other.link.ReadIdentity());
+    EXPECT_NEAR(other.pump.now(), 0.1, 0.01);  // not 22 s of resends
 }
 
 TEST(PortFailure, DestroyedLinkNoLongerReceives) {

@@ -16,19 +16,21 @@ TEST(ReadIdentity, SendsEightyFourZeroAndTakesTheSixteenCharacters) {
     ASSERT_TRUE(rig.link.ReadIdentity());
     EXPECT_EQ(rig.sends(), 1);
     EXPECT_EQ(rig.written(0), (Bytes{0x84, 0x00}));
-    EXPECT_EQ(rig.link.IdentityString, DemoIdentity);
+    EXPECT_EQ(rig.link.IdentityString(), DemoIdentity);
     EXPECT_EQ(rig.port.discardCount(), 1);
 }
 
 TEST(ReadIdentity, SilentDcGetsTwelveSendsTwoSecondsApartAndGivesUpAtAbout22Seconds) {
     LinkTestRig rig;
-    rig.link.IdentityString = "unchanged";
+    ASSERT_TRUE(rig.identify(DemoIdentity));
+    rig.port.setPeer({});
+    rig.port.clearRecord();
     EXPECT_FALSE(rig.link.ReadIdentity());
     ASSERT_EQ(rig.sends(), 12);
     for (int i = 1; i < 12; ++i) EXPECT_NEAR(rig.sendTime(i) - rig.sendTime(i - 1), 2.0, 0.01);
     EXPECT_NEAR(rig.pump.now() - rig.sendTime(0), 22.0, 0.05);
     EXPECT_EQ(rig.port.discardCount(), 12);
-    EXPECT_EQ(rig.link.IdentityString, "unchanged");
+    EXPECT_EQ(rig.link.IdentityString(), DemoIdentity);  // unchanged
 }
 
 TEST(ReadIdentity, ReplySplitIntoChunksOfEverySizeCompletesOnlyWithTheLastByte) {
@@ -40,8 +42,7 @@ TEST(ReadIdentity, ReplySplitIntoChunksOfEverySizeCompletesOnlyWithTheLastByte) 
         rig.port.setPeer([&](std::span<const std::uint8_t>) { rig.port.deliverChunks(reply, sizes, 0.01, 0.01); });
         ASSERT_TRUE(rig.link.ReadIdentity());
         EXPECT_EQ(rig.sends(), 1);
-        EXPECT_EQ(rig.link.IdentityString, DemoIdentity);
-        EXPECT_EQ((Bytes{rig.link.ReplyBuffer.begin(), rig.link.ReplyBuffer.begin() + 18}), reply);
+        EXPECT_EQ(rig.link.IdentityString(), DemoIdentity);
     }
 }
 
@@ -77,48 +78,47 @@ TEST(ReadIdentity, StopsWithinOnePassWhenAbortedDuringTheWait) {
 
 TEST(ParseIdentity, ThreeWordsTakeTheVersionFromTheSecondWord) {
     LinkTestRig rig;
-    rig.link.IdentityString = DemoIdentity;
+    rig.identify(DemoIdentity);
     EXPECT_TRUE(rig.link.ParseIdentity("VOR"));
-    EXPECT_EQ(rig.link.FirmwareVersion, "1E");
+    EXPECT_EQ(rig.link.FirmwareVersion(), "1E");
 }
 
 TEST(ParseIdentity, DoubleSpacesCountAsOneAndAreNormalisedInPlace) {
     LinkTestRig rig;
-    rig.link.IdentityString = "VOR  FW1F 001234";
+    rig.identify("VOR  FW1F 001234");
     EXPECT_TRUE(rig.link.ParseIdentity("VOR"));
-    EXPECT_EQ(rig.link.IdentityString, "VOR FW1F 001234");
-    EXPECT_EQ(rig.link.FirmwareVersion, "1F");
+    EXPECT_EQ(rig.link.IdentityString(), "VOR FW1F 001234");
+    EXPECT_EQ(rig.link.FirmwareVersion(), "1F");
 
-    rig.link.IdentityString = "VOR   FW1G 0012";  // three spaces become two: an empty word
+    rig.identify("VOR   FW1G 00123");  // three spaces become two: an empty word
     EXPECT_TRUE(rig.link.ParseIdentity("VOR"));
-    EXPECT_EQ(rig.link.IdentityString, "VOR  FW1G 0012");
-    EXPECT_EQ(rig.link.FirmwareVersion, "1G");  // four words: the third
+    EXPECT_EQ(rig.link.IdentityString(), "VOR  FW1G 00123");
+    EXPECT_EQ(rig.link.FirmwareVersion(), "1G");  // four words: the third
 }
 
 TEST(ParseIdentity, FourWordsTakeTheThirdWordAndFiveOrMoreKeepTheVersion) {
     LinkTestRig rig;
-    rig.link.IdentityString = "A VOR FW1C 12345";
+    rig.identify("A VOR FW1C 12345");
     EXPECT_TRUE(rig.link.ParseIdentity("VOR"));
-    EXPECT_EQ(rig.link.FirmwareVersion, "1C");
+    EXPECT_EQ(rig.link.FirmwareVersion(), "1C");
 
-    rig.link.IdentityString = "A VOR B FW1D 123";
+    rig.identify("A VOR B FW1D 123");
     EXPECT_TRUE(rig.link.ParseIdentity("VOR"));
-    EXPECT_EQ(rig.link.FirmwareVersion, "1C");
+    EXPECT_EQ(rig.link.FirmwareVersion(), "1C");
 }
 
 TEST(ParseIdentity, ModelNameMatchesInOtherCaseAndTwoWordsOrAMissingModelFail) {
     LinkTestRig rig;
-    rig.link.IdentityString = "vor FW1E 0012345";
+    rig.identify("vor FWxx 0012345");
     EXPECT_TRUE(rig.link.ParseIdentity("VOR"));
 
-    rig.link.FirmwareVersion = "xx";
-    rig.link.IdentityString = "VOR FW1E00123456";
+    rig.identify("VOR FW1E00123456");
     EXPECT_FALSE(rig.link.ParseIdentity("VOR"));
-    EXPECT_EQ(rig.link.FirmwareVersion, "xx");
+    EXPECT_EQ(rig.link.FirmwareVersion(), "xx");
 
-    rig.link.IdentityString = "ABC FW1E 0012345";
+    rig.identify("ABC FW1E 0012345");
     EXPECT_FALSE(rig.link.ParseIdentity("VOR"));
-    EXPECT_EQ(rig.link.FirmwareVersion, "xx");
+    EXPECT_EQ(rig.link.FirmwareVersion(), "xx");
 }
 
 TEST(EnterDeepSleep, SendsTheVariantOfDeepSleepModeAndClearsCommErrorAndLinkError) {
@@ -126,7 +126,7 @@ TEST(EnterDeepSleep, SendsTheVariantOfDeepSleepModeAndClearsCommErrorAndLinkErro
     rig.answerAlways({AckByte});
     rig.state.DeepSleepMode = true;
     rig.state.CommError = true;
-    rig.link.LinkError = true;
+    rig.link.Abort();
     EXPECT_TRUE(rig.link.EnterDeepSleep());
     EXPECT_FALSE(rig.state.CommError);
     rig.state.DeepSleepMode = false;
@@ -189,7 +189,8 @@ TEST(ReadRevision, SendsBaZeroWithoutDiscardingAndReturnsTheSecondByte) {
 
 TEST(ReadRevision, ReplyInTwoOneByteChunksGivesTheRevisionNotAStaleByte) {
     LinkTestRig rig;
-    rig.link.ReplyBuffer[1] = 0x77;
+    rig.answerAlways({0x00, 0x77});
+    ASSERT_EQ(rig.link.ReadRevision(), 0x77);  // leaves 0x77 behind
     rig.port.setPeer([&](std::span<const std::uint8_t>) { rig.port.deliverChunks({0x00, 0x03}, {1, 1}, 0.01); });
     EXPECT_EQ(rig.link.ReadRevision(), 3);
 }

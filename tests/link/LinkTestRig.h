@@ -6,6 +6,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "link/CommModule.h"
@@ -16,6 +17,19 @@
 namespace vor::test {
 
 using Bytes = std::vector<std::uint8_t>;
+
+// Sends of an identity query and then a memory read against a silent DC: (1, 1) once
+// the link is aborted (the query stops on LinkAbort, the read clears that but stops on
+// LinkError), (12, 5) on a sound link.
+inline std::pair<int, int> AbortProbe(CommModule& link, FakeSerialPort& port) {
+    port.setPeer({});
+    const auto sends = [&] { return static_cast<int>(port.writes().size()); };
+    const int before = sends();
+    (void)link.ReadIdentity();
+    const int identity = sends() - before;
+    (void)link.ReadMemoryBlock(0);
+    return {identity, sends() - before - identity};
+}
 
 struct LinkTestRig {
     FakeEventPump pump;
@@ -39,6 +53,10 @@ struct LinkTestRig {
         answer([reply](int, const Bytes&) { return reply; }, delay);
     }
 
+    std::pair<int, int> abortProbe();
+    // The DC answers with this 16-character identity; true when ReadIdentity took it.
+    bool identify(const std::string& identity);
+
     int sends() const { return static_cast<int>(port.writes().size()); }
     Bytes written(std::size_t i) const { return port.writes().at(i).bytes; }
     double sendTime(std::size_t i) const { return port.writes().at(i).time; }
@@ -57,6 +75,13 @@ inline Bytes IdentityReply(const std::string& identity) {
     reply.back() = 0x00;
     for (std::size_t i = 0; i < identity.size() && i < 16; ++i) reply[i + 1] = static_cast<std::uint8_t>(identity[i]);
     return reply;
+}
+
+inline std::pair<int, int> LinkTestRig::abortProbe() { return AbortProbe(link, port); }
+
+inline bool LinkTestRig::identify(const std::string& identity) {
+    answerAlways(IdentityReply(identity));
+    return link.ReadIdentity();
 }
 
 }  // namespace vor::test

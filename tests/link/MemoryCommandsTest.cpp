@@ -18,14 +18,14 @@ Bytes BlockReply() {
     return reply;
 }
 
-TEST(ReadMemoryBlock, RequestsTheLineHighByteFirstAndCopiesTheBlockToReplyBuffer) {
+TEST(ReadMemoryBlock, RequestsTheLineHighByteFirstAndReturnsTheBlock) {
     LinkTestRig rig;
     const Bytes reply = BlockReply();
     rig.answerAlways(reply);
-    rig.link.ReadMemoryBlock(0x123);
+    const auto block = rig.link.ReadMemoryBlock(0x123);
     EXPECT_EQ(rig.written(0), (Bytes{0xB4, 0x01, 0x23, 0x00}));
-    EXPECT_EQ((Bytes{rig.link.ReplyBuffer.begin() + 1, rig.link.ReplyBuffer.begin() + 129}),
-              (Bytes{reply.begin() + 1, reply.end()}));
+    ASSERT_TRUE(block);
+    EXPECT_EQ((Bytes{block->begin(), block->end()}), (Bytes{reply.begin() + 1, reply.end()}));
     EXPECT_FALSE(rig.state.CommError);
 }
 
@@ -36,17 +36,17 @@ TEST(ReadMemoryBlock, ReplySplitIntoChunksOfEverySizeGivesTheSameBlock) {
         LinkTestRig rig;
         std::vector<std::size_t> sizes(reply.size() / size + 1, size);
         rig.port.setPeer([&](std::span<const std::uint8_t>) { rig.port.deliverChunks(reply, sizes, 0.001, 0.0001); });
-        rig.link.ReadMemoryBlock(256);
+        const auto block = rig.link.ReadMemoryBlock(256);
         EXPECT_EQ(rig.sends(), 1);
         EXPECT_FALSE(rig.state.CommError);
-        EXPECT_EQ(rig.link.ReplyBuffer[128], reply[128]);
-        EXPECT_EQ(rig.link.ReplyBuffer[1], reply[1]);
+        ASSERT_TRUE(block);
+        EXPECT_EQ((Bytes{block->begin(), block->end()}), (Bytes{reply.begin() + 1, reply.end()}));
     }
 }
 
 TEST(ReadMemoryBlock, SilentDcGetsFiveSendsAndFailsAfterAbout0Point8Seconds) {
     LinkTestRig rig;
-    rig.link.ReadMemoryBlock(0);
+    EXPECT_FALSE(rig.link.ReadMemoryBlock(0));
     EXPECT_EQ(rig.sends(), 5);
     EXPECT_NEAR(rig.pump.now(), 0.8, 0.02);
     EXPECT_TRUE(rig.state.CommError);
@@ -55,7 +55,7 @@ TEST(ReadMemoryBlock, SilentDcGetsFiveSendsAndFailsAfterAbout0Point8Seconds) {
 TEST(ReadMemoryBlock, RejectionIsRepeatedAtOnceAndCountsAsATry) {
     LinkTestRig rig;
     rig.answer([](int i, const Bytes&) { return i == 0 ? Bytes{NakByte} : BlockReply(); });
-    rig.link.ReadMemoryBlock(8);
+    EXPECT_TRUE(rig.link.ReadMemoryBlock(8));
     EXPECT_EQ(rig.sends(), 2);
     EXPECT_LT(rig.sendTime(1), 0.1);
     EXPECT_FALSE(rig.state.CommError);
@@ -64,17 +64,19 @@ TEST(ReadMemoryBlock, RejectionIsRepeatedAtOnceAndCountsAsATry) {
 TEST(ReadMemoryBlock, HangUpDuringTheWaitEndsWithCommErrorAtOnce) {
     LinkTestRig rig;
     rig.port.hangUp(0.05);
-    rig.link.ReadMemoryBlock(8);
+    EXPECT_FALSE(rig.link.ReadMemoryBlock(8));
     EXPECT_TRUE(rig.state.CommError);
-    EXPECT_TRUE(rig.link.LinkError);
     EXPECT_NEAR(rig.pump.now(), 0.05, 0.01);
     EXPECT_EQ(rig.sends(), 1);
+    // LinkError stays: the next read, after its quiet wait to 0.5 s, gives up after one 0.2 s pass.
+    EXPECT_FALSE(rig.link.ReadMemoryBlock(8));
+    EXPECT_NEAR(rig.pump.now(), 0.7, 0.01);
 }
 
 TEST(ReadMemoryBlock, CloseDuringTheWaitEndsWithinOnePass) {
     LinkTestRig rig;
     rig.pump.schedule(0.1, [&] { rig.link.Abort(); });
-    rig.link.ReadMemoryBlock(8);
+    EXPECT_FALSE(rig.link.ReadMemoryBlock(8));
     EXPECT_NEAR(rig.pump.now(), 0.1, 0.005);
     EXPECT_TRUE(rig.state.CommError);
 }
@@ -82,16 +84,15 @@ TEST(ReadMemoryBlock, CloseDuringTheWaitEndsWithinOnePass) {
 TEST(ReadMemoryBlock, ErrorInsideThePortSetsCommErrorSoTheOldBufferIsNotTakenForTheBlock) {
     LinkTestRig rig;
     rig.port.setPeer([](std::span<const std::uint8_t>) { throw std::runtime_error("driver fault"); });
-    rig.link.ReadMemoryBlock(8);
+    EXPECT_FALSE(rig.link.ReadMemoryBlock(8));
     EXPECT_TRUE(rig.state.CommError);
-    EXPECT_TRUE(rig.link.LinkError);
-    EXPECT_TRUE(rig.link.LinkAbort);
+    EXPECT_EQ(rig.abortProbe(), std::make_pair(1, 1));
 }
 
 TEST(ReadMemoryBlock, LineOutsideSignedSixteenBitsIsRefusedBeforeSending) {
     LinkTestRig rig;
-    rig.link.ReadMemoryBlock(40000);
-    rig.link.ReadMemoryBlock(-8);
+    EXPECT_FALSE(rig.link.ReadMemoryBlock(40000));
+    EXPECT_FALSE(rig.link.ReadMemoryBlock(-8));
     EXPECT_EQ(rig.sends(), 0);
     EXPECT_TRUE(rig.state.CommError);
 }
@@ -121,15 +122,16 @@ TEST(RequestLineWrite, SilentDcGetsTwelveSendsWithoutDiscardsBetween) {
 class WriteMemoryLineTest : public ::testing::Test {
 protected:
     WriteMemoryLineTest() {
-        std::iota(rig.link.BlockBuffer.begin(), rig.link.BlockBuffer.begin() + 16, std::uint8_t{1});
-        rig.link.BlockBuffer[16] = 136;  // 1 + 2 + ... + 16
+        std::iota(line.begin(), line.begin() + 16, std::uint8_t{1});
+        line[16] = 136;  // 1 + 2 + ... + 16
     }
     LinkTestRig rig;
+    MemoryLine line{};
 };
 
 TEST_F(WriteMemoryLineTest, SendsTheRequestThenSixteenBytesAndTheirSum) {
     rig.answerAlways({AckByte});
-    rig.link.WriteMemoryLine(4);
+    rig.link.WriteMemoryLine(4, line);
     ASSERT_EQ(rig.sends(), 2);
     Bytes data{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 136, 0};
     EXPECT_EQ(rig.written(1), data);
@@ -138,14 +140,14 @@ TEST_F(WriteMemoryLineTest, SendsTheRequestThenSixteenBytesAndTheirSum) {
 
 TEST_F(WriteMemoryLineTest, RefusedRequestSetsCommErrorAndSendsNoData) {
     rig.answerAlways({NakByte});
-    rig.link.WriteMemoryLine(4);
+    rig.link.WriteMemoryLine(4, line);
     EXPECT_EQ(rig.sends(), 1);
     EXPECT_TRUE(rig.state.CommError);
 }
 
 TEST_F(WriteMemoryLineTest, RefusedDataIsSentAgainAndCountsAsATry) {
     rig.answer([](int i, const Bytes&) { return Bytes{i == 1 ? NakByte : AckByte}; });
-    rig.link.WriteMemoryLine(4);
+    rig.link.WriteMemoryLine(4, line);
     EXPECT_EQ(rig.sends(), 3);
     EXPECT_EQ(rig.written(2), rig.written(1));
     EXPECT_FALSE(rig.state.CommError);
@@ -153,7 +155,7 @@ TEST_F(WriteMemoryLineTest, RefusedDataIsSentAgainAndCountsAsATry) {
 
 TEST_F(WriteMemoryLineTest, SilentDataGetsTwelveSendsAndSetsCommError) {
     rig.answer([](int i, const Bytes&) { return i == 0 ? Bytes{AckByte} : Bytes{}; });
-    rig.link.WriteMemoryLine(4);
+    rig.link.WriteMemoryLine(4, line);
     EXPECT_EQ(rig.sends(), 13);
     EXPECT_NEAR(rig.pump.now() - rig.sendTime(1), 2.2, 0.03);
     EXPECT_TRUE(rig.state.CommError);
