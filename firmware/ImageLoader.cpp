@@ -7,18 +7,11 @@
 
 #include "firmware/ImageCodec.h"
 #include "resources/StringResources.h"
+#include "session/Messages.h"
 
 namespace vor {
 
 namespace {
-
-// Messages of the load.
-constexpr std::int32_t MsgLoadingImage = 776;
-constexpr std::int32_t MsgDone = 777;
-constexpr std::int32_t MsgCheckingImage = 778;
-constexpr std::int32_t MsgImageDamaged = 779;
-constexpr std::int32_t MsgVersionWord = 781;
-constexpr std::int32_t MsgFailed = 280;
 
 // Field of string resource 20001 that holds the minimum version and revision.
 constexpr std::size_t ParameterVersionField = 4;
@@ -265,7 +258,7 @@ bool GetCode(const std::filesystem::path& firmwarePath, WizardServices& services
     image.Kind = ImageKind::None;
     image.Section1BlockCount = 0;
     image.Section2BlockCount = 0;
-    services.InsertTaskList(IconRunning, services.GetText(MsgLoadingImage), "...");
+    services.InsertTaskList(IconRunning, services.GetText(Msg::LoadingImage), "...");
     if (!FileExists(firmwarePath)) {
         state.CommError = true;
         services.ResetStage();
@@ -278,16 +271,16 @@ bool GetCode(const std::filesystem::path& firmwarePath, WizardServices& services
         state.CommError = true;
         services.ResetStage();
     }
-    services.SetTaskStatus(services.GetText(MsgDone));
-    services.InsertTaskList(IconRunning, services.GetText(MsgCheckingImage), "...");
+    services.SetTaskStatus(services.GetText(Msg::Done));
+    services.InsertTaskList(IconRunning, services.GetText(Msg::CheckingImage), "...");
 
-    const std::string caption = services.GetText(MsgFailed);
+    const std::string caption = services.GetText(Msg::Failed);
     auto failWith = [&](const std::string& text) {
         services.MessageBox(BoxIcon::Critical, BoxButtons::Ok, caption, text);
         services.CloseProgram();
         return false;
     };
-    if (state.CommError) return failWith(services.GetText(MsgImageDamaged) + " " + result.errorCode + "!");
+    if (state.CommError) return failWith(services.GetText(Msg::ImageDamaged) + " " + result.errorCode + "!");
     switch (result.fault) {
     case ImageFault::ChecksumError1: return failWith("Check sum error 1!");
     case ImageFault::ChecksumError2: return failWith("Check sum error 2!");
@@ -295,8 +288,8 @@ bool GetCode(const std::filesystem::path& firmwarePath, WizardServices& services
     default: break;
     }
 
-    services.SetTaskStatus(services.GetText(MsgDone));
-    services.InsertTaskList(IconInfo, ImageVersionRowText(image, services.GetText(MsgVersionWord)), "");
+    services.SetTaskStatus(services.GetText(Msg::Done));
+    services.InsertTaskList(IconInfo, ImageVersionRowText(image, services.GetText(Msg::Version)), "");
     return true;
 }
 

@@ -20,7 +20,7 @@ enum class ImageFault {
     FileMissing,      // no plain, visible file at the path
     EmptyDeviceName,  // error code 4; the load goes on
     EmptyModelName,   // error code 5; the load goes on
-    Unreadable,       // any other failure before the checksum test (message 779, no new code)
+    Unreadable,       // any other failure before the checksum test (Msg::ImageDamaged, no new code)
     ChecksumError1,   // the sum of a one-section image
     ChecksumError2,   // section 1 of a two-section image
     ChecksumError3,   // section 2 of a two-section image (section 1 right)
@@ -28,12 +28,12 @@ enum class ImageFault {
 
 struct ImageLoadResult {
     ImageFault fault = ImageFault::None;  // the first fault found
-    std::string errorCode;                // "4", "5" or empty: the code that message 779 shows
+    std::string errorCode;                // "4", "5" or empty: the code that Msg::ImageDamaged shows
     std::string detail;                   // every reason found, for people ("; " between them)
     int Section1Sum = 0;                  // computed from the blocks read
     int Section2Sum = 0;
     bool ok() const { return fault == ImageFault::None; }
-    // A fault that sets CommError and is reported with message 779.
+    // A fault that sets CommError and is reported with Msg::ImageDamaged.
     bool loadFailed() const {
         return fault == ImageFault::EmptyDeviceName || fault == ImageFault::EmptyModelName ||
                fault == ImageFault::Unreadable;
@@ -54,7 +54,7 @@ ImageLoadResult DecodeImage(std::span<const std::uint8_t> file, std::string_view
 ImageLoadResult LoadImageFile(const std::filesystem::path& path, std::string_view parameterRecord,
                               FirmwareImage& image);
 
-// A version row of the task log: deviceName, ", ", `versionWord` (message 781), ": ",
+// A version row of the task log: deviceName, ", ", `versionWord` (Msg::Version), ": ",
 // version, then "." and the revision in at least two digits when one is given.
 std::string VersionRowText(const std::string& deviceName, const std::string& versionWord,
                            const std::string& version, std::optional<std::uint8_t> revision);
@@ -63,9 +63,9 @@ std::string VersionRowText(const std::string& deviceName, const std::string& ver
 // and for a section-1 image when ImageRevision is 1..99.
 std::string ImageVersionRowText(const FirmwareImage& image, const std::string& versionWord);
 
-// Start-up load of the firmware image: rows 776 and 778 with their statuses, the
-// version row on success. On failure it sets CommError where the load failed, shows
-// the critical box (caption message 280), calls ResetStage where due, then
+// Start-up load of the firmware image: rows Msg::LoadingImage and Msg::CheckingImage
+// with their statuses, the version row on success. On failure it sets CommError where the load failed, shows
+// the critical box (caption Msg::Failed), calls ResetStage where due, then
 // services.CloseProgram(), and returns false; `image` must not be used then.
 // The caller sizes the reply buffers afterwards: CommModule::SizeReplyBuffers(image.MemorySize).
 bool GetCode(const std::filesystem::path& firmwarePath, WizardServices& services, WizardState& state,

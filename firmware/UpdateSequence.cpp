@@ -93,7 +93,7 @@ FirmwareUpdater::Decision FirmwareUpdater::DecideByVersion() {
         break;
     }
     // No image loaded: nothing may be sent to the DC.
-    wizard_.InsertTaskList(IconError, Text(Msg::UploadFailed), "");
+    wizard_.InsertTaskList(IconError, Text(Msg::DataRefused), "");
     state_.CommError = true;
     wizard_.ResetStage();
     return Decision::Refused;

@@ -21,6 +21,7 @@
 #include "link/CommModule.h"
 #include "platform/EventPump.h"
 #include "firmware/ProfileOperations.h"
+#include "session/ClockArgument.h"
 #include "session/WizardServices.h"
 #include "session/WizardState.h"
 
@@ -30,9 +31,6 @@ namespace vor {
 constexpr double RestartWaitOnlySection1 = 12.0;  // after the section of an OnlySection1 image
 constexpr double RestartWaitSection2 = 45.0;      // after section 2 of either image kind
 constexpr double RestartWaitBetweenSections = 10.0;  // after section 1 of a BothSections image
-
-// Record byte 6 of every clock setting after an update.
-constexpr std::uint8_t ClockArgument = 233;
 
 class FirmwareUpdater {
 public:
@@ -44,7 +42,7 @@ public:
     void UpdateFirmware();
     // Serves the event loop until more than `seconds` have passed.
     void WaitForReset(double seconds);
-    // Reads the restarted DC's identity (and revision) and logs 794 when the new code is in.
+    // Reads the restarted DC's identity (and revision) and logs Msg::NewCodeVerified when the new code is in.
     void VerifyNewCode();
 
     // The DC's revision from the last ReadRevision; 0 at start, kept between runs.
@@ -60,7 +58,7 @@ private:
     // Steps 14 to 17: profile write-back, clock, deep sleep, summary.
     void FinishRun();
     void SetClockNow();
-    // Status 280, the 150 row, CommError, ResetStage.
+    // Status Msg::Failed, the Msg::NoAnswer row, CommError, ResetStage.
     void ReportNoIdentity();
     std::string Text(std::int32_t number) { return wizard_.GetText(number); }
     bool RevisionInUse() const { return image_.ConfigRevision >= 1 && image_.ConfigRevision <= 99; }

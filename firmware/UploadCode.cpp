@@ -69,7 +69,7 @@ bool CodeUploader::SendBlocks(const Section& section) {
 
 void CodeUploader::ReportFailure() {
     wizard_.SetTaskStatus(wizard_.GetText(Msg::Failed));
-    wizard_.InsertTaskList(IconError, wizard_.GetText(Msg::UploadFailed), "");
+    wizard_.InsertTaskList(IconError, wizard_.GetText(Msg::DataRefused), "");
     wizard_.ResetStage();
 }
 

@@ -39,7 +39,7 @@ private:
 
     // The block loop; false when a block was not accepted (CommError set).
     bool SendBlocks(const Section& section);
-    // Status 280, the 790 row, ResetStage.
+    // Status Msg::Failed, the Msg::DataRefused row, ResetStage.
     void ReportFailure();
     void SendSection1();
 

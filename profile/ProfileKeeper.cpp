@@ -6,11 +6,14 @@
 
 #include "link/ClockRecord.h"
 #include "profile/BackupAside.h"
-#include "profile/ProfileMessages.h"
+#include "session/Messages.h"
 #include "session/ProgressText.h"
 
 namespace vor {
 namespace {
+
+// Not in the language database.
+constexpr const char* BackupStepText = "Backup dive computer profile";
 
 int PackedDecimal(std::uint8_t b) { return (b / 16) * 10 + (b % 16); }
 
@@ -101,12 +104,12 @@ bool ProfileKeeper::DcHoldsOtherProfile() const {
 std::optional<std::filesystem::path> ProfileKeeper::SetBackupAside() {
     std::string error;
     const auto moved = vor::SetBackupAside(BackupPath, pump_.localTime(), error);
-    if (moved) wizard_.InsertTaskList(IconInfo, TextWith(ProfileMsg::SetAside, *moved), "");
+    if (moved) wizard_.InsertTaskList(IconInfo, TextWith(Msg::BackupSetAside, *moved), "");
     return moved;
 }
 
 std::optional<std::filesystem::path> ProfileKeeper::SetSupersededAside() {
-    wizard_.InsertTaskList(IconInfo, wizard_.GetText(ProfileMsg::NewerProfileInDc), "");
+    wizard_.InsertTaskList(IconInfo, wizard_.GetText(Msg::NewerProfileInDc), "");
     return SetBackupAside();
 }
 
@@ -126,22 +129,22 @@ void ProfileKeeper::BackupProfile() {
     const Lookup found = LookUpBackup();
     if (found == Lookup::Usable) {  // kept as it is on disk
         if (state_.CommError)
-            ReportBackupFailure(ProfileMsg::BackupFailed);
+            ReportBackupFailure(Msg::BackupFailed);
         else
-            wizard_.SetTaskStatus(wizard_.GetText(ProfileMsg::Done));
+            wizard_.SetTaskStatus(wizard_.GetText(Msg::Done));
         return;
     }
     if (found == Lookup::BlockZeroUnread) {
         state_.ProfileBackupNeeded = true;  // unknown profile: assume there is one to keep
-        wizard_.InsertTaskList(IconRunning, ProfileMsg::BackupStepText, "");
-        ReportBackupFailure(ProfileMsg::BackupFailed);
+        wizard_.InsertTaskList(IconRunning, BackupStepText, "");
+        ReportBackupFailure(Msg::BackupFailed);
         return;
     }
     // A file that cannot move aside would be overwritten by the new backup.
     if (found == Lookup::Superseded && !SetSupersededAside()) {
         state_.ProfileBackupNeeded = true;
-        wizard_.InsertTaskList(IconRunning, ProfileMsg::BackupStepText, "");
-        ReportBackupFailure(ProfileMsg::BackupFailed);
+        wizard_.InsertTaskList(IconRunning, BackupStepText, "");
+        ReportBackupFailure(Msg::BackupFailed);
         return;
     }
     ProfileBlocks.clear();  // a new backup inherits no rows of a file it replaces
@@ -158,17 +161,17 @@ void ProfileKeeper::BackupProfile() {
         return;
     }
     state_.ProfileBackupNeeded = true;
-    wizard_.InsertTaskList(IconRunning, ProfileMsg::BackupStepText, "");
+    wizard_.InsertTaskList(IconRunning, BackupStepText, "");
     if (span.outOfRange) {  // pointers no profile table can hold
-        ReportBackupFailure(ProfileMsg::BackupFailed);
+        ReportBackupFailure(Msg::BackupFailed);
         return;
     }
     if (!ReadProfileBlocks(span.firstBlockLine) || state_.CommError)
-        ReportBackupFailure(ProfileMsg::BackupFailed);
+        ReportBackupFailure(Msg::BackupFailed);
     else if (!SaveBackupFile())
-        ReportBackupFailure(ProfileMsg::BackupNotSaved);
+        ReportBackupFailure(Msg::BackupNotSaved);
     else
-        wizard_.SetTaskStatus(wizard_.GetText(ProfileMsg::Done));
+        wizard_.SetTaskStatus(wizard_.GetText(Msg::Done));
 }
 
 bool ProfileKeeper::ReadProfileBlocks(int firstLine) {
@@ -207,7 +210,7 @@ void ProfileKeeper::ReportBackupFailure(std::int32_t why) {
     // at Close is offered only for a backup file that exists.
     std::error_code ec;
     if (BackupPath.empty() || !std::filesystem::exists(BackupPath, ec)) state_.ProfileBackupNeeded = false;
-    wizard_.SetTaskStatus(wizard_.GetText(ProfileMsg::Failed));
+    wizard_.SetTaskStatus(wizard_.GetText(Msg::Failed));
     wizard_.InsertTaskList(IconError, TextWith(why, folder_), "");
     wizard_.ResetStage();
 }

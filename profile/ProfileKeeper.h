@@ -23,6 +23,7 @@
 #include "profile/BackupFormat.h"
 #include "profile/DurableFile.h"
 #include "profile/ProfileLocation.h"
+#include "session/ClockArgument.h"
 #include "session/WizardServices.h"
 #include "session/WizardState.h"
 
@@ -75,7 +76,6 @@ public:
     static constexpr std::uint8_t ProfileBlockCode = Cmd::Block1;
     static constexpr double HeaderSettleSeconds = 2.0;    // after the header line write
     static constexpr double ReadBackSettleSeconds = 1.0;  // after the block-0 read-back
-    static constexpr std::uint8_t ClockArgument = 233;
     // Blocks the DC may refuse as blocks; from them on the profile goes line by line.
     static constexpr int LineFallbackAddressA = 3072;
     static constexpr int LineFallbackAddressB = 3080;

@@ -1,7 +1,7 @@
 // Close while a write-back is pending: the user is guided to reconnect the DC and the
 // saved profile is written back from the backup file.
 #include "profile/ProfileKeeper.h"
-#include "profile/ProfileMessages.h"
+#include "session/Messages.h"
 
 namespace vor {
 namespace {
@@ -17,24 +17,24 @@ std::string ProfileKeeper::InstructionText() {
     int number = 0;
     const auto numbered = [&](const std::string& line) { text += std::to_string(++number) + ". " + line + "\r\n"; };
     const auto plain = [&](std::int32_t message) { text += wizard_.GetText(message) + "\r\n"; };
-    numbered(wizard_.GetText(ProfileMsg::RecoveryUnplug));
-    numbered(wizard_.GetText(ProfileMsg::RecoveryClip));
-    numbered(wizard_.GetText(ProfileMsg::RecoveryWake));
-    plain(ProfileMsg::RecoveryWake2);
-    plain(ProfileMsg::RecoveryWake3);
-    plain(ProfileMsg::RecoveryWake4);
+    numbered(wizard_.GetText(Msg::RecoveryUnplug));
+    numbered(wizard_.GetText(Msg::RecoveryClip));
+    numbered(wizard_.GetText(Msg::RecoveryWake));
+    plain(Msg::RecoveryWake2);
+    plain(Msg::RecoveryWake3);
+    plain(Msg::RecoveryWake4);
     text += "\r\n";
-    numbered(wizard_.GetText(ProfileMsg::RecoveryStep4));
-    numbered(wizard_.GetText(ProfileMsg::RecoveryStep5));
-    numbered(TextWith(ProfileMsg::RecoveryStep6, folder_));
+    numbered(wizard_.GetText(Msg::RecoveryStep4));
+    numbered(wizard_.GetText(Msg::RecoveryStep5));
+    numbered(TextWith(Msg::RecoveryStep6, folder_));
     return text;
 }
 
 void ProfileKeeper::ProfileRecovering() {
     recoveryOutcome_ = "Profile not written back";
-    const std::string caption = wizard_.GetText(ProfileMsg::RecoveryCaption);
+    const std::string caption = wizard_.GetText(Msg::RecoveryCaption);
     if (wizard_.MessageBox(BoxIcon::Warning, BoxButtons::YesNo, caption,
-                           TextWith(ProfileMsg::RecoveryQuestion, folder_)) != BoxAnswer::Yes) {
+                           TextWith(Msg::RecoveryQuestion, folder_)) != BoxAnswer::Yes) {
         recoveryOutcome_ = "Profile given up" + SetAsideNote(SetBackupAside());
         return;
     }
@@ -75,7 +75,7 @@ void ProfileKeeper::RecoverWithUser(const std::string& caption) {
             // Another DC is on the cable: the pending profile is not its to take.
             BackupPath = pending;
             wizard_.MessageBox(BoxIcon::Warning, BoxButtons::Ok, caption,
-                               TextWith(ProfileMsg::OtherDcBackupKept, pending));
+                               TextWith(Msg::OtherDcBackupKept, pending));
             recoveryOutcome_ = "The DC on the cable is not the one whose profile was saved: backup kept in " +
                                pending.string();
             return;

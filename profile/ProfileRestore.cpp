@@ -3,13 +3,13 @@
 #include <algorithm>
 
 #include "profile/ProfileKeeper.h"
-#include "profile/ProfileMessages.h"
+#include "session/Messages.h"
 #include "session/ProgressText.h"
 
 namespace vor {
 
 void ProfileKeeper::RestoreProfile() {
-    wizard_.InsertTaskList(IconRunning, wizard_.GetText(ProfileMsg::RestoreStep), "");
+    wizard_.InsertTaskList(IconRunning, wizard_.GetText(Msg::RestoreStep), "");
     state_.CommError = false;
 
     int failedBlock = 0;
@@ -22,20 +22,20 @@ void ProfileKeeper::RestoreProfile() {
     }
 
     if (state_.CommError) {
-        FailWriteBack(ProfileMsg::RestoreFailed);
+        FailWriteBack(Msg::DataRefused);
     } else if (!WriteAndVerifyHeader()) {
-        FailWriteBack(ProfileMsg::VerifyFailed);
+        FailWriteBack(Msg::VerifyFailed);
     } else {
-        wizard_.SetTaskStatus(wizard_.GetText(ProfileMsg::Done));
+        wizard_.SetTaskStatus(wizard_.GetText(Msg::Done));
         // A block the DC acknowledged but stored otherwise, or lines that went to the
         // wrong place, show only here: the backup goes only when all of it is in.
-        wizard_.InsertTaskList(IconRunning, wizard_.GetText(ProfileMsg::CheckStep), "");
+        wizard_.InsertTaskList(IconRunning, wizard_.GetText(Msg::CheckStep), "");
         if (CheckWrittenBlocks()) {
-            wizard_.SetTaskStatus(wizard_.GetText(ProfileMsg::Done));
+            wizard_.SetTaskStatus(wizard_.GetText(Msg::Done));
             state_.ProfileIntact = true;
             DeleteBackupFile();
         } else {
-            FailWriteBack(ProfileMsg::VerifyFailed);
+            FailWriteBack(Msg::VerifyFailed);
         }
     }
     SendClock();
@@ -43,7 +43,7 @@ void ProfileKeeper::RestoreProfile() {
 
 void ProfileKeeper::FailWriteBack(std::int32_t why) {
     state_.ProfileIntact = false;
-    wizard_.SetTaskStatus(wizard_.GetText(ProfileMsg::Failed));
+    wizard_.SetTaskStatus(wizard_.GetText(Msg::Failed));
     wizard_.InsertTaskList(IconError, wizard_.GetText(why), "");
     wizard_.ResetStage();
 }

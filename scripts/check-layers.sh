@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 declare -A allowed=(
   [session]="session"
-  [platform]="platform"
+  [platform]="platform session"
   [resources]="resources"
   [texts]="texts resources"
   [link]="link session platform"

@@ -12,6 +12,7 @@
 
 #include "platform/PortDiagnosisText.h"
 #include "platform/WindowPlacement.h"
+#include "session/Messages.h"
 #include "wizard/BoxPresenter.h"
 #include "wizard/SaveLog.h"
 #include "wizard/SetupRecord.h"
@@ -27,19 +28,6 @@ constexpr const char* LanguageDbFile = "FirmwareUpdate.lng";
 constexpr const char* TitleNotice = "Keep the interface cable clipped on the DC until the update has finished.";
 constexpr const char* DbOpenFailedSuffix = " 0001";
 constexpr const char* DbOpenFailedFallback = "The language database could not be opened.";
-
-namespace Msg {
-constexpr std::int32_t Failed = 280;
-constexpr std::int32_t CloseCaption = 141;
-constexpr std::int32_t FrameCaption = 352;
-constexpr std::int32_t PortBoxCaption = 605;
-constexpr std::int32_t TimeColumn = 664;
-constexpr std::int32_t StatusColumn = 683;
-constexpr std::int32_t BackCaption = 799;
-constexpr std::int32_t NextCaption = 800;
-constexpr std::int32_t EventColumn = 801;
-constexpr std::int32_t Title = 820;
-}  // namespace Msg
 
 std::string JoinPath(const std::string& dir, const std::string& name) {
     return (std::filesystem::path(dir) / name).string();
@@ -111,7 +99,7 @@ void MFUMain::OpenLanguageDb() {
     const bool opened = db_.OpenLanguageDb(path, LoadResString(ResDatabasePassword), state_.LanguageColumn);
     if (!db_.warning().empty()) Warn("language database " + path + ": " + db_.warning());
     if (opened) return;
-    // Message 280 comes from the database as far as its texts could be opened.
+    // Msg::Failed comes from the database as far as its texts could be opened.
     const std::string failed = GetText(Msg::Failed);
     const std::string caption = failed.empty() ? FixedBoxCaption : failed;
     const std::string text = (failed.empty() ? DbOpenFailedFallback : failed) + std::string(DbOpenFailedSuffix);
@@ -144,7 +132,7 @@ void MFUMain::ApplyCaptions() {
     nextCmd_->setText(QString::fromStdString(TextOr(Msg::NextCaption, "Next")));
     taskLst_->setColumnTitles(TextOr(Msg::TimeColumn, "Time"), TextOr(Msg::EventColumn, "Event"),
                               TextOr(Msg::StatusColumn, "Status"));
-    saveLogAct_->setText(QString::fromStdString(TextOr(SaveLogMsg::Action, "Save log...")));
+    saveLogAct_->setText(QString::fromStdString(TextOr(Msg::SaveLogAction, "Save log...")));
 }
 
 void MFUMain::CreateTrayIcon() {

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <algorithm>
 
+#include "session/Messages.h"
 #include "wizard/MFUMain.h"
 #include "wizard/StepInstructions.h"
 
@@ -12,7 +13,6 @@ namespace vor {
 
 namespace {
 
-constexpr std::int32_t MsgWrongModel = 783;
 constexpr const char* FirstCurrentVersion = "1F";  // this version and newer need no Deep Sleep
 constexpr const char* DeepSleepFailedText =
     "Could not set DC into Deep Sleep mode. Please replease step 1 to 4 again.";
@@ -48,9 +48,9 @@ MFUMain::NextOutcome MFUMain::IdentifyAndPrepare() {
         return NextOutcome::Stop;
     }
     if (!backend_->ParseIdentity()) {
-        // Message 783 ends in a blank for the task-log row, which puts the name right
+        // Msg::NotForThisDc ends in a blank for the task-log row, which puts the name right
         // after it; the box adds its own blank, so the text's own is dropped here.
-        std::string lead = GetText(MsgWrongModel);
+        std::string lead = GetText(Msg::NotForThisDc);
         while (!lead.empty() && lead.back() == ' ') lead.pop_back();
         MessageBox(BoxIcon::Warning, BoxButtons::Ok, FixedBoxCaption, lead + " " + backend_->DeviceName() + "!");
         state_.Stage = 1;

@@ -5,6 +5,7 @@
 #include "platform/PortDiagnosis.h"
 #include "profile/BackupFolder.h"
 #include "profile/DurableFile.h"
+#include "session/Messages.h"
 #include "wizard/MFUMain.h"
 #include "wizard/SaveLog.h"
 
@@ -91,7 +92,7 @@ void MFUMain::SaveLogCmd_Click() {
     const std::filesystem::path folder =
         env_.desktop.recordFolder ? env_.desktop.recordFolder() : std::filesystem::path(env_.programDir);
     const std::string suggested = AttemptRecordPath(folder, env_.pump->localTime()).string();
-    const std::string caption = TextOr(SaveLogMsg::DialogCaption, "Save the task log");
+    const std::string caption = TextOr(Msg::SaveLogCaption, "Save the task log");
     const std::string path = env_.desktop.askSaveLogPath ? env_.desktop.askSaveLogPath(suggested)
                                                          : AskSaveLogPath(this, caption, suggested);
     if (path.empty()) return;  // cancelled
@@ -100,7 +101,7 @@ void MFUMain::SaveLogCmd_Click() {
     const WriteResult written =
         WriteFileDurably(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
     if (written.ok) return;
-    std::string message = TextOr(SaveLogMsg::SaveFailed, "The task log could not be saved: %1");
+    std::string message = TextOr(Msg::SaveLogFailed, "The task log could not be saved: %1");
     ReplaceFirst(message, "%1", path + " (" + written.error + ")");
     MessageBox(BoxIcon::Critical, BoxButtons::Ok, FixedBoxCaption, message);
 }

@@ -8,6 +8,7 @@
 
 #include "platform/Printer.h"
 #include "platform/QtEventPump.h"
+#include "session/Messages.h"
 #include "wizard/AppOptions.h"
 #include "wizard/BackendFactory.h"
 #include "wizard/BoxPresenter.h"
@@ -82,7 +83,8 @@ int main(int argc, char* argv[]) {
         });
     }
     if (!window.Form_Load()) return window.exitStatus();  // ended during start-up: no event loop
-    if (unattendedDemo) pilot = std::make_unique<vor::DemoPilot>(window, state, window.GetText(786), window.GetText(814));
+    if (unattendedDemo) pilot = std::make_unique<vor::DemoPilot>(window, state, window.GetText(vor::Msg::UpdateSucceeded),
+                                                            window.GetText(vor::Msg::UpdateFailed));
     window.show();
     return app.exec();
 }

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "resources/StringResources.h"
+#include "session/Messages.h"
 #include "tests/texts/TextsTestSupport.h"
 #include "texts/LanguageDb.h"
 
@@ -17,13 +18,6 @@ const std::string ProgramDir = VOR_PROGRAM_DIR;
 const std::string ShippedDb = ProgramDir + "/FirmwareUpdate.lng";
 const std::string SourceTsv = std::string(VOR_SOURCE_DIR) + "/resources/messages.tsv";
 const std::string Tool = ProgramDir + "/vor-tool";
-
-// Every message number the program looks up.
-const std::int32_t RequiredMessages[] = {
-    141, 150, 280, 352, 593, 605, 640, 654, 664, 683, 776, 777, 778, 779, 781, 782,
-    783, 784, 785, 786, 787, 788, 789, 790, 792, 793, 794, 796, 797, 799, 800, 801,
-    802, 803, 804, 805, 806, 807, 808, 809, 814, 815, 816, 817, 818, 819, 820, 913, 914, 915, 916, 917,
-    918, 919};
 
 constexpr int LanguageCount = 3;
 
@@ -39,21 +33,21 @@ protected:
 
 TEST_F(ShippedLanguageDb, OpensWithTheBuiltInPasswordAndGivesTheTitleInEachLanguage) {
     open(1);
-    EXPECT_EQ(db_.GetText(820), "Firmware Update");
+    EXPECT_EQ(db_.GetText(Msg::Title), "Firmware Update");
     open(2);
-    EXPECT_EQ(db_.GetText(820), "Firmware-Update");
+    EXPECT_EQ(db_.GetText(Msg::Title), "Firmware-Update");
     open(3);
-    EXPECT_EQ(db_.GetText(820), "Mise à jour du firmware");
+    EXPECT_EQ(db_.GetText(Msg::Title), "Mise à jour du firmware");
 }
 
-TEST_F(ShippedLanguageDb, EveryRequiredMessageHasTextInAllThreeLanguages) {
+TEST_F(ShippedLanguageDb, EveryMessageOfTheProgramHasTextInAllThreeLanguages) {
     for (int column = 1; column <= LanguageCount; ++column) {
         open(column);
-        for (std::int32_t number : RequiredMessages) {
+        for (std::int32_t number : Msg::AllMessages) {
             const std::string text = db_.GetText(number);
             EXPECT_FALSE(text.empty()) << "message " << number << " column " << column;
             // Only the recovery question is laid out in paragraphs.
-            if (number != 818 && number != 913) {
+            if (number != Msg::RecoveryQuestion) {
                 EXPECT_EQ(text.find('\n'), std::string::npos) << number;
             }
         }
@@ -64,15 +58,16 @@ TEST_F(ShippedLanguageDb, EveryRequiredMessageHasTextInAllThreeLanguages) {
 TEST_F(ShippedLanguageDb, TextsFitThePlacesThatJoinThem) {
     for (int column = 1; column <= LanguageCount; ++column) {
         open(column);
-        // "<783><DeviceName>!" in the task log needs the blank after 783.
-        EXPECT_EQ(db_.GetText(783).back(), ' ') << column;
-        // "<593>." and "<779> 4!": the program adds the punctuation.
-        for (std::int32_t joined : {593, 779, 781}) {
+        // "<NotForThisDc><DeviceName>!" in the task log needs its trailing blank.
+        EXPECT_EQ(db_.GetText(Msg::NotForThisDc).back(), ' ') << column;
+        // "<CableNotFound>." and "<ImageDamaged> 4!": the program adds the punctuation.
+        for (std::int32_t joined : {Msg::CableNotFound, Msg::ImageDamaged, Msg::Version}) {
             const char last = db_.GetText(joined).back();
             EXPECT_TRUE(last != '.' && last != '!' && last != ' ') << joined << " column " << column;
         }
         // Buttons, column headers and statuses are short captions.
-        for (std::int32_t caption : {141, 280, 664, 683, 777, 799, 800, 801}) {
+        for (std::int32_t caption : {Msg::CloseCaption, Msg::Failed, Msg::TimeColumn, Msg::StatusColumn, Msg::Done,
+                                     Msg::BackCaption, Msg::NextCaption, Msg::EventColumn}) {
             EXPECT_LE(db_.GetText(caption).size(), 20u) << caption << " column " << column;
         }
     }
@@ -84,7 +79,7 @@ TEST(ShippedLanguageDbFile, PlainSqliteCannotReadItButSqlcipherWithTheKeyCan) {
     EXPECT_NE(plain.output.find("not a database"), std::string::npos) << plain.output;
 
     const std::string script = "PRAGMA key = '" + LoadResString(ResDatabasePassword) +
-                               "';\nSELECT Text1 FROM CONTENTS WHERE Number = 820;\n";
+                               "';\nSELECT Text1 FROM CONTENTS WHERE Number = " + std::to_string(Msg::Title) + ";\n";
     const auto keyed = RunCommand("printf '%s' " + ShellQuote(script) + " | sqlcipher " + ShellQuote(ShippedDb));
     EXPECT_EQ(keyed.exitCode, 0) << keyed.output;
     EXPECT_EQ(keyed.output, "Firmware Update\n");
