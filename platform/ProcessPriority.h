@@ -2,9 +2,9 @@
 // The program's process priority in the three classes the update relies on:
 // 32 normal, 128 high, 256 realtime (the Windows priority-class values).
 //
-// Windows sets the class itself. Linux and macOS map the classes to nice values
-// 0, -10 and -20 and never use a real-time scheduling class (a stuck realtime
-// process would freeze the desktop). A refused change keeps the current priority;
+// Windows maps them to its normal, above-normal and high classes; Linux and macOS to
+// nice values 0, -10 and -20. Neither ever uses real-time (a stuck realtime process
+// would freeze the desktop). A refused change keeps the current priority;
 // the result is always the class read back afterwards.
 
 namespace vor {
@@ -13,7 +13,12 @@ namespace vor {
 // priority class the process has afterwards.
 int SetProcessPriority(int processId, int windowHandle, int priorityClass);
 
-#ifndef _WIN32
+#ifdef _WIN32
+// The Windows priority class for one of the three, and the one of the three a
+// Windows class belongs to (real-time and high count as 256).
+unsigned WindowsPriorityClassFor(int priorityClass);
+int ClassForWindowsPriority(unsigned windowsClass);
+#else
 // Nice value of a class; false (and `nice` untouched) for a class not listed above.
 bool NiceForClass(int priorityClass, int& nice);
 // The class a nice value belongs to: -20 and below realtime, -10 and below high,

@@ -4,6 +4,25 @@
 
 namespace vor {
 
+// As on Linux, the three classes are three steps that never reach real-time: a stuck
+// real-time process would starve the system (the cable's driver included).
+unsigned WindowsPriorityClassFor(int priorityClass) {
+    switch (priorityClass) {
+    case 128: return ABOVE_NORMAL_PRIORITY_CLASS;
+    case 256: return HIGH_PRIORITY_CLASS;
+    default: return NORMAL_PRIORITY_CLASS;
+    }
+}
+
+int ClassForWindowsPriority(unsigned windowsClass) {
+    switch (windowsClass) {
+    case REALTIME_PRIORITY_CLASS:
+    case HIGH_PRIORITY_CLASS: return 256;
+    case ABOVE_NORMAL_PRIORITY_CLASS: return 128;
+    default: return 32;
+    }
+}
+
 int SetProcessPriority(int processId, int windowHandle, int priorityClass) {
     DWORD pid = static_cast<DWORD>(processId);
     if (pid == 0 && windowHandle != 0)
@@ -12,7 +31,7 @@ int SetProcessPriority(int processId, int windowHandle, int priorityClass) {
 
     HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_SET_INFORMATION, FALSE, pid);
     if (process != nullptr) {
-        SetPriorityClass(process, static_cast<DWORD>(priorityClass));
+        SetPriorityClass(process, WindowsPriorityClassFor(priorityClass));
     } else {
         // Not allowed to change it: only read what it is.
         process = OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, pid);
@@ -20,7 +39,7 @@ int SetProcessPriority(int processId, int windowHandle, int priorityClass) {
     if (process == nullptr) return 0;
     const DWORD result = GetPriorityClass(process);
     CloseHandle(process);
-    return static_cast<int>(result);
+    return result == 0 ? 0 : ClassForWindowsPriority(result);
 }
 
 }  // namespace vor

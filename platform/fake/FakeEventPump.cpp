@@ -38,7 +38,12 @@ LocalTime FakeEventPump::localTime() {
     t.tm_min = base_.minute;
     t.tm_sec = base_.second + static_cast<int>(now_);
     t.tm_isdst = 0;
-    timegm(&t);  // normalises the overflowing seconds
+    // Normalises the overflowing seconds.
+#ifdef _WIN32
+    _mkgmtime(&t);
+#else
+    timegm(&t);
+#endif
     return {t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec};
 }
 

@@ -3,8 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-
 #include <algorithm>
 
 #include <filesystem>
@@ -19,6 +17,7 @@
 #include "link/CommModule.h"
 #include "profile/ProfileKeeper.h"
 #include "tests/firmware/UpdateTestDoubles.h"
+#include "tests/support/TempFolder.h"
 #include "tools/dcsim/SimPeer.h"
 #include "wizard/ProfileForUpdate.h"
 
@@ -51,8 +50,7 @@ protected:
         ASSERT_TRUE(DecodeImage(file, "MERO|VOR|512|6865|1A", image).ok());
         link.SizeReplyBuffers(image.MemorySize);
 
-        char pattern[] = "/tmp/vor-update-XXXXXX";
-        folder = ::mkdtemp(pattern);
+        folder = MakeTempFolder("vor-update");
         profileImage = {image.ModelNumber, image.MemorySize};
         keeper = std::make_unique<ProfileKeeper>(link, wizard, state, profileImage, pump, folder);
         forUpdate = std::make_unique<ProfileForUpdate>(*keeper);

@@ -81,7 +81,7 @@ INSTANTIATE_TEST_SUITE_P(
         StaleCase{"ClockRecordThenMemoryRead",
                   [](LinkTestRig& r) { r.link.SetClock("12/07/26", "17:45:00", 233); }, {AckByte},
                   ReadBlock, Nothing}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& p) { return std::string(p.param.name); });
 
 TEST(StrayByte, AheadOfTheDeepSleepAcknowledgementOrTheRevisionIsPassedOver) {
     LinkTestRig rig;

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+
+#include "tests/support/TempFolder.h"
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -101,8 +103,7 @@ protected:
     std::unique_ptr<ProfileKeeper> keeper;
 
     void SetUp() override {
-        char pattern[] = "/tmp/vor-profile-XXXXXX";
-        folder = ::mkdtemp(pattern);
+        folder = MakeTempFolder("vor-profile");
         image.ModelNumber = 6865;
         UseMemorySize(512);
     }

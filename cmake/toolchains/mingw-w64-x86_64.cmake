@@ -1,0 +1,16 @@
+# Cross build for 64-bit Windows with Debian's MinGW-w64 (POSIX threads). There is no
+# Qt or SQLCipher for it here, so the build takes only the Qt-free libraries and their
+# tests (VOR_CORE_ONLY), run under Wine.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
+set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# The test programs carry their runtime, so Wine needs no MinGW DLLs beside them.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+set(VOR_CORE_ONLY ON CACHE BOOL "Build only the Qt-free libraries and their tests" FORCE)
