@@ -1,27 +1,47 @@
 #include "wizard/AppOptions.h"
 
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
 namespace vor {
 
-std::optional<AppOptions> ParseAppOptions(const std::vector<std::string>& args, std::string& error) {
-    AppOptions options;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg == "--demo") {
-            options.demo = true;
-        } else if (arg == "--port") {
-            if (i + 1 >= args.size() || args[i + 1].empty()) {
-                error = "--port needs a port name";
-                return std::nullopt;
-            }
-            options.port = args[++i];
-        } else if (arg.rfind("--port=", 0) == 0 && arg.size() > 7) {
-            options.port = arg.substr(7);
-        } else {
-            error = "unknown option " + arg;
-            return std::nullopt;
-        }
+CommandLine ParseCommandLine(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Firmware update wizard for VOR dive computers."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption port(QStringLiteral("port"),
+                                  QStringLiteral("Use the serial port <name> instead of searching for the cable."),
+                                  QStringLiteral("name"));
+    const QCommandLineOption demo(QStringLiteral("demo"), QStringLiteral("Run against a simulated DC."));
+    parser.addOption(port);
+    parser.addOption(demo);
+
+    CommandLine command;
+    const auto finish = [&command](CommandLine::Action action, const QString& text) {
+        command.action = action;
+        command.text = text.toStdString();
+        return command;
+    };
+    const auto fail = [&](const QString& error) {
+        return finish(CommandLine::Action::Fail,
+                      QCoreApplication::applicationName() + QStringLiteral(": ") + error + u'\n' + parser.helpText());
+    };
+    if (!parser.parse(arguments)) return fail(parser.errorText());
+    if (!parser.positionalArguments().isEmpty())
+        return fail(QStringLiteral("unexpected argument ") + parser.positionalArguments().constFirst());
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all")))
+        return finish(CommandLine::Action::ShowHelp, parser.helpText());
+    if (parser.isSet(version))
+        return finish(CommandLine::Action::ShowVersion, QCoreApplication::applicationName() + u' ' +
+                                                            QCoreApplication::applicationVersion() + u'\n');
+    command.options.demo = parser.isSet(demo);
+    if (parser.isSet(port)) {
+        command.options.port = parser.value(port).toStdString();
+        if (command.options.port.empty()) return fail(QStringLiteral("--port needs a port name"));
     }
-    return options;
+    return command;
 }
 
 }  // namespace vor

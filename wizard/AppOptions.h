@@ -1,9 +1,8 @@
 #pragma once
-// The program's command-line options.
+// The program's command line.
 
-#include <optional>
+#include <QStringList>
 #include <string>
-#include <vector>
 
 namespace vor {
 
@@ -12,7 +11,15 @@ struct AppOptions {
     bool demo = false;  // --demo: run against the simulated DC
 };
 
-// Nothing (and `error` set) for an unknown option or --port without a name.
-std::optional<AppOptions> ParseAppOptions(const std::vector<std::string>& args, std::string& error);
+struct CommandLine {
+    enum class Action { Run, ShowHelp, ShowVersion, Fail };
+    Action action = Action::Run;
+    AppOptions options;  // for Run
+    std::string text;    // what to print for the other actions: the usage, the version, the error and the usage
+};
+
+// `arguments` as QCoreApplication::arguments() gives them, the program first. Needs a
+// QCoreApplication (for the program's name and version) but no display.
+CommandLine ParseCommandLine(const QStringList& arguments);
 
 }  // namespace vor

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
-#include <vector>
+#include <utility>
 
 #include "platform/Printer.h"
 #include "platform/QtEventPump.h"
@@ -15,19 +15,23 @@
 #include "wizard/Demo.h"
 #include "wizard/MFUMain.h"
 
-namespace {
-
-bool WantsDemo(int argc, char* argv[]) {
-    for (int i = 1; i < argc; ++i)
-        if (std::string(argv[i]) == "--demo") return true;
-    return false;
-}
-
-}  // namespace
-
 int main(int argc, char* argv[]) {
+    // Read before any window can exist, so that --help and --version need no display.
+    vor::CommandLine command;
+    {
+        const QCoreApplication reading(argc, argv);
+        QCoreApplication::setApplicationVersion(QStringLiteral(VOR_VERSION));
+        command = vor::ParseCommandLine(QCoreApplication::arguments());
+    }
+    if (command.action != vor::CommandLine::Action::Run) {
+        const bool failed = command.action == vor::CommandLine::Action::Fail;
+        std::fputs(command.text.c_str(), failed ? stderr : stdout);
+        return failed ? 2 : 0;
+    }
+    vor::AppOptions options = std::move(command.options);
+
     // Decided before Qt picks its platform: an unattended demo runs offscreen.
-    const bool unattendedDemo = WantsDemo(argc, argv) && vor::DemoNeedsOffscreen();
+    const bool unattendedDemo = options.demo && vor::DemoNeedsOffscreen();
     if (unattendedDemo) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         std::printf("demo: no display available; running offscreen, pressing the buttons myself\n");
@@ -36,25 +40,17 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     app.setQuitOnLastWindowClosed(false);  // only the close sequence ends the program
 
-    std::vector<std::string> args;
-    for (const QString& a : app.arguments().mid(1)) args.push_back(a.toStdString());
-    std::string error;
-    std::optional<vor::AppOptions> options = vor::ParseAppOptions(args, error);
-    if (!options) {
-        std::fprintf(stderr, "vor-fwupdate: %s\nusage: vor-fwupdate [--port NAME] [--demo]\n", error.c_str());
-        return 2;
-    }
     const std::string programDir = QCoreApplication::applicationDirPath().toStdString();
 
     std::unique_ptr<vor::DemoSimulator> simulator;
-    if (options->demo) {
+    if (options.demo) {
         simulator = std::make_unique<vor::DemoSimulator>(programDir);
         if (simulator->portName().empty()) {
             std::fprintf(stderr, "vor-fwupdate --demo: %s\n", simulator->error().c_str());
             return 1;
         }
-        options->port = simulator->portName();
-        std::printf("demo: simulated DC on %s\n", options->port.c_str());
+        options.port = simulator->portName();
+        std::printf("demo: simulated DC on %s\n", options.port.c_str());
         std::fflush(stdout);
     }
 
@@ -72,11 +68,11 @@ int main(int argc, char* argv[]) {
     };
 
     vor::MFUMain window(state, std::move(env));
-    const std::unique_ptr<vor::WizardBackend> backend = vor::MakeBackend(*options, state, window, pump);
+    const std::unique_ptr<vor::WizardBackend> backend = vor::MakeBackend(options, state, window, pump);
     window.setBackend(backend.get());
 
     std::unique_ptr<vor::DemoPilot> pilot;
-    if (options->demo) {
+    if (options.demo) {
         window.setTaskObserver([&pilot](const vor::TaskRow& row) {
             vor::PrintTaskRow(row);
             if (pilot) pilot->onRow(row);
