@@ -1,17 +1,21 @@
 # make run: install what is missing, build, start the wizard against the simulated DC.
 # make test: install what is missing, build, run every test.
 # make package: install what is missing, build, make the Debian package.
+# make check: build and run only the unit tests (the Unit label), for the edit-compile-test loop.
 BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= 2
 
-.PHONY: run test deps build clean package
+.PHONY: run test check deps build clean package
 
 run: build
 	$(BUILD)/bin/vor-fwupdate --demo
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+check: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS) -L Unit
 
 deps:
 	bash scripts/install-deps.sh

@@ -396,7 +396,7 @@ INSTANTIATE_TEST_SUITE_P(Scenario, CablePulled,
                          ::testing::Values(Pull{"DuringBackup", UnitKind::MemoryRead, 3, {"M797", "M814"}, false},
                                            Pull{"DuringUpload", UnitKind::BlockData2, 50, {"M790", "M814"}, true},
                                            Pull{"DuringWriteBack", UnitKind::Announce1, 305, {"M790", "M814"}, true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(Scenario, DcThatNeverRestartsKeepsItsProfileInTheFileWhileTheDiverTries) {
     Harness h({.neverRestart = true});
@@ -458,7 +458,7 @@ INSTANTIATE_TEST_SUITE_P(Scenario, ClosedDuring,
                                            CloseMoment{"RestartWait", UnitKind::Close1, 1, 3.0, true},
                                            CloseMoment{"WriteBack", UnitKind::Announce1, 305, 0.0, true},
                                            CloseMoment{"Clock", UnitKind::ClockOpen, 1, 0.0, false}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(Scenario, CloseDuringTheUploadLeavesNoStaleBackupToOverwriteLaterDives) {
     Harness h;
@@ -556,7 +556,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 h.dc().addFault({.action = sim::FaultAction::Reject, .kind = UnitKind::Identity,
                                                  .nth = h.dc().exchanges(UnitKind::Identity) + 1, .lastsFor = 3.0});
                         }}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST(Scenario, NoOrCancelAtTheRecoverySetsTheBackupAsideWhole) {
     for (const auto& answers : {std::vector<BoxAnswer>{BoxAnswer::No}, {BoxAnswer::Yes, BoxAnswer::Cancel}}) {
@@ -606,7 +606,7 @@ INSTANTIATE_TEST_SUITE_P(
                       .profileLineShift = -256,
                       .faults = {{.action = sim::FaultAction::Reject, .kind = UnitKind::Announce1, .nth = 300 + 385,
                                   .lastsFor = 3600.0, .sameKindOnly = true}}}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST(Scenario, OldBackupNeverGoesOverNewerDives) {
     Harness h;

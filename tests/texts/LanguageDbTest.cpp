@@ -161,7 +161,7 @@ INSTANTIATE_TEST_SUITE_P(
                      "CREATE TABLE CONTENTS (Number INTEGER); CREATE UNIQUE INDEX ID ON CONTENTS (Number);" +
                          std::string(GoodLanguages),
                      "no language field"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST_F(LanguageDbTest, FailedReopenLeavesTheDatabaseClosed) {
     ASSERT_TRUE(db_.OpenLanguageDb(path_, TestPassword, 1));

@@ -107,6 +107,6 @@ INSTANTIATE_TEST_SUITE_P(
         Malformed{"SurrogateUtf8", H + "5\t\xED\xA0\x80\tb\n", 2, "not valid UTF-8"},
         Malformed{"TruncatedUtf8", H + "5\ta\tb\xE2\x82", 2, "not valid UTF-8"},
         Malformed{"InvalidUtf8InComment", "# \xFF\n" + H, 1, "not valid UTF-8"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
