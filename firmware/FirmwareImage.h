@@ -14,8 +14,8 @@ enum class ImageKind { None, OnlySection1, OnlySection2, BothSections };
 
 struct FirmwareImage {
     int ModelNumber = 0;
-    std::string ImageVersion;   // 2 characters
-    int MemorySize = 0;         // DC memory size class (512 or 1024)
+    std::string ImageVersion;  // 2 characters
+    int MemorySize = 0;        // DC memory size class (512 or 1024)
     std::uint8_t ImageRevision = 0;
     std::string DeviceName;
     std::string ModelName;

@@ -14,7 +14,9 @@ void WriteWord(ImageRecord& record, std::size_t offset, int value, const char* w
     record[offset + 1] = static_cast<std::uint8_t>(value & 0xFF);
 }
 
-std::size_t NextKeyIndex(std::size_t k) { return k + 1 > HeaderKeyOffset + HeaderKeyBytes - 1 ? HeaderKeyOffset : k + 1; }
+std::size_t NextKeyIndex(std::size_t k) {
+    return k + 1 > HeaderKeyOffset + HeaderKeyBytes - 1 ? HeaderKeyOffset : k + 1;
+}
 
 // Writes one string and its stored zero; returns the position after the zero.
 std::size_t EncodeHeaderString(ImageRecord& header, std::size_t position, const std::string& text, const char* what) {
@@ -25,7 +27,8 @@ std::size_t EncodeHeaderString(ImageRecord& header, std::size_t position, const 
     for (char c : text) {
         const auto plain = static_cast<std::uint8_t>(c);
         if (plain == header[k]) {
-            throw std::invalid_argument(std::string(what) + " has a character equal to its key byte; choose another key");
+            throw std::invalid_argument(std::string(what) +
+                                        " has a character equal to its key byte; choose another key");
         }
         header[position++] = static_cast<std::uint8_t>(plain ^ header[k]);
         k = NextKeyIndex(k);

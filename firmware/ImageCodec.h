@@ -63,10 +63,10 @@ struct ImageContent {
     // Overrides for building faulty images; the computed values otherwise.
     std::optional<int> StoredSection1Checksum;
     std::optional<int> StoredSection2Checksum;
-    std::optional<int> SectionSelector;       // bytes 30-31
-    std::optional<int> StoredSection1Count;   // bytes 16-17
-    std::optional<int> StoredSection2Count;   // bytes 20-21
-    bool UnterminatedDeviceName = false;      // DeviceName runs to byte 130 with no end
+    std::optional<int> SectionSelector;      // bytes 30-31
+    std::optional<int> StoredSection1Count;  // bytes 16-17
+    std::optional<int> StoredSection2Count;  // bytes 20-21
+    bool UnterminatedDeviceName = false;     // DeviceName runs to byte 130 with no end
 };
 
 // The 16-bit sum of the check bytes: the stored section checksum.

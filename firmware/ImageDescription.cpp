@@ -92,8 +92,8 @@ std::vector<ImageBlock> MakeBlocks(const Section& s, DataGenerator& gen,
     std::vector<ImageBlock> blocks(static_cast<std::size_t>(s.count));
     for (int r = 0; r < s.count; ++r) {
         ImageBlock& b = blocks[static_cast<std::size_t>(r)];
-        b.address = static_cast<int>((static_cast<long long>(s.start) + static_cast<long long>(r) * s.step) %
-                                     AddressSpace);
+        b.address =
+            static_cast<int>((static_cast<long long>(s.start) + static_cast<long long>(r) * s.step) % AddressSpace);
         unsigned sum = 0;
         for (std::size_t j = 0; j < BlockDataBytes; ++j) {
             b.data[j] = data ? (*data)[j] : gen.next();
@@ -127,37 +127,54 @@ ImageContent ParseImageDescription(std::string_view text) {
         const std::string_view key = Trim(line.substr(0, eq));
         const std::string_view value = Trim(line.substr(eq + 1));
 
-        if (key == "model") content.ModelNumber = static_cast<int>(p.number(value, 0, 0xFFFF));
+        if (key == "model")
+            content.ModelNumber = static_cast<int>(p.number(value, 0, 0xFFFF));
         else if (key == "version") {
             if (value.size() != 2) p.fail("version must be 2 characters");
             content.ImageVersion = std::string(value);
-        } else if (key == "memory") content.MemorySize = static_cast<int>(p.number(value, 0, 0xFFFF));
-        else if (key == "revision") content.ImageRevision = static_cast<std::uint8_t>(p.number(value, 0, 0xFF));
-        else if (key == "argument") content.Section2Argument = static_cast<int>(p.number(value, 0, 0xFFFF));
-        else if (key == "device") content.DeviceName = std::string(value);
-        else if (key == "model-name") content.ModelName = std::string(value);
+        } else if (key == "memory")
+            content.MemorySize = static_cast<int>(p.number(value, 0, 0xFFFF));
+        else if (key == "revision")
+            content.ImageRevision = static_cast<std::uint8_t>(p.number(value, 0, 0xFF));
+        else if (key == "argument")
+            content.Section2Argument = static_cast<int>(p.number(value, 0, 0xFFFF));
+        else if (key == "device")
+            content.DeviceName = std::string(value);
+        else if (key == "model-name")
+            content.ModelName = std::string(value);
         else if (key == "kind") {
-            if (value == "section1") content.Kind = ImageKind::OnlySection1;
-            else if (value == "section2") content.Kind = ImageKind::OnlySection2;
-            else if (value == "both") content.Kind = ImageKind::BothSections;
-            else p.fail("kind must be section1, section2 or both");
+            if (value == "section1")
+                content.Kind = ImageKind::OnlySection1;
+            else if (value == "section2")
+                content.Kind = ImageKind::OnlySection2;
+            else if (value == "both")
+                content.Kind = ImageKind::BothSections;
+            else
+                p.fail("kind must be section1, section2 or both");
         } else if (key == "key") {
             const std::vector<std::uint8_t> bytes = p.hexBytes(value);
             if (bytes.size() != HeaderKeyBytes) p.fail("key must be 8 hex bytes");
             std::copy(bytes.begin(), bytes.end(), content.HeaderKey.begin());
-        } else if (key == "seed") seed = static_cast<std::uint32_t>(p.number(value, 0, 0xFFFFFFFFLL));
+        } else if (key == "seed")
+            seed = static_cast<std::uint32_t>(p.number(value, 0, 0xFFFFFFFFLL));
         else if (key == "data") {
             data = p.hexBytes(value);
             if (data->size() != BlockDataBytes) p.fail("data must be 128 hex bytes");
-        } else if (key == "check") check = static_cast<std::uint8_t>(p.number(value, 0, 0xFF));
+        } else if (key == "check")
+            check = static_cast<std::uint8_t>(p.number(value, 0, 0xFF));
         else if (key.size() > 9 && (key.starts_with("section1.") || key.starts_with("section2."))) {
             Section& s = sections[key[7] - '1'];
             const std::string_view field = key.substr(9);
-            if (field == "count") s.count = static_cast<int>(p.number(value, 0, ImageMaxBlocks));
-            else if (field == "start") s.start = static_cast<int>(p.number(value, 0, ImageMaxBlockAddress));
-            else if (field == "step") s.step = static_cast<int>(p.number(value, 0, ImageMaxBlockAddress));
-            else p.fail("unknown key " + std::string(key));
-        } else p.fail("unknown key " + std::string(key));
+            if (field == "count")
+                s.count = static_cast<int>(p.number(value, 0, ImageMaxBlocks));
+            else if (field == "start")
+                s.start = static_cast<int>(p.number(value, 0, ImageMaxBlockAddress));
+            else if (field == "step")
+                s.step = static_cast<int>(p.number(value, 0, ImageMaxBlockAddress));
+            else
+                p.fail("unknown key " + std::string(key));
+        } else
+            p.fail("unknown key " + std::string(key));
     }
 
     DataGenerator gen(seed);

@@ -86,8 +86,7 @@ bool ReadSection(std::span<const std::uint8_t> file, std::size_t first, int coun
         if (!DecodeBlock(record, table[r], sum)) {
             report.fault(ImageFault::Unreadable, "block " + std::to_string(r + 1) + " of section " +
                                                      std::to_string(section) + " has address " +
-                                                     Hex4(ReadWord(record, BlockAddressOffset)) +
-                                                     " (0x8000 or more)");
+                                                     Hex4(ReadWord(record, BlockAddressOffset)) + " (0x8000 or more)");
             return false;
         }
     }
@@ -170,8 +169,8 @@ ImageLoadResult DecodeImage(std::span<const std::uint8_t> file, std::string_view
         }
     }
     if (file.size() % ImageRecordBytes != 0) {
-        report.fault(ImageFault::Unreadable, "file of " + std::to_string(file.size()) +
-                                                 " bytes ends in a partial record");
+        report.fault(ImageFault::Unreadable,
+                     "file of " + std::to_string(file.size()) + " bytes ends in a partial record");
         return result;
     }
     const std::size_t separator = image.Kind == ImageKind::BothSections ? 1 : 0;
@@ -179,13 +178,13 @@ ImageLoadResult DecodeImage(std::span<const std::uint8_t> file, std::string_view
     const std::size_t needed = 1 + section1Records + separator + static_cast<std::size_t>(image.Section2BlockCount);
     const std::size_t present = file.size() / ImageRecordBytes;
     if (present < needed) {
-        report.fault(ImageFault::Unreadable, "file holds " + std::to_string(present) + " records, the header needs " +
-                                                 std::to_string(needed));
+        report.fault(ImageFault::Unreadable,
+                     "file holds " + std::to_string(present) + " records, the header needs " + std::to_string(needed));
         return result;
     }
 
-    if (hasSection1 && !ReadSection(file, 1, image.Section1BlockCount, 1, image.Section1Blocks,
-                                    result.Section1Sum, report)) {
+    if (hasSection1 &&
+        !ReadSection(file, 1, image.Section1BlockCount, 1, image.Section1Blocks, result.Section1Sum, report)) {
         return result;
     }
     if (hasSection2 && !ReadSection(file, 1 + section1Records + separator, image.Section2BlockCount, 2,
@@ -198,7 +197,8 @@ ImageLoadResult DecodeImage(std::span<const std::uint8_t> file, std::string_view
         (image.OnlySection2() && result.Section2Sum != image.Section2Checksum)) {
         const int sum = image.OnlySection1() ? result.Section1Sum : result.Section2Sum;
         const int stored = image.OnlySection1() ? image.Section1Checksum : image.Section2Checksum;
-        report.fault(ImageFault::ChecksumError1, "section sum " + Hex4(sum) + " differs from the stored " + Hex4(stored));
+        report.fault(ImageFault::ChecksumError1,
+                     "section sum " + Hex4(sum) + " differs from the stored " + Hex4(stored));
     } else if (image.BothSections() && result.Section1Sum != image.Section1Checksum) {
         report.fault(ImageFault::ChecksumError2, "section 1 sum " + Hex4(result.Section1Sum) +
                                                      " differs from the stored " + Hex4(image.Section1Checksum));
@@ -235,8 +235,8 @@ ImageLoadResult LoadImageFile(const std::filesystem::path& path, std::string_vie
     return DecodeImage(bytes, parameterRecord, image);
 }
 
-std::string VersionRowText(const std::string& deviceName, const std::string& versionWord,
-                           const std::string& version, std::optional<std::uint8_t> revision) {
+std::string VersionRowText(const std::string& deviceName, const std::string& versionWord, const std::string& version,
+                           std::optional<std::uint8_t> revision) {
     std::string text = deviceName + ", " + versionWord + ": " + version;
     if (revision) {
         char suffix[8];

@@ -47,8 +47,7 @@ bool FileExists(const std::filesystem::path& path);
 // `parameterRecord` is the text of string resource 20001 ("MERO|VOR|512|6865|1A").
 // Never reads past the end of `file`: a file shorter than its block counts, or ending
 // in a partial record, is Unreadable. `image` is only meaningful when the result is ok.
-ImageLoadResult DecodeImage(std::span<const std::uint8_t> file, std::string_view parameterRecord,
-                            FirmwareImage& image);
+ImageLoadResult DecodeImage(std::span<const std::uint8_t> file, std::string_view parameterRecord, FirmwareImage& image);
 
 // Reads the file at `path` and decodes it (FileMissing / Unreadable when it cannot be read).
 ImageLoadResult LoadImageFile(const std::filesystem::path& path, std::string_view parameterRecord,
@@ -56,8 +55,8 @@ ImageLoadResult LoadImageFile(const std::filesystem::path& path, std::string_vie
 
 // A version row of the task log: deviceName, ", ", `versionWord` (Msg::Version), ": ",
 // version, then "." and the revision in at least two digits when one is given.
-std::string VersionRowText(const std::string& deviceName, const std::string& versionWord,
-                           const std::string& version, std::optional<std::uint8_t> revision);
+std::string VersionRowText(const std::string& deviceName, const std::string& versionWord, const std::string& version,
+                           std::optional<std::uint8_t> revision);
 
 // The image's version row: the revision suffix is shown for an image with section 2,
 // and for a section-1 image when ImageRevision is 1..99.

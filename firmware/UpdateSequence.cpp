@@ -37,8 +37,7 @@ void FirmwareUpdater::UpdateFirmware() {
     if (RevisionInUse()) DeviceRevision = link_.ReadRevision();
 
     switch (DecideByVersion()) {
-    case Decision::Refused:
-        return;
+    case Decision::Refused: return;
     case Decision::Current:
         wizard_.InsertTaskList(IconInfo, Text(Msg::AlreadyCurrent), "");
         if (state_.ProfileBackupNeeded && profile_.GetBackupProfile()) {
@@ -52,8 +51,7 @@ void FirmwareUpdater::UpdateFirmware() {
         wizard_.ResetStage();
         link_.EnterDeepSleep();
         return;
-    case Decision::Update:
-        break;
+    case Decision::Update: break;
     }
 
     wizard_.SetTaskStatus(Text(Msg::Done));
@@ -81,7 +79,7 @@ FirmwareUpdater::Decision FirmwareUpdater::DecideByVersion() {
         return dcVersion >= image_.ImageVersion ? Decision::Current : Decision::Update;
     case ImageKind::BothSections:
         return dcVersion >= image_.ImageVersion && DeviceRevision >= image_.ImageRevision ? Decision::Current
-                                                                                         : Decision::Update;
+                                                                                          : Decision::Update;
     case ImageKind::OnlySection2:
         if (image_.ImageRevision < DeviceRevision) {
             // The DC is newer than the image: going back is not allowed.
@@ -89,8 +87,7 @@ FirmwareUpdater::Decision FirmwareUpdater::DecideByVersion() {
             return Decision::Refused;
         }
         return Decision::Update;
-    case ImageKind::None:
-        break;
+    case ImageKind::None: break;
     }
     // No image loaded: nothing may be sent to the DC.
     wizard_.InsertTaskList(IconError, Text(Msg::DataRefused), "");
@@ -109,8 +106,8 @@ void FirmwareUpdater::RefuseAndSleep(int icon, const std::string& text) {
 void FirmwareUpdater::LogDcVersion() {
     const std::optional<std::uint8_t> revision =
         RevisionInUse() ? std::optional<std::uint8_t>(DeviceRevision) : std::nullopt;
-    wizard_.InsertTaskList(IconInfo,
-                           VersionRowText(image_.DeviceName, Text(Msg::Version), link_.FirmwareVersion(), revision), "");
+    wizard_.InsertTaskList(
+        IconInfo, VersionRowText(image_.DeviceName, Text(Msg::Version), link_.FirmwareVersion(), revision), "");
 }
 
 void FirmwareUpdater::UploadByImageKind() {

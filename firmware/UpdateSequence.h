@@ -28,8 +28,8 @@
 namespace vor {
 
 // Restart waits after a closed section.
-constexpr double RestartWaitOnlySection1 = 12.0;  // after the section of an OnlySection1 image
-constexpr double RestartWaitSection2 = 45.0;      // after section 2 of either image kind
+constexpr double RestartWaitOnlySection1 = 12.0;     // after the section of an OnlySection1 image
+constexpr double RestartWaitSection2 = 45.0;         // after section 2 of either image kind
 constexpr double RestartWaitBetweenSections = 10.0;  // after section 1 of a BothSections image
 
 class FirmwareUpdater {

@@ -11,9 +11,9 @@ namespace {
 constexpr double AnnouncementTimeout = 0.2;
 constexpr int AnnouncementMaxResends = 21;  // 22 sends, about 4.2 s of silence
 constexpr double BlockDataTimeout = 1.0;
-constexpr int BlockMaxAttempts = 4;         // announcement + data, four times at most
+constexpr int BlockMaxAttempts = 4;  // announcement + data, four times at most
 constexpr double CodeWordTimeout = 1.0;
-constexpr int CodeWordMaxResends = 4;       // 5 sends
+constexpr int CodeWordMaxResends = 4;  // 5 sends
 
 bool FitsCodeWord(long value) { return value >= 0 && value <= CommModule::MaxCodeWordValue; }
 bool FitsAddress(int value) { return value >= 0 && value <= CommModule::MaxAddress; }

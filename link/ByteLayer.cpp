@@ -83,9 +83,7 @@ void CommModule::HandleReceivedData(std::span<const std::uint8_t> chunk) {
             CompleteCountingReply();
         }
         break;
-    case Cmd::DeepSleep:
-        JudgeDeepSleepReply(chunk);
-        break;
+    case Cmd::DeepSleep: JudgeDeepSleepReply(chunk); break;
     case Cmd::MemoryRead:
         StoreReply(ProfileBuffer, chunk);
         if (ProfileBuffer[0] == NakByte) NakReceived = true;
@@ -106,14 +104,14 @@ void CommModule::HandleReceivedData(std::span<const std::uint8_t> chunk) {
             ReplyComplete = true;
         }
         break;
-    default:
-        break;  // nothing awaited: discarded
+    default: break;  // nothing awaited: discarded
     }
 }
 
 void CommModule::JudgeDeepSleepReply(std::span<const std::uint8_t> chunk) {
     for (std::uint8_t byte : chunk) {
-        if (ReceivedCount < static_cast<int>(ReplyBuffer.size())) ReplyBuffer[static_cast<std::size_t>(ReceivedCount)] = byte;
+        if (ReceivedCount < static_cast<int>(ReplyBuffer.size()))
+            ReplyBuffer[static_cast<std::size_t>(ReceivedCount)] = byte;
         ++ReceivedCount;
         if (byte == NakByte) {
             ReplyBuffer[0] = byte;

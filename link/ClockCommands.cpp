@@ -9,7 +9,7 @@ namespace vor {
 
 namespace {
 constexpr double OpenClockTimeout = 0.1;
-constexpr int OpenClockMaxResends = 4;    // 5 sends, about 0.4 s
+constexpr int OpenClockMaxResends = 4;  // 5 sends, about 0.4 s
 constexpr double ClockRecordTimeout = 1.0;
 constexpr int ClockRecordMaxResends = 4;  // 5 sends, about 4 s
 }  // namespace

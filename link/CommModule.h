@@ -163,8 +163,8 @@ private:
     SerialPort& port_;
     EventPump& pump_;
     WizardState& state_;
-    bool portFailed_ = false;      // the port failed and has not been opened again
-    double quietAt_ = 0.0;         // an earlier send may be answered until then
+    bool portFailed_ = false;  // the port failed and has not been opened again
+    double quietAt_ = 0.0;     // an earlier send may be answered until then
     double lastSendAt_ = 0.0;
     int sendsInExchange_ = 0;
 };

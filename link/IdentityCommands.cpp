@@ -8,13 +8,13 @@
 namespace vor {
 
 namespace {
-constexpr double IdentityTimeout = 2.0;   // seconds per try
-constexpr int IdentityMaxResends = 11;    // 12 sends, gives up about 22 s after the first
-constexpr int IdentityReplyLength = 18;   // unused byte, 16 identity characters, unused byte
+constexpr double IdentityTimeout = 2.0;  // seconds per try
+constexpr int IdentityMaxResends = 11;   // 12 sends, gives up about 22 s after the first
+constexpr int IdentityReplyLength = 18;  // unused byte, 16 identity characters, unused byte
 constexpr int IdentityLength = 16;
 
 constexpr double DeepSleepTimeout = 1.0;
-constexpr int DeepSleepMaxResends = 4;    // the fourth resend is sent but not waited for
+constexpr int DeepSleepMaxResends = 4;  // the fourth resend is sent but not waited for
 
 constexpr double RevisionTimeout = 1.0;
 constexpr int RevisionMaxResends = 11;
@@ -22,7 +22,8 @@ constexpr int RevisionReplyLength = 2;
 
 bool ContainsIgnoringCase(const std::string& text, const std::string& part) {
     auto lower = [](std::string s) {
-        std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        std::transform(s.begin(), s.end(), s.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
         return s;
     };
     return lower(text).find(lower(part)) != std::string::npos;

@@ -9,8 +9,8 @@ namespace vor {
 
 namespace {
 constexpr double MemoryReadTimeout = 0.2;
-constexpr int MemoryReadMaxResends = 4;   // about 0.8 s of silence end it
-constexpr int MemoryReadReplyLength = 129; // acknowledgement + 128 block bytes
+constexpr int MemoryReadMaxResends = 4;     // about 0.8 s of silence end it
+constexpr int MemoryReadReplyLength = 129;  // acknowledgement + 128 block bytes
 
 constexpr double LineRequestTimeout = 0.1;
 constexpr int LineRequestMaxResends = 11;

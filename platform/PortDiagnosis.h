@@ -66,11 +66,10 @@ std::vector<CableDevice> FindCableDevices(const std::filesystem::path& root);
 // Names (from /proc/PID/comm) of the processes whose open files include `devicePath`,
 // when that is a serial port (a tty with a device behind it in sysfs); none for any
 // other path, which every shell may hold (/dev/null, a terminal).
-std::vector<std::string> FindPortHolders(const std::filesystem::path& root, const std::string& devicePath,
-                                         int ownPid);
+std::vector<std::string> FindPortHolders(const std::filesystem::path& root, const std::string& devicePath, int ownPid);
 
 // Folders where serial-port lock files "LCK..<port>" are kept, searched in this order.
-inline constexpr const char* PortLockFolders[] = {"var/lock", "run/lock", "var/spool/locks",
+inline constexpr const char* PortLockFolders[] = {"var/lock",       "run/lock",  "var/spool/locks",
                                                   "var/spool/uucp", "etc/locks", "tmp"};
 
 struct PortLock {

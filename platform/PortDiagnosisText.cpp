@@ -28,38 +28,32 @@ std::string PortMessageFallback(std::int32_t number) {
     case Msg::NoSerialDriverHelp:
         return "Unplug the cable, wait 5 seconds and plug it in again. If the program brltty is installed and you do "
                "not use a Braille display, remove brltty: it can take such cables.";
-    case Msg::NoPermission:
-        return "The interface cable's serial port %1 exists, but your user may not open it.";
+    case Msg::NoPermission: return "The interface cable's serial port %1 exists, but your user may not open it.";
     case Msg::NoPermissionHelp:
         return "Install the package \"vor-fwupdate\": its udev rule gives the logged-in user access to the cable. "
                "Or add your user to the group \"dialout\" and log in again. Then unplug the cable and plug it in "
                "again.";
-    case Msg::PortHeld:
-        return "The interface cable's serial port %1 is in use by another program: %2.";
+    case Msg::PortHeld: return "The interface cable's serial port %1 is in use by another program: %2.";
     case Msg::PortHeldHelp:
         return "Close that program. ModemManager and brltty take new serial ports by themselves: the udev rule of "
                "the package \"vor-fwupdate\" keeps ModemManager away from the cable; remove brltty if you do not use "
                "a Braille display. Then unplug the cable and plug it in again.";
-    case Msg::PortOpenFailed:
-        return "The interface cable's serial port %1 could not be opened.";
+    case Msg::PortOpenFailed: return "The interface cable's serial port %1 could not be opened.";
     case Msg::PortOpenFailedHelp:
         return "Another program may be using it. Close programs that use serial ports, unplug the cable, wait 5 "
                "seconds and plug it in again.";
-    case Msg::RetryOrQuit:
-        return "Click OK to try again or Cancel to quit.";
+    case Msg::RetryOrQuit: return "Click OK to try again or Cancel to quit.";
     case Msg::StaleLock:
         return "The interface cable's serial port %1 is locked by the file %3, which a program that is no longer "
                "running left behind.";
     case Msg::StaleLockHelp:
         return "Delete that file. If your user may not, an administrator can (sudo rm %3). Restarting the computer "
                "also removes it.";
-    default:
-        return {};
+    default: return {};
     }
 }
 
-std::string PortDiagnosisText(const PortDiagnosis& diagnosis,
-                              const std::function<std::string(std::int32_t)>& getText) {
+std::string PortDiagnosisText(const PortDiagnosis& diagnosis, const std::function<std::string(std::int32_t)>& getText) {
     if (diagnosis.problem == PortProblem::NoCable)
         return getText(Msg::CableNotFound) + "." + Crlf + getText(Msg::CheckCable);
 
@@ -73,21 +67,11 @@ std::string PortDiagnosisText(const PortDiagnosis& diagnosis,
     };
     std::pair<std::int32_t, std::int32_t> pair;
     switch (diagnosis.problem) {
-    case PortProblem::NoSerialDriver:
-        pair = {Msg::NoSerialDriver, Msg::NoSerialDriverHelp};
-        break;
-    case PortProblem::PermissionDenied:
-        pair = {Msg::NoPermission, Msg::NoPermissionHelp};
-        break;
-    case PortProblem::HeldByOther:
-        pair = {Msg::PortHeld, Msg::PortHeldHelp};
-        break;
-    case PortProblem::StaleLock:
-        pair = {Msg::StaleLock, Msg::StaleLockHelp};
-        break;
-    default:
-        pair = {Msg::PortOpenFailed, Msg::PortOpenFailedHelp};
-        break;
+    case PortProblem::NoSerialDriver: pair = {Msg::NoSerialDriver, Msg::NoSerialDriverHelp}; break;
+    case PortProblem::PermissionDenied: pair = {Msg::NoPermission, Msg::NoPermissionHelp}; break;
+    case PortProblem::HeldByOther: pair = {Msg::PortHeld, Msg::PortHeldHelp}; break;
+    case PortProblem::StaleLock: pair = {Msg::StaleLock, Msg::StaleLockHelp}; break;
+    default: pair = {Msg::PortOpenFailed, Msg::PortOpenFailedHelp}; break;
     }
     std::string finding = text(pair.first);
     if (diagnosis.problem == PortProblem::Unexplained && !diagnosis.openError.empty())

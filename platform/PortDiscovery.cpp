@@ -32,14 +32,12 @@ std::string PortDiscovery::GetOsName() {
     if (!registry_.GetVersionEx(info)) return "";
     switch (info.platformId) {
     case 0:
-    case 2:
-        return "WindowsNT";
+    case 2: return "WindowsNT";
     case 1:
         if (info.majorVersion == 5) return "Windows2000";
         if (info.majorVersion < 4 || (info.majorVersion == 4 && info.minorVersion == 0)) return "Windows95";
         return "Windows98";
-    default:
-        return "";
+    default: return "";
     }
 }
 

@@ -29,8 +29,8 @@ int ClassForNice(int nice);
 class NiceAccess {
 public:
     virtual ~NiceAccess() = default;
-    virtual bool read(int pid, int& nice) = 0;   // false when the process cannot be queried
-    virtual bool write(int pid, int nice) = 0;   // false when the change is refused
+    virtual bool read(int pid, int& nice) = 0;  // false when the process cannot be queried
+    virtual bool write(int pid, int nice) = 0;  // false when the change is refused
 };
 
 // The whole operation over a given access: change when permitted, then read back.

@@ -22,9 +22,7 @@ public:
         nice = value;
         return true;
     }
-    bool write(int pid, int nice) override {
-        return setpriority(PRIO_PROCESS, static_cast<id_t>(pid), nice) == 0;
-    }
+    bool write(int pid, int nice) override { return setpriority(PRIO_PROCESS, static_cast<id_t>(pid), nice) == 0; }
 };
 
 }  // namespace

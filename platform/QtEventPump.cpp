@@ -28,14 +28,12 @@ void QtEventPump::yieldUntil(double deadline) {
 
 void QtEventPump::sleepFor(double seconds) {
     const double until = now() + seconds;
-    while (now() <= until)
-        std::this_thread::sleep_for(std::chrono::duration<double>(std::max(0.0005, until - now())));
+    while (now() <= until) std::this_thread::sleep_for(std::chrono::duration<double>(std::max(0.0005, until - now())));
 }
 
 LocalTime QtEventPump::localTime() {
     const QDateTime t = QDateTime::currentDateTime();
-    return {t.date().year(), t.date().month(), t.date().day(),
-            t.time().hour(), t.time().minute(), t.time().second()};
+    return {t.date().year(), t.date().month(), t.date().day(), t.time().hour(), t.time().minute(), t.time().second()};
 }
 
 }  // namespace vor

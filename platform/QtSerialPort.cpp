@@ -40,15 +40,9 @@ PortOpenOutcome QtSerialPort::openNamed(const std::string& portName) {
     port_.setPortName(QString::fromStdString(portName));
     if (!port_.open(QIODevice::ReadWrite)) {
         switch (port_.error()) {
-        case QSerialPort::PermissionError:
-            outcome.result = PortOpenResult::PermissionDenied;
-            break;
-        case QSerialPort::DeviceNotFoundError:
-            outcome.result = PortOpenResult::NotFound;
-            break;
-        default:
-            outcome.result = PortOpenResult::Failed;
-            break;
+        case QSerialPort::PermissionError: outcome.result = PortOpenResult::PermissionDenied; break;
+        case QSerialPort::DeviceNotFoundError: outcome.result = PortOpenResult::NotFound; break;
+        default: outcome.result = PortOpenResult::Failed; break;
         }
         outcome.detail = port_.errorString().toStdString();
         port_.clearError();
@@ -114,19 +108,13 @@ void QtSerialPort::onReadyRead() {
 
 void QtSerialPort::onError(QSerialPort::SerialPortError error) {
     switch (error) {
-    case QSerialPort::NoError:
-        return;
-    case QSerialPort::ResourceError:
-        fail(PortFailure::Unplugged, port_.errorString().toStdString());
-        return;
-    case QSerialPort::WriteError:
-        fail(PortFailure::WriteFailed, port_.errorString().toStdString());
-        return;
+    case QSerialPort::NoError: return;
+    case QSerialPort::ResourceError: fail(PortFailure::Unplugged, port_.errorString().toStdString()); return;
+    case QSerialPort::WriteError: fail(PortFailure::WriteFailed, port_.errorString().toStdString()); return;
     case QSerialPort::ReadError:
         if (hungUp()) fail(PortFailure::Unplugged, port_.errorString().toStdString());
         return;
-    default:
-        return;  // timeouts and the like are the link's business
+    default: return;  // timeouts and the like are the link's business
     }
 }
 

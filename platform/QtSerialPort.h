@@ -53,8 +53,8 @@ private:
     QSerialPort port_;
     DataHandler onData_;
     FailureHandler onFailure_;
-    bool dead_ = false;  // failed since it was opened: writes go nowhere
-    std::string openedName_;  // the last port opened, for reopening after a failure
+    bool dead_ = false;         // failed since it was opened: writes go nowhere
+    std::string openedName_;    // the last port opened, for reopening after a failure
     UsbIdentity openedDevice_;  // what the system told about it when the user's open succeeded
     QElapsedTimer lastReopen_;
 };

@@ -11,8 +11,8 @@
 namespace vor {
 
 enum class PortFailure {
-    Unplugged,   // device gone, hang-up, resource error
-    WriteFailed, // the bytes could not be handed to the driver
+    Unplugged,    // device gone, hang-up, resource error
+    WriteFailed,  // the bytes could not be handed to the driver
     Other,
 };
 

@@ -30,8 +30,9 @@ std::unique_ptr<SleepInhibitor::Hold> LogindSleepInhibitor::inhibit(const std::s
         lastError_ = QStringLiteral("no D-Bus connection");
         return nullptr;
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(QString::fromLatin1(LoginService), QString::fromLatin1(LoginPath),
-                                                       QString::fromLatin1(LoginManager), QStringLiteral("Inhibit"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QString::fromLatin1(LoginService), QString::fromLatin1(LoginPath),
+                                       QString::fromLatin1(LoginManager), QStringLiteral("Inhibit"));
     call << QString::fromLatin1(What) << QString::fromLatin1(Who) << QString::fromStdString(why)
          << QString::fromLatin1(Mode);
     const QDBusMessage reply = bus_.call(call, QDBus::Block, InhibitCallTimeoutMs);

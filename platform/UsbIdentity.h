@@ -10,7 +10,7 @@
 namespace vor {
 
 struct UsbIdentity {
-    std::optional<std::uint16_t> vendor;   // absent for a port without a USB device (a pseudo-terminal)
+    std::optional<std::uint16_t> vendor;  // absent for a port without a USB device (a pseudo-terminal)
     std::optional<std::uint16_t> product;
     std::string serialNumber;
     bool operator==(const UsbIdentity&) const = default;

@@ -12,8 +12,7 @@ constexpr const char* AsideMark = ".set-aside-";
 
 std::string Stamp(const LocalTime& t) {
     char text[32];
-    std::snprintf(text, sizeof text, "%04d%02d%02d-%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute,
-                  t.second);
+    std::snprintf(text, sizeof text, "%04d%02d%02d-%02d%02d%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
     return text;
 }
 

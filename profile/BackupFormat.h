@@ -17,8 +17,7 @@ namespace vor {
 constexpr int ProfileHeaderSize = 17;
 constexpr int SerialDigitsSize = 17;
 constexpr std::size_t BackupTableOffset = ProfileHeaderSize + SerialDigitsSize;
-constexpr std::size_t BackupFileSize =
-    BackupTableOffset + 2u * BlockTableRows * BlockTableColumns;  // 266,274
+constexpr std::size_t BackupFileSize = BackupTableOffset + 2u * BlockTableRows * BlockTableColumns;  // 266,274
 
 using ProfileHeaderBytes = std::array<std::uint8_t, ProfileHeaderSize>;
 using SerialDigitBytes = std::array<std::uint8_t, SerialDigitsSize>;

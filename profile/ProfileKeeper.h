@@ -31,8 +31,8 @@ namespace vor {
 
 // What the profile code needs of the loaded firmware image.
 struct ProfileImageFacts {
-    int ModelNumber = 0;    // names the backup file
-    int MemorySize = 512;   // the DC's size class: pointer form and profile area
+    int ModelNumber = 0;   // names the backup file
+    int MemorySize = 512;  // the DC's size class: pointer form and profile area
 };
 
 class ProfileKeeper {
@@ -55,11 +55,11 @@ public:
     const std::string& RecoveryOutcome() const { return recoveryOutcome_; }
 
     // ---- the in-memory backup ----
-    BlockTable ProfileBlocks;           // col 0 = first line - 256, 1..128 bytes, 129 check byte
-    ProfileHeaderBytes ProfileHeader{}; // block-0 bytes 64..79 and their sum
-    SerialDigitBytes SerialDigits{};    // six serial digits, one per byte, then zeros
+    BlockTable ProfileBlocks;            // col 0 = first line - 256, 1..128 bytes, 129 check byte
+    ProfileHeaderBytes ProfileHeader{};  // block-0 bytes 64..79 and their sum
+    SerialDigitBytes SerialDigits{};     // six serial digits, one per byte, then zeros
     std::int32_t SerialNumber = 0;
-    std::filesystem::path BackupPath;   // the connected DC's backup file
+    std::filesystem::path BackupPath;  // the connected DC's backup file
     int ProfileStartLine = 0;
     int ProfileEndLine = 0;
     int ProfileBlockCount = 0;
@@ -68,11 +68,11 @@ public:
     // the fault sweep).
     void setWriteObserver(WriteObserver observer) { writeObserver_ = std::move(observer); }
 
-    static constexpr int HeaderLine = 4;                  // line of block-0 bytes 64..79
-    static constexpr int HeaderBlockOffset = 64;          // block-0 bytes 64..79: the header
-    static constexpr int SerialBlockOffset = 10;          // block-0 bytes 10..12: the serial number
+    static constexpr int HeaderLine = 4;                // line of block-0 bytes 64..79
+    static constexpr int HeaderBlockOffset = 64;        // block-0 bytes 64..79: the header
+    static constexpr int SerialBlockOffset = 10;        // block-0 bytes 10..12: the serial number
     static constexpr std::size_t SerialDigitCount = 6;  // digits that identify a backup's DC
-    static constexpr int PointerHeaderOffset = 8;         // header bytes 8..11 = block-0 bytes 72..75
+    static constexpr int PointerHeaderOffset = 8;       // header bytes 8..11 = block-0 bytes 72..75
     static constexpr std::uint8_t ProfileBlockCode = Cmd::Block1;
     static constexpr double HeaderSettleSeconds = 2.0;    // after the header line write
     static constexpr double ReadBackSettleSeconds = 1.0;  // after the block-0 read-back
@@ -86,10 +86,10 @@ private:
         Usable,
         BlockZeroUnread,  // block 0 could not be read: nothing is known about the DC
         NoFile,
-        Unreadable,       // wrong size or values that cannot be a profile; kept on disk
-        EmptyProfile,     // stored pointers equal
-        OtherDc,          // stored serial digits differ
-        Superseded,       // the DC holds another, non-empty profile: newer dives than the file
+        Unreadable,    // wrong size or values that cannot be a profile; kept on disk
+        EmptyProfile,  // stored pointers equal
+        OtherDc,       // stored serial digits differ
+        Superseded,    // the DC holds another, non-empty profile: newer dives than the file
     };
     Lookup LookUpBackup();
     // ReadMemoryBlock leaving CommError as the read would, but a failure earlier in

@@ -25,8 +25,7 @@ ProfileSpan LocateProfile(std::span<const std::uint8_t, 4> pointerBytes, int mem
     span.firstBlockLine = span.startLine / LinesPerBlock * LinesPerBlock;
     span.blockCount = span.endLine / LinesPerBlock - span.startLine / LinesPerBlock + 1;
     const int lastBlockLine = span.firstBlockLine + (span.blockCount - 1) * LinesPerBlock;
-    span.outOfRange = span.blockCount > MaxProfileBlocks ||
-                      lastBlockLine - ProfileAreaFirstLine > MaxBlockAddress;
+    span.outOfRange = span.blockCount > MaxProfileBlocks || lastBlockLine - ProfileAreaFirstLine > MaxBlockAddress;
     return span;
 }
 

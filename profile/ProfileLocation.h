@@ -9,14 +9,14 @@
 namespace vor {
 
 constexpr int LinesPerBlock = 8;
-constexpr int ProfileAreaFirstLine = 256;      // below it lies block 0 and the DC's own data
-constexpr int ProfileAreaTailLines = 33;       // the area ends at line MemorySize*8 - 33
-constexpr int LineMemorySize = 1024;           // this size class keeps pointers as line numbers
-constexpr int MaxProfileBlocks = 1024;         // rows of the profile table
-constexpr int MaxBlockAddress = 32767;         // largest address value a block write can carry
+constexpr int ProfileAreaFirstLine = 256;  // below it lies block 0 and the DC's own data
+constexpr int ProfileAreaTailLines = 33;   // the area ends at line MemorySize*8 - 33
+constexpr int LineMemorySize = 1024;       // this size class keeps pointers as line numbers
+constexpr int MaxProfileBlocks = 1024;     // rows of the profile table
+constexpr int MaxBlockAddress = 32767;     // largest address value a block write can carry
 
 struct ProfileSpan {
-    int startLine = 0;       // after the clamping rules (raw decoded value when empty)
+    int startLine = 0;  // after the clamping rules (raw decoded value when empty)
     int endLine = 0;
     bool empty = false;      // equal pointers: nothing stored
     int firstBlockLine = 0;  // first line of the first block to back up

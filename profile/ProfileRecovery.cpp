@@ -33,8 +33,8 @@ std::string ProfileKeeper::InstructionText() {
 void ProfileKeeper::ProfileRecovering() {
     recoveryOutcome_ = "Profile not written back";
     const std::string caption = wizard_.GetText(Msg::RecoveryCaption);
-    if (wizard_.MessageBox(BoxIcon::Warning, BoxButtons::YesNo, caption,
-                           TextWith(Msg::RecoveryQuestion, folder_)) != BoxAnswer::Yes) {
+    if (wizard_.MessageBox(BoxIcon::Warning, BoxButtons::YesNo, caption, TextWith(Msg::RecoveryQuestion, folder_)) !=
+        BoxAnswer::Yes) {
         recoveryOutcome_ = "Profile given up" + SetAsideNote(SetBackupAside());
         return;
     }
@@ -74,10 +74,9 @@ void ProfileKeeper::RecoverWithUser(const std::string& caption) {
         if (BackupPath != pending && std::filesystem::exists(pending, ec)) {
             // Another DC is on the cable: the pending profile is not its to take.
             BackupPath = pending;
-            wizard_.MessageBox(BoxIcon::Warning, BoxButtons::Ok, caption,
-                               TextWith(Msg::OtherDcBackupKept, pending));
-            recoveryOutcome_ = "The DC on the cable is not the one whose profile was saved: backup kept in " +
-                               pending.string();
+            wizard_.MessageBox(BoxIcon::Warning, BoxButtons::Ok, caption, TextWith(Msg::OtherDcBackupKept, pending));
+            recoveryOutcome_ =
+                "The DC on the cable is not the one whose profile was saved: backup kept in " + pending.string();
             return;
         }
         state_.ProfileIntact = true;
@@ -86,7 +85,8 @@ void ProfileKeeper::RecoverWithUser(const std::string& caption) {
         } else {
             recoveryOutcome_ = "No usable backup of the connected DC";
             // A damaged file stays where it is: it may still be worth something to the diver.
-            if (found != Lookup::Unreadable && found != Lookup::NoFile) recoveryOutcome_ += SetAsideNote(SetBackupAside());
+            if (found != Lookup::Unreadable && found != Lookup::NoFile)
+                recoveryOutcome_ += SetAsideNote(SetBackupAside());
         }
         return;
     }

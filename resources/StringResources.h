@@ -8,9 +8,9 @@
 
 namespace vor {
 
-constexpr int ResSetupRecord = 201;      // image file | integrity | close program | language code
+constexpr int ResSetupRecord = 201;  // image file | integrity | close program | language code
 constexpr int ResDatabasePassword = 10001;
-constexpr int ResParameters = 20001;     // "MERO|VOR|512|6865|1A"
+constexpr int ResParameters = 20001;  // "MERO|VOR|512|6865|1A"
 
 // The built-in text of a string resource; empty for an unknown id.
 std::string LoadResString(int id);

@@ -15,46 +15,46 @@ constexpr std::int32_t PortBoxCaption = 605;  // caption of the interface box
 constexpr std::int32_t TimeColumn = 664;      // task-log column headers
 constexpr std::int32_t StatusColumn = 683;
 constexpr std::int32_t EventColumn = 801;
-constexpr std::int32_t BackCaption = 799;     // the Back and Next buttons
+constexpr std::int32_t BackCaption = 799;  // the Back and Next buttons
 constexpr std::int32_t NextCaption = 800;
-constexpr std::int32_t Title = 820;           // the program's title
+constexpr std::int32_t Title = 820;  // the program's title
 
 // Task-log statuses; Failed is also the caption of failure boxes
-constexpr std::int32_t Done = 777;            // a running step finished
-constexpr std::int32_t Failed = 280;          // a running step failed
+constexpr std::int32_t Done = 777;    // a running step finished
+constexpr std::int32_t Failed = 280;  // a running step failed
 
 // Port search and the interface box
-constexpr std::int32_t CableNotFound = 593;   // ends without punctuation: the caller adds "."
+constexpr std::int32_t CableNotFound = 593;  // ends without punctuation: the caller adds "."
 constexpr std::int32_t CheckCable = 802;
 constexpr std::int32_t NoSerialDriver = 901;  // each finding comes with its help text
 constexpr std::int32_t NoSerialDriverHelp = 902;
-constexpr std::int32_t NoPermission = 903;    // %1: the port
+constexpr std::int32_t NoPermission = 903;  // %1: the port
 constexpr std::int32_t NoPermissionHelp = 904;
-constexpr std::int32_t PortHeld = 905;        // %1: the port, %2: the programs that hold it
+constexpr std::int32_t PortHeld = 905;  // %1: the port, %2: the programs that hold it
 constexpr std::int32_t PortHeldHelp = 906;
 constexpr std::int32_t PortOpenFailed = 907;  // %1: the port
 constexpr std::int32_t PortOpenFailedHelp = 908;
-constexpr std::int32_t RetryOrQuit = 909;     // how OK and Cancel work
-constexpr std::int32_t StaleLock = 930;       // %1: the port, %3: the lock file
-constexpr std::int32_t StaleLockHelp = 931;   // %3: the lock file
+constexpr std::int32_t RetryOrQuit = 909;    // how OK and Cancel work
+constexpr std::int32_t StaleLock = 930;      // %1: the port, %3: the lock file
+constexpr std::int32_t StaleLockHelp = 931;  // %3: the lock file
 
 // Loading the firmware image
 constexpr std::int32_t LoadingImage = 776;
 constexpr std::int32_t CheckingImage = 778;
-constexpr std::int32_t ImageDamaged = 779;    // followed by the error code and "!"
-constexpr std::int32_t Version = 781;         // "firmware version" in the version rows
+constexpr std::int32_t ImageDamaged = 779;  // followed by the error code and "!"
+constexpr std::int32_t Version = 781;       // "firmware version" in the version rows
 
 // The update and the upload
-constexpr std::int32_t NoAnswer = 150;        // the DC did not answer
-constexpr std::int32_t CheckingDc = 782;      // identity check at the start of the update
-constexpr std::int32_t NotForThisDc = 783;    // ends in a blank: the device name follows directly
-constexpr std::int32_t UpdateFirst = 784;     // last part of the too-old line
+constexpr std::int32_t NoAnswer = 150;      // the DC did not answer
+constexpr std::int32_t CheckingDc = 782;    // identity check at the start of the update
+constexpr std::int32_t NotForThisDc = 783;  // ends in a blank: the device name follows directly
+constexpr std::int32_t UpdateFirst = 784;   // last part of the too-old line
 constexpr std::int32_t AlreadyCurrent = 785;
 constexpr std::int32_t UpdateSucceeded = 786;
 constexpr std::int32_t UploadingCode = 787;      // the one section of a one-section image
 constexpr std::int32_t UploadingSection1 = 788;  // section 1 of a two-section image
 constexpr std::int32_t UploadingSection2 = 789;  // section 2 of a two-section image
-constexpr std::int32_t DataRefused = 790;     // the DC refused code or profile blocks
+constexpr std::int32_t DataRefused = 790;        // the DC refused code or profile blocks
 constexpr std::int32_t CheckingNewCode = 792;
 constexpr std::int32_t WrongDcAfterRestart = 793;
 constexpr std::int32_t NewCodeVerified = 794;
@@ -66,10 +66,10 @@ constexpr std::int32_t ProfileOnClose = 815;  // the profile is written back whe
 constexpr std::int32_t BackupFailed = 797;    // the profile could not be read out
 constexpr std::int32_t BackupNotSaved = 916;  // %1: the folder tried
 constexpr std::int32_t RestoreStep = 796;
-constexpr std::int32_t CheckStep = 915;       // reading every written block back
+constexpr std::int32_t CheckStep = 915;  // reading every written block back
 constexpr std::int32_t VerifyFailed = 816;
 constexpr std::int32_t OtherDcBackupKept = 917;  // %1: the pending backup file
-constexpr std::int32_t BackupSetAside = 918;  // %1: the set-aside file
+constexpr std::int32_t BackupSetAside = 918;     // %1: the set-aside file
 constexpr std::int32_t NewerProfileInDc = 919;
 constexpr std::int32_t RecoveryCaption = 817;
 constexpr std::int32_t RecoveryQuestion = 913;  // %1: the folder; the one text laid out in paragraphs
@@ -82,7 +82,7 @@ constexpr std::int32_t RecoveryWake3 = 806;
 constexpr std::int32_t RecoveryWake4 = 807;
 constexpr std::int32_t RecoveryStep4 = 808;
 constexpr std::int32_t RecoveryStep5 = 809;
-constexpr std::int32_t RecoveryStep6 = 914;   // %1: the folder
+constexpr std::int32_t RecoveryStep6 = 914;  // %1: the folder
 
 // Saving the task log
 constexpr std::int32_t SaveLogAction = 910;   // the context-menu entry
@@ -90,16 +90,72 @@ constexpr std::int32_t SaveLogFailed = 911;   // %1: why
 constexpr std::int32_t SaveLogCaption = 912;  // the file dialog's caption
 
 inline constexpr std::array AllMessages{
-    CloseCaption, FrameCaption, PortBoxCaption, TimeColumn, StatusColumn, EventColumn, BackCaption,
-    NextCaption, Title, Done, Failed, CableNotFound, CheckCable, NoSerialDriver, NoSerialDriverHelp,
-    NoPermission, NoPermissionHelp, PortHeld, PortHeldHelp, PortOpenFailed, PortOpenFailedHelp, RetryOrQuit,
-    StaleLock, StaleLockHelp, LoadingImage, CheckingImage, ImageDamaged, Version, NoAnswer, CheckingDc,
-    NotForThisDc, UpdateFirst, AlreadyCurrent, UpdateSucceeded, UploadingCode, UploadingSection1,
-    UploadingSection2, DataRefused, CheckingNewCode, WrongDcAfterRestart, NewCodeVerified, WaitingForRestart,
-    UpdateFailed, ProfileOnClose, BackupFailed, BackupNotSaved, RestoreStep, CheckStep, VerifyFailed,
-    OtherDcBackupKept, BackupSetAside, NewerProfileInDc, RecoveryCaption, RecoveryQuestion, RecoveryUnplug,
-    RecoveryClip, RecoveryWake, RecoveryWake2, RecoveryWake3, RecoveryWake4, RecoveryStep4, RecoveryStep5,
-    RecoveryStep6, SaveLogAction, SaveLogFailed, SaveLogCaption,
+    CloseCaption,
+    FrameCaption,
+    PortBoxCaption,
+    TimeColumn,
+    StatusColumn,
+    EventColumn,
+    BackCaption,
+    NextCaption,
+    Title,
+    Done,
+    Failed,
+    CableNotFound,
+    CheckCable,
+    NoSerialDriver,
+    NoSerialDriverHelp,
+    NoPermission,
+    NoPermissionHelp,
+    PortHeld,
+    PortHeldHelp,
+    PortOpenFailed,
+    PortOpenFailedHelp,
+    RetryOrQuit,
+    StaleLock,
+    StaleLockHelp,
+    LoadingImage,
+    CheckingImage,
+    ImageDamaged,
+    Version,
+    NoAnswer,
+    CheckingDc,
+    NotForThisDc,
+    UpdateFirst,
+    AlreadyCurrent,
+    UpdateSucceeded,
+    UploadingCode,
+    UploadingSection1,
+    UploadingSection2,
+    DataRefused,
+    CheckingNewCode,
+    WrongDcAfterRestart,
+    NewCodeVerified,
+    WaitingForRestart,
+    UpdateFailed,
+    ProfileOnClose,
+    BackupFailed,
+    BackupNotSaved,
+    RestoreStep,
+    CheckStep,
+    VerifyFailed,
+    OtherDcBackupKept,
+    BackupSetAside,
+    NewerProfileInDc,
+    RecoveryCaption,
+    RecoveryQuestion,
+    RecoveryUnplug,
+    RecoveryClip,
+    RecoveryWake,
+    RecoveryWake2,
+    RecoveryWake3,
+    RecoveryWake4,
+    RecoveryStep4,
+    RecoveryStep5,
+    RecoveryStep6,
+    SaveLogAction,
+    SaveLogFailed,
+    SaveLogCaption,
 };
 
 }  // namespace vor::Msg

@@ -50,8 +50,7 @@ std::string CheckLanguagesTable(sqlite3* db) {
 
 }  // namespace
 
-bool LanguageDb::OpenLanguageDb(const std::string& path, const std::string& password,
-                                int languageColumn) {
+bool LanguageDb::OpenLanguageDb(const std::string& path, const std::string& password, int languageColumn) {
     Close();
     lastError_.clear();
     warning_.clear();
@@ -68,11 +67,9 @@ bool LanguageDb::OpenLanguageDb(const std::string& path, const std::string& pass
         return false;
     }
     // INDEXED BY makes the lookup a seek on "ID" and fails to prepare without that index.
-    const std::string sql = "SELECT * FROM \"CONTENTS\" INDEXED BY \"ID\" WHERE " +
-                            QuoteSqlIdentifier(key) + " = ?1";
+    const std::string sql = "SELECT * FROM \"CONTENTS\" INDEXED BY \"ID\" WHERE " + QuoteSqlIdentifier(key) + " = ?1";
     if (sqlite3_prepare_v2(db, sql.c_str(), -1, &impl->lookup, nullptr) != SQLITE_OK) {
-        lastError_ = "table CONTENTS cannot be searched by its index ID: " +
-                     impl->connection.engineMessage();
+        lastError_ = "table CONTENTS cannot be searched by its index ID: " + impl->connection.engineMessage();
         return false;
     }
     const int fields = sqlite3_column_count(impl->lookup);
@@ -82,8 +79,7 @@ bool LanguageDb::OpenLanguageDb(const std::string& path, const std::string& pass
     }
     impl->column = languageColumn;
     if (languageColumn < 1 || languageColumn >= fields) {
-        warning_ = "language column " + std::to_string(languageColumn) +
-                   " is not in the table; using column 1";
+        warning_ = "language column " + std::to_string(languageColumn) + " is not in the table; using column 1";
         impl->column = 1;
     }
     // CONTENTS is usable from here on: a fault in LANGUAGES fails the open but keeps
@@ -110,8 +106,7 @@ std::string LanguageDb::GetText(std::int32_t number) {
                         static_cast<std::size_t>(sqlite3_column_bytes(lookup, impl_->column)));
         }
     } else if (rc != SQLITE_DONE) {
-        lastError_ = "lookup of message " + std::to_string(number) +
-                     " failed: " + impl_->connection.engineMessage();
+        lastError_ = "lookup of message " + std::to_string(number) + " failed: " + impl_->connection.engineMessage();
     }
     // Reset at once so that no read transaction stays open between lookups.
     sqlite3_reset(lookup);

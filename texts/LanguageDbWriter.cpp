@@ -200,8 +200,8 @@ bool ReadContents(sqlite3* db, MessageTable& table, std::string& error) {
     int rc;
     while ((rc = sqlite3_step(rows.get())) == SQLITE_ROW) {
         const sqlite3_int64 number = sqlite3_column_int64(rows.get(), 0);
-        if (sqlite3_column_type(rows.get(), 0) != SQLITE_INTEGER ||
-            number < std::numeric_limits<std::int32_t>::min() || number > std::numeric_limits<std::int32_t>::max()) {
+        if (sqlite3_column_type(rows.get(), 0) != SQLITE_INTEGER || number < std::numeric_limits<std::int32_t>::min() ||
+            number > std::numeric_limits<std::int32_t>::max()) {
             error = "table CONTENTS holds a message number that is not a 32-bit integer";
             return false;
         }
@@ -228,8 +228,7 @@ void ReadNotes(sqlite3* db, MessageTable& table) {
 
 }  // namespace
 
-bool ReadLanguageDb(const std::string& path, const std::string& password, MessageTable& table,
-                    std::string& error) {
+bool ReadLanguageDb(const std::string& path, const std::string& password, MessageTable& table, std::string& error) {
     table = {};
     SqlCipherConnection db;
     if (!db.open(path, password, SqlCipherConnection::Mode::ReadOnly)) {

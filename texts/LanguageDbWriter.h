@@ -19,7 +19,6 @@ bool WriteLanguageDb(const MessageTable& table, const std::string& path, const s
                      std::string& error);
 
 // Reads a database written by WriteLanguageDb. False with `error` set on failure.
-bool ReadLanguageDb(const std::string& path, const std::string& password, MessageTable& table,
-                    std::string& error);
+bool ReadLanguageDb(const std::string& path, const std::string& password, MessageTable& table, std::string& error);
 
 }  // namespace vor

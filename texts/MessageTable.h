@@ -30,14 +30,12 @@ struct SourceNote {
 
 struct MessageTable {
     std::vector<std::string> languages;
-    std::vector<MessageRow> rows;  // ascending by number, no duplicates
-    std::vector<SourceNote> notes; // ascending by line
+    std::vector<MessageRow> rows;   // ascending by number, no duplicates
+    std::vector<SourceNote> notes;  // ascending by line
 
     bool operator==(const MessageTable&) const = default;
 };
 
-inline int LanguageCodeOfColumn(int column) {
-    return FirstLanguageCode + LanguageCodeStep * (column - 1);
-}
+inline int LanguageCodeOfColumn(int column) { return FirstLanguageCode + LanguageCodeStep * (column - 1); }
 
 }  // namespace vor

@@ -158,8 +158,7 @@ private:
     }
 
     std::optional<LineError> parseHeader(const std::vector<std::string>& fields) {
-        if (fields[0] != HeaderFirstField)
-            return LineError{"the header row must start with \"Number\""};
+        if (fields[0] != HeaderFirstField) return LineError{"the header row must start with \"Number\""};
         if (fields.size() < 2) return LineError{"the header row names no language"};
         for (std::size_t i = 1; i < fields.size(); ++i) {
             if (fields[i].empty()) return LineError{"language " + std::to_string(i) + " has no name"};
@@ -235,8 +234,8 @@ std::string FormatMessageTsv(const MessageTable& table) {
     std::size_t nextRecord = 0;
     std::size_t nextNote = 0;
     for (int line = 1; nextRecord < records.size() || nextNote < table.notes.size(); ++line) {
-        const bool noteHere = nextNote < table.notes.size() &&
-                              (table.notes[nextNote].line <= line || nextRecord == records.size());
+        const bool noteHere =
+            nextNote < table.notes.size() && (table.notes[nextNote].line <= line || nextRecord == records.size());
         out += noteHere ? table.notes[nextNote++].text : records[nextRecord++];
         out += '\n';
     }

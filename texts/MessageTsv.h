@@ -20,8 +20,8 @@ namespace vor {
 struct TsvParseResult {
     bool ok = false;
     MessageTable table;
-    int errorLine = 0;    // 1-based; set when !ok
-    std::string reason;   // set when !ok
+    int errorLine = 0;   // 1-based; set when !ok
+    std::string reason;  // set when !ok
 };
 
 TsvParseResult ParseMessageTsv(std::string_view source);

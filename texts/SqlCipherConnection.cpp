@@ -14,9 +14,7 @@ void SqlCipherConnection::close() {
     db_ = nullptr;
 }
 
-std::string SqlCipherConnection::engineMessage() const {
-    return db_ ? sqlite3_errmsg(db_) : "no open database";
-}
+std::string SqlCipherConnection::engineMessage() const { return db_ ? sqlite3_errmsg(db_) : "no open database"; }
 
 bool SqlCipherConnection::open(const std::string& path, const std::string& password, Mode mode) {
     close();
@@ -33,13 +31,13 @@ bool SqlCipherConnection::open(const std::string& path, const std::string& passw
     if (type != std::filesystem::file_type::regular &&
         !(type == std::filesystem::file_type::not_found && mode == Mode::ReadWrite)) {
         error_ = "cannot open " + path + ": " +
-                 (ec ? ec.message() : type == std::filesystem::file_type::not_found ? "no such file"
-                                                                                    : "not a regular file");
+                 (ec                                              ? ec.message()
+                  : type == std::filesystem::file_type::not_found ? "no such file"
+                                                                  : "not a regular file");
         return false;
     }
     // The program only reads texts; read-only also keeps a missing file from being created.
-    const int flags = mode == Mode::ReadWrite ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE
-                                              : SQLITE_OPEN_READONLY;
+    const int flags = mode == Mode::ReadWrite ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY;
     if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
         error_ = "cannot open " + path + ": " + engineMessage();
         close();
@@ -51,8 +49,7 @@ bool SqlCipherConnection::open(const std::string& path, const std::string& passw
         return false;
     }
     if (!exec("SELECT count(*) FROM sqlite_master")) {
-        error_ = "cannot read " + path + " (wrong password or not a language database): " +
-                 engineMessage();
+        error_ = "cannot read " + path + " (wrong password or not a language database): " + engineMessage();
         close();
         return false;
     }

@@ -115,10 +115,11 @@ bool Report(const char* what, double seconds, double simLate, int count, int wir
     const double per = (seconds - simLate) / count;
     const double bound = wireBytes * ByteSeconds;
     const double ratio = per / bound;
-    std::printf("%-30s %6.2f ms each (simulator lateness %.2f ms each left out), wire bound %5.2f ms, "
-                "ratio %.3f (target <= %.2f)%s\n",
-                what, per * 1000.0, simLate / count * 1000.0, bound * 1000.0, ratio, RatioTarget,
-                ratio <= RatioTarget ? "" : "  MISSED");
+    std::printf(
+        "%-30s %6.2f ms each (simulator lateness %.2f ms each left out), wire bound %5.2f ms, "
+        "ratio %.3f (target <= %.2f)%s\n",
+        what, per * 1000.0, simLate / count * 1000.0, bound * 1000.0, ratio, RatioTarget,
+        ratio <= RatioTarget ? "" : "  MISSED");
     return ratio <= RatioTarget;
 }
 

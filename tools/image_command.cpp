@@ -62,9 +62,12 @@ int Build(const Args& args) {
                 content.UnterminatedDeviceName = true;
             } else if (opt == "--corrupt-checksum" && hasValue) {
                 const std::string& which = args[++i];
-                if (which == "1") content.StoredSection1Checksum = (SectionChecksum(content.Section1) + 1) & 0xFFFF;
-                else if (which == "2") content.StoredSection2Checksum = (SectionChecksum(content.Section2) + 1) & 0xFFFF;
-                else return UsageError("--corrupt-checksum takes 1 or 2");
+                if (which == "1")
+                    content.StoredSection1Checksum = (SectionChecksum(content.Section1) + 1) & 0xFFFF;
+                else if (which == "2")
+                    content.StoredSection2Checksum = (SectionChecksum(content.Section2) + 1) & 0xFFFF;
+                else
+                    return UsageError("--corrupt-checksum takes 1 or 2");
             } else if (opt == "--corrupt-address" && hasValue) {
                 const long n = ParseCount(args[++i], "--corrupt-address");
                 const bool s1 = content.Kind != ImageKind::OnlySection2;
@@ -82,7 +85,8 @@ int Build(const Args& args) {
             }
         }
         std::vector<std::uint8_t> bytes = EncodeImage(content);
-        if (truncate && static_cast<std::size_t>(*truncate) < bytes.size()) bytes.resize(static_cast<std::size_t>(*truncate));
+        if (truncate && static_cast<std::size_t>(*truncate) < bytes.size())
+            bytes.resize(static_cast<std::size_t>(*truncate));
         std::ofstream out(outPath, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         out.close();
@@ -110,7 +114,8 @@ const char* KindName(ImageKind kind) {
 void PrintBlocks(const BlockTable& table, int count, int section) {
     for (int r = 0; r < count; ++r) {
         std::printf("block %d.%d address 0x%04X check 0x%02X\n", section, r + 1,
-                    static_cast<unsigned>(table[r][0]) & 0xFFFF, static_cast<unsigned>(table[r][BlockTableColumns - 1]));
+                    static_cast<unsigned>(table[r][0]) & 0xFFFF,
+                    static_cast<unsigned>(table[r][BlockTableColumns - 1]));
     }
 }
 

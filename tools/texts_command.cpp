@@ -18,8 +18,9 @@ constexpr int ExitFailure = 1;
 constexpr int ExitUsage = 2;
 
 int Usage() {
-    std::fprintf(stderr, "usage: vor-tool texts build SOURCE.tsv OUT.lng\n"
-                         "       vor-tool texts dump FILE.lng\n");
+    std::fprintf(stderr,
+                 "usage: vor-tool texts build SOURCE.tsv OUT.lng\n"
+                 "       vor-tool texts dump FILE.lng\n");
     return ExitUsage;
 }
 

@@ -34,8 +34,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all")))
         return finish(CommandLine::Action::ShowHelp, parser.helpText());
     if (parser.isSet(version))
-        return finish(CommandLine::Action::ShowVersion, QCoreApplication::applicationName() + u' ' +
-                                                            QCoreApplication::applicationVersion() + u'\n');
+        return finish(CommandLine::Action::ShowVersion,
+                      QCoreApplication::applicationName() + u' ' + QCoreApplication::applicationVersion() + u'\n');
     command.options.demo = parser.isSet(demo);
     if (parser.isSet(port)) {
         command.options.port = parser.value(port).toStdString();

@@ -22,9 +22,10 @@ class CableBackend : private CablePortHolder, public AppBackend {
 public:
     CableBackend(std::optional<std::string> forcedPort, WizardState& state, WizardServices& window, EventPump& pump,
                  const std::filesystem::path& programFolder)
-        : AppBackend(state, window, pump, cablePort,
-                     [this, forcedPort] { return vor::OpenInterfacePort(cablePort, forcedPort); },
-                     ChooseBackupFolder(programFolder)) {}
+        : AppBackend(
+              state, window, pump, cablePort,
+              [this, forcedPort] { return vor::OpenInterfacePort(cablePort, forcedPort); },
+              ChooseBackupFolder(programFolder)) {}
 };
 
 }  // namespace

@@ -11,7 +11,7 @@
 
 namespace vor {
 
-std::unique_ptr<WizardBackend> MakeBackend(const AppOptions& options, WizardState& state,
-                                           WizardServices& window, EventPump& pump);
+std::unique_ptr<WizardBackend> MakeBackend(const AppOptions& options, WizardState& state, WizardServices& window,
+                                           EventPump& pump);
 
 }  // namespace vor

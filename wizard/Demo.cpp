@@ -69,8 +69,7 @@ void PrintTaskRow(const TaskRow& row) {
     std::fflush(stdout);
 }
 
-BoxAnswer DemoBoxes::show(QWidget*, BoxIcon, BoxButtons buttons, const std::string& caption,
-                          const std::string& text) {
+BoxAnswer DemoBoxes::show(QWidget*, BoxIcon, BoxButtons buttons, const std::string& caption, const std::string& text) {
     std::printf("[box] %s: %s\n", caption.c_str(), text.c_str());
     std::fflush(stdout);
     if (++shown_ > MaxBoxes) {

@@ -28,7 +28,7 @@ bool DemoNeedsOffscreen();
 class DemoSimulator {
 public:
     static constexpr int StartTimeoutMs = 10000;
-    static constexpr const char* WakeAfterSeconds = "3";    // a few seconds after the deep-sleep command
+    static constexpr const char* WakeAfterSeconds = "3";  // a few seconds after the deep-sleep command
     static constexpr const char* RestartAfterSeconds = "4";
 
     explicit DemoSimulator(const std::string& programDir);

@@ -168,8 +168,8 @@ BoxAnswer MFUMain::ShowPortBox(const PortOpenOutcome& outcome) {
         diagnosis.portPath = outcome.portName;
         diagnosis.openError = outcome.detail;
         // Without a diagnosis only a refused permission is explained; the rest keeps the wizard's box.
-        diagnosis.problem = outcome.result == PortOpenResult::PermissionDenied ? PortProblem::PermissionDenied
-                                                                               : PortProblem::NoCable;
+        diagnosis.problem =
+            outcome.result == PortOpenResult::PermissionDenied ? PortProblem::PermissionDenied : PortProblem::NoCable;
     }
     // The missing cable keeps the wizard's own caption and text; the others explain.
     const std::string caption = diagnosis.problem == PortProblem::NoCable
@@ -199,8 +199,7 @@ void MFUMain::ResetStage() {
 
 std::string MFUMain::GetText(std::int32_t number) { return db_.GetText(number); }
 
-BoxAnswer MFUMain::MessageBox(BoxIcon icon, BoxButtons buttons, const std::string& caption,
-                              const std::string& text) {
+BoxAnswer MFUMain::MessageBox(BoxIcon icon, BoxButtons buttons, const std::string& caption, const std::string& text) {
     if (ended_) return buttons == BoxButtons::YesNo ? BoxAnswer::No : BoxAnswer::Cancel;
     return env_.boxes->show(this, icon, buttons, caption, text);
 }
@@ -218,25 +217,25 @@ void MFUMain::CloseCmd_Click() {
     const auto step = [](const std::function<void()>& work) {
         try {
             work();
-        } catch (...) {
-        }
+        } catch (...) {}
     };
-    if (!state_.ProfileIntact && backend_) step([&] {
-        AttemptRecord record = BeginAttempt("Profile recovery at close");
-        const auto awake = KeepAwake(SleepWhyRecovery);
-        try {
-            backend_->ProfileRecovering();
-        } catch (const ProgramEnding&) {
-            RecordAttempt(std::move(record), "Interrupted: the program was ended");
-            throw;
-        } catch (const std::exception& e) {
-            RecordAttempt(std::move(record), std::string("Stopped by an error: ") + e.what());
-            throw;
-        }
-        std::string outcome = backend_->RecoveryOutcome();
-        if (outcome.empty()) outcome = state_.ProfileIntact ? "Profile written back" : "Profile not written back";
-        RecordAttempt(std::move(record), outcome);
-    });
+    if (!state_.ProfileIntact && backend_)
+        step([&] {
+            AttemptRecord record = BeginAttempt("Profile recovery at close");
+            const auto awake = KeepAwake(SleepWhyRecovery);
+            try {
+                backend_->ProfileRecovering();
+            } catch (const ProgramEnding&) {
+                RecordAttempt(std::move(record), "Interrupted: the program was ended");
+                throw;
+            } catch (const std::exception& e) {
+                RecordAttempt(std::move(record), std::string("Stopped by an error: ") + e.what());
+                throw;
+            }
+            std::string outcome = backend_->RecoveryOutcome();
+            if (outcome.empty()) outcome = state_.ProfileIntact ? "Profile written back" : "Profile not written back";
+            RecordAttempt(std::move(record), outcome);
+        });
     step([&] { UnDoPutOnTop(); });
     if (backend_) step([&] { backend_->AbortLink(); });
     if (backend_) step([&] { backend_->WaitSeconds(CloseWaitSeconds); });

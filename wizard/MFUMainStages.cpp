@@ -14,8 +14,7 @@ namespace vor {
 namespace {
 
 constexpr const char* FirstCurrentVersion = "1F";  // this version and newer need no Deep Sleep
-constexpr const char* DeepSleepFailedText =
-    "Could not set DC into Deep Sleep mode. Please replease step 1 to 4 again.";
+constexpr const char* DeepSleepFailedText = "Could not set DC into Deep Sleep mode. Please replease step 1 to 4 again.";
 
 }  // namespace
 

@@ -20,12 +20,10 @@ QMessageBox::Icon ToQt(BoxIcon icon) {
 
 BoxAnswer QtBoxPresenter::show(QWidget* owner, BoxIcon icon, BoxButtons buttons, const std::string& caption,
                                const std::string& text) {
-    QMessageBox box(ToQt(icon), QString::fromStdString(caption), QString::fromStdString(text),
-                    QMessageBox::NoButton, owner);
+    QMessageBox box(ToQt(icon), QString::fromStdString(caption), QString::fromStdString(text), QMessageBox::NoButton,
+                    owner);
     switch (buttons) {
-    case BoxButtons::Ok:
-        box.setStandardButtons(QMessageBox::Ok);
-        break;
+    case BoxButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
     case BoxButtons::OkCancel:
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
         box.setEscapeButton(QMessageBox::Cancel);
@@ -41,7 +39,9 @@ BoxAnswer QtBoxPresenter::show(QWidget* owner, BoxIcon icon, BoxButtons buttons,
     case QMessageBox::Yes: return BoxAnswer::Yes;
     case QMessageBox::No: return BoxAnswer::No;
     case QMessageBox::Cancel: return BoxAnswer::Cancel;
-    default: return buttons == BoxButtons::YesNo ? BoxAnswer::No : (buttons == BoxButtons::Ok ? BoxAnswer::Ok : BoxAnswer::Cancel);
+    default:
+        return buttons == BoxButtons::YesNo ? BoxAnswer::No
+                                            : (buttons == BoxButtons::Ok ? BoxAnswer::Ok : BoxAnswer::Cancel);
     }
 }
 

@@ -60,8 +60,7 @@ void MFUMain::RecordAttempt(AttemptRecord record, const std::string& outcome) no
         std::string error;
         WriteAttemptRecord(env_.desktop.recordFolder(), record, error);
         // A record that cannot be written must not disturb the update's ending.
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 std::unique_ptr<SleepInhibitor::Hold> MFUMain::KeepAwake(const char* why) {
@@ -77,8 +76,8 @@ std::vector<TaskRow> MFUMain::TaskRows() const {
             return item ? item->text().toStdString() : std::string();
         };
         const QTableWidgetItem* picture = taskLst_->item(r, 0);
-        rows.push_back({r, picture ? picture->data(TaskList::IconIndexRole).toInt() : IconInfo, text(1), text(2),
-                        text(3)});
+        rows.push_back(
+            {r, picture ? picture->data(TaskList::IconIndexRole).toInt() : IconInfo, text(1), text(2), text(3)});
     }
     return rows;
 }
@@ -93,8 +92,8 @@ void MFUMain::SaveLogCmd_Click() {
         env_.desktop.recordFolder ? env_.desktop.recordFolder() : std::filesystem::path(env_.programDir);
     const std::string suggested = AttemptRecordPath(folder, env_.pump->localTime()).string();
     const std::string caption = TextOr(Msg::SaveLogCaption, "Save the task log");
-    const std::string path = env_.desktop.askSaveLogPath ? env_.desktop.askSaveLogPath(suggested)
-                                                         : AskSaveLogPath(this, caption, suggested);
+    const std::string path =
+        env_.desktop.askSaveLogPath ? env_.desktop.askSaveLogPath(suggested) : AskSaveLogPath(this, caption, suggested);
     if (path.empty()) return;  // cancelled
 
     const std::string text = AttemptRecordText(record);

@@ -31,8 +31,8 @@ TaskList::TaskList(QWidget* parent) : QTableWidget(0, 4, parent) {
 }
 
 void TaskList::setColumnTitles(const std::string& time, const std::string& event, const std::string& status) {
-    setHorizontalHeaderLabels({QString(), QString::fromStdString(time), QString::fromStdString(event),
-                               QString::fromStdString(status)});
+    setHorizontalHeaderLabels(
+        {QString(), QString::fromStdString(time), QString::fromStdString(event), QString::fromStdString(status)});
 }
 
 void TaskList::appendRow(int iconInd, const std::string& time, const std::string& s1, const std::string& s2) {

@@ -20,12 +20,9 @@ std::string OneLine(std::string text) {
 
 const char* Marker(int iconInd) {
     switch (iconInd) {
-    case IconRunning:
-        return "step ";
-    case IconError:
-        return "ERROR";
-    default:
-        return "info ";
+    case IconRunning: return "step ";
+    case IconError: return "ERROR";
+    default: return "info ";
     }
 }
 
@@ -49,9 +46,8 @@ void RemoveOldRecords(const fs::path& folder, std::size_t keep) {
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         if (it->is_regular_file(ec) && IsRecordName(it->path().filename().string())) records.push_back(it->path());
     }
-    std::sort(records.begin(), records.end(), [](const fs::path& a, const fs::path& b) {
-        return a.stem().string() < b.stem().string();
-    });
+    std::sort(records.begin(), records.end(),
+              [](const fs::path& a, const fs::path& b) { return a.stem().string() < b.stem().string(); });
     for (std::size_t i = 0; i + keep < records.size(); ++i) fs::remove(records[i], ec);
 }
 
@@ -108,8 +104,8 @@ std::optional<fs::path> WriteAttemptRecord(const fs::path& folder, const Attempt
                                            std::size_t keep) {
     const fs::path path = AttemptRecordPath(folder, record.started);
     const std::string text = AttemptRecordText(record);
-    const WriteResult result = WriteFileDurably(
-        path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    const WriteResult result =
+        WriteFileDurably(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
     if (!result.ok) {
         error = result.error;
         return std::nullopt;

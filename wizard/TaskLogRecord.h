@@ -17,14 +17,14 @@ namespace vor {
 
 struct AttemptRecord {
     LocalTime started;
-    std::string kind;           // "Firmware update", "Profile recovery", ...
-    std::string identity;       // the DC's 16 characters as last read; empty when never read
-    std::string serialNumber;   // from the DC's memory (block 0); empty when not read
-    std::string versionBefore;  // the DC's firmware version when the attempt started
-    std::string versionAfter;   // ... and in the last identity read
-    std::string image;          // the firmware image file and its version
-    std::string outcome;        // empty when not known yet
-    bool profilePending = false;  // a saved profile still waits to be written back
+    std::string kind;                   // "Firmware update", "Profile recovery", ...
+    std::string identity;               // the DC's 16 characters as last read; empty when never read
+    std::string serialNumber;           // from the DC's memory (block 0); empty when not read
+    std::string versionBefore;          // the DC's firmware version when the attempt started
+    std::string versionAfter;           // ... and in the last identity read
+    std::string image;                  // the firmware image file and its version
+    std::string outcome;                // empty when not known yet
+    bool profilePending = false;        // a saved profile still waits to be written back
     std::vector<std::string> warnings;  // problems the program ran on with (a faulty language database)
     std::vector<TaskRow> rows;
 };

@@ -5,8 +5,7 @@
 
 namespace vor {
 
-TitleStrip::TitleStrip(QWidget* parent)
-    : QWidget(parent), caption_(new QLabel(this)), secondLine_(new QLabel(this)) {
+TitleStrip::TitleStrip(QWidget* parent) : QWidget(parent), caption_(new QLabel(this)), secondLine_(new QLabel(this)) {
     setAttribute(Qt::WA_StyledBackground);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 1, 8, 1);

@@ -8,7 +8,6 @@
 
 namespace vor {
 
-
 class WizardBackend {
 public:
     virtual ~WizardBackend() = default;

@@ -59,9 +59,8 @@ int main(int argc, char* argv[]) {
     vor::DemoBoxes demoBoxes;
     vor::SystemTextPrinter printer;
     vor::WizardState state;
-    vor::WizardEnvironment env = vor::DefaultEnvironment(pump, unattendedDemo ? static_cast<vor::BoxPresenter&>(demoBoxes)
-                                                                               : realBoxes,
-                                                         printer, programDir);
+    vor::WizardEnvironment env = vor::DefaultEnvironment(
+        pump, unattendedDemo ? static_cast<vor::BoxPresenter&>(demoBoxes) : realBoxes, printer, programDir);
     env.endProgram = [&pump] {
         pump.endProgram();
         QCoreApplication::exit(0);
@@ -79,8 +78,9 @@ int main(int argc, char* argv[]) {
         });
     }
     if (!window.Form_Load()) return window.exitStatus();  // ended during start-up: no event loop
-    if (unattendedDemo) pilot = std::make_unique<vor::DemoPilot>(window, state, window.GetText(vor::Msg::UpdateSucceeded),
-                                                            window.GetText(vor::Msg::UpdateFailed));
+    if (unattendedDemo)
+        pilot = std::make_unique<vor::DemoPilot>(window, state, window.GetText(vor::Msg::UpdateSucceeded),
+                                                 window.GetText(vor::Msg::UpdateFailed));
     window.show();
     return app.exec();
 }

@@ -51,7 +51,10 @@ public:
     const std::vector<Write>& writes() const { return writes_; }
     std::vector<std::uint8_t> allWrittenBytes() const;
     int discardCount() const { return discards_; }
-    void clearRecord() { writes_.clear(); discards_ = 0; }
+    void clearRecord() {
+        writes_.clear();
+        discards_ = 0;
+    }
     bool hungUp() const { return hungUp_; }
     int reopenCount() const { return reopens_; }
 

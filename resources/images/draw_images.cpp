@@ -28,10 +28,12 @@ void DrawWatch(QPainter& g, QPointF centre, double radius, bool screenOn, double
     // Buttons: A upper left, S lower left, two on the right.
     g.setBrush(QColor(160, 165, 175));
     for (double dy : {-0.45, 0.45}) {
-        g.drawRoundedRect(QRectF(centre.x() - radius * 1.12, centre.y() + dy * radius - radius * 0.1,
-                                 radius * 0.16, radius * 0.2), 2, 2);
-        g.drawRoundedRect(QRectF(centre.x() + radius * 0.96, centre.y() + dy * radius - radius * 0.1,
-                                 radius * 0.16, radius * 0.2), 2, 2);
+        g.drawRoundedRect(
+            QRectF(centre.x() - radius * 1.12, centre.y() + dy * radius - radius * 0.1, radius * 0.16, radius * 0.2), 2,
+            2);
+        g.drawRoundedRect(
+            QRectF(centre.x() + radius * 0.96, centre.y() + dy * radius - radius * 0.1, radius * 0.16, radius * 0.2), 2,
+            2);
     }
     // Display.
     const double inner = radius * 0.78;

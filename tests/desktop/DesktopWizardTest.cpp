@@ -146,7 +146,9 @@ TEST_F(DesktopWizard, PortBoxSpeaksTheUsersLanguageAndCancelEnds) {
     h.build(MakeSetupRecord("VOR.1H.FWR", "", "6000"));
     h.window->setBackend(&backend);
     DesktopServices desktop;
-    desktop.diagnosePort = [](const PortOpenOutcome&) { return PortDiagnosis{PortProblem::NoSerialDriver, {}, {}, {}, {}}; };
+    desktop.diagnosePort = [](const PortOpenOutcome&) {
+        return PortDiagnosis{PortProblem::NoSerialDriver, {}, {}, {}, {}};
+    };
     h.window->setDesktopServices(desktop);
     EXPECT_FALSE(h.window->Form_Load());
     ASSERT_EQ(h.boxes.shown.size(), 1u);
@@ -211,12 +213,14 @@ TEST_F(DesktopWizard, RecoveryAtCloseIsKeptAwakeAndRecordedBesideTheUpdate) {
     h.click("CloseCmd");
     EXPECT_EQ(aliveDuringRecovery, 1);
     EXPECT_EQ(inhibitor->alive, 0);
-    EXPECT_THAT(inhibitor->whys, ElementsAre("Updating the dive computer", "Writing the profile back into the dive computer"));
+    EXPECT_THAT(inhibitor->whys,
+                ElementsAre("Updating the dive computer", "Writing the profile back into the dive computer"));
     const auto files = Records(recordsDir());
     ASSERT_EQ(files.size(), 2u);
     EXPECT_THAT(ReadFile(files[0]), HasSubstr("Outcome: Not completed\nSaved profile still to be written back: yes\n"));
     EXPECT_THAT(ReadFile(files[1]), HasSubstr("Attempt: Profile recovery at close\n"));
-    EXPECT_THAT(ReadFile(files[1]), HasSubstr("Outcome: Profile written back\nSaved profile still to be written back: no\n"));
+    EXPECT_THAT(ReadFile(files[1]),
+                HasSubstr("Outcome: Profile written back\nSaved profile still to be written back: no\n"));
 }
 
 TEST_F(DesktopWizard, AttemptRecordHoldsDateDcVersionsOutcomeAndEveryRow) {
@@ -247,9 +251,9 @@ TEST_F(DesktopWizard, RecordFollowsTheScreenAndCarriesTheLanguageFallbackWarning
     runUpdate([&] { h.window->InsertTaskList(IconError, "The firmware update was not completed.", ""); });
     const std::string warning = "language column 5 is not in the table; using column 1";
     EXPECT_THAT(h.diagnostics, ElementsAre(HasSubstr(warning)));
-    EXPECT_THAT(ReadFile(Records(recordsDir())[0]), ::testing::AllOf(HasSubstr("Outcome: Not completed\n"),
-                                                                      HasSubstr("Warning: language database "),
-                                                                      HasSubstr(warning + "\n")));
+    EXPECT_THAT(ReadFile(Records(recordsDir())[0]),
+                ::testing::AllOf(HasSubstr("Outcome: Not completed\n"), HasSubstr("Warning: language database "),
+                                 HasSubstr(warning + "\n")));
 }
 
 TEST_F(DesktopWizard, SaveLogIsInTheTaskLogsContextMenuAndWritesTheRecordsText) {

@@ -182,7 +182,8 @@ namespace {
 TEST(DiagnosisTextShipped, EnglishFallbacksAreTheShippedEnglishAndEveryLanguageHasTheTexts) {
     for (int column = 1; column <= 3; ++column) {
         LanguageDb db;
-        ASSERT_TRUE(db.OpenLanguageDb(VOR_PROGRAM_DIR "/FirmwareUpdate.lng", LoadResString(ResDatabasePassword), column));
+        ASSERT_TRUE(
+            db.OpenLanguageDb(VOR_PROGRAM_DIR "/FirmwareUpdate.lng", LoadResString(ResDatabasePassword), column));
         for (std::int32_t n : {901, 902, 903, 904, 905, 906, 907, 908, 909, 910, 911, 912, 930, 931}) {
             const std::string text = db.GetText(n);
             EXPECT_FALSE(text.empty()) << n << " column " << column;

@@ -132,8 +132,8 @@ TEST_F(PrivateBus, NoLoginManagerMeansNoHoldAndAReason) {
 
 TEST(LogindSleepInhibitor, DisconnectedBusIsRefusedAtOnce) {
     EnsureCoreApplication();
-    LogindSleepInhibitor inhibitor(QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"),
-                                                                 QStringLiteral("nowhere")));
+    LogindSleepInhibitor inhibitor(
+        QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"), QStringLiteral("nowhere")));
     EXPECT_EQ(inhibitor.inhibit(SleepWhyUpdate), nullptr);
     QDBusConnection::disconnectFromBus(QStringLiteral("nowhere"));
 }

@@ -60,10 +60,9 @@ TEST(AttemptRecord, OldestRecordsGoBeyondTheLimitAndBackupsStay) {
     std::string error;
     for (int s = 0; s < 5; ++s) ASSERT_TRUE(WriteAttemptRecord(folder, At(10, s), error, 3));
     ASSERT_TRUE(WriteAttemptRecord(folder, At(10, 4), error, 3));  // the same second as the newest
-    EXPECT_EQ(Names(folder), (std::vector<std::string>{"6865_0012345.bin", "notes.txt",
-                                                       "task-log-2026-01-02-031003.txt",
-                                                       "task-log-2026-01-02-031004-2.txt",
-                                                       "task-log-2026-01-02-031004.txt"}));
+    EXPECT_EQ(Names(folder),
+              (std::vector<std::string>{"6865_0012345.bin", "notes.txt", "task-log-2026-01-02-031003.txt",
+                                        "task-log-2026-01-02-031004-2.txt", "task-log-2026-01-02-031004.txt"}));
 }
 
 TEST(AttemptRecord, FolderThatCannotBeWrittenGivesTheReason) {

@@ -72,8 +72,11 @@ SweepRun RunWithFault(const sim::FaultRule& fault) {
 
     h.waitFor(FaultSeconds + 1.0);  // the fault heals
     // ... but the DC refuses identity queries for a few seconds once the recovery asks.
-    h.dc().addFault({.action = sim::FaultAction::Reject, .kind = sim::UnitKind::Identity,
-                     .nth = h.dc().exchanges(sim::UnitKind::Identity) + 1, .lastsFor = 3.0, .sameKindOnly = true});
+    h.dc().addFault({.action = sim::FaultAction::Reject,
+                     .kind = sim::UnitKind::Identity,
+                     .nth = h.dc().exchanges(sim::UnitKind::Identity) + 1,
+                     .lastsFor = 3.0,
+                     .sameKindOnly = true});
     h.answerRecovery();
     h.clickClose();
     j = JudgeProfile(before, h);
@@ -110,8 +113,7 @@ void Sweep(const char* name, sim::FaultAction action, int everyNth) {
     ASSERT_GT(exchanges, 1000);
     Tally tally;
     for (int k = 1; k <= exchanges; k += stride) {
-        const SweepRun run =
-            RunWithFault({.action = action, .anyKind = true, .nth = k, .lastsFor = FaultSeconds});
+        const SweepRun run = RunWithFault({.action = action, .anyKind = true, .nth = k, .lastsFor = FaultSeconds});
         ++tally.runs;
         const Verdict end = run.afterRecovery;
         if (run.afterRun == Verdict::Broken || end == Verdict::Broken) {
@@ -123,9 +125,10 @@ void Sweep(const char* name, sim::FaultAction action, int everyNth) {
             ++tally.safeFailure;
         }
     }
-    std::printf("%s sweep: %d exchanges in a clean run, %d runs (every %d): %d success, "
-                "%d reported failure with the profile safe, %d otherwise\n",
-                name, exchanges, tally.runs, stride, tally.success, tally.safeFailure, tally.otherwise);
+    std::printf(
+        "%s sweep: %d exchanges in a clean run, %d runs (every %d): %d success, "
+        "%d reported failure with the profile safe, %d otherwise\n",
+        name, exchanges, tally.runs, stride, tally.success, tally.safeFailure, tally.otherwise);
     EXPECT_EQ(tally.otherwise, 0);
 }
 

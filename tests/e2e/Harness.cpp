@@ -28,8 +28,8 @@ constexpr const char* EnglishLanguageCode = "5000";
 constexpr double RestartPause = 5.0;
 
 // Every message the update, upload and profile steps write into the task log.
-constexpr std::int32_t LogMessages[] = {150, 280, 776, 777, 778, 779, 781, 782, 783, 784, 785, 786, 787, 788, 818, 913, 915, 916, 919,
-                                        789, 790, 792, 793, 794, 796, 797, 803, 814, 815, 816};
+constexpr std::int32_t LogMessages[] = {150, 280, 776, 777, 778, 779, 781, 782, 783, 784, 785, 786, 787, 788, 818,
+                                        913, 915, 916, 919, 789, 790, 792, 793, 794, 796, 797, 803, 814, 815, 816};
 // Texts this long are also recognised inside longer rows.
 constexpr std::size_t MinEmbeddedText = 8;
 
@@ -88,7 +88,8 @@ std::vector<LogRow> TaskLogOf(const QWidget& window) {
     std::vector<LogRow> rows;
     for (int r = 0; list && r < list->rowCount(); ++r) {
         rows.push_back({list->item(r, 0)->data(TaskList::IconIndexRole).toInt(),
-                        Render(list->item(r, 2)->text().toStdString()), Render(list->item(r, 3)->text().toStdString())});
+                        Render(list->item(r, 2)->text().toStdString()),
+                        Render(list->item(r, 3)->text().toStdString())});
     }
     return rows;
 }
@@ -205,7 +206,10 @@ bool Harness::launch(std::optional<sim::SimulatedDc> dc) {
     s->window = std::make_unique<MFUMain>(s->state, std::move(env));
     s->backend = std::make_unique<AppBackend>(
         s->state, *s->window, s->pump, s->port,
-        [] { return PortOpenOutcome{PortOpenResult::Opened, "simulated DC", {}}; }, backupFolder_);
+        [] {
+            return PortOpenOutcome{PortOpenResult::Opened, "simulated DC", {}};
+        },
+        backupFolder_);
     s->window->setBackend(s->backend.get());
     starts_.push_back(std::move(s));
 
@@ -256,8 +260,7 @@ void Harness::waitFor(double seconds) {
     const double until = p.now() + seconds;
     try {
         while (!p.ending() && p.now() < until) p.yieldUntil(until);
-    } catch (const ProgramEnding&) {
-    }
+    } catch (const ProgramEnding&) {}
 }
 
 void Harness::addTrigger(UnitTrigger when, double delay, std::function<void()> action) {

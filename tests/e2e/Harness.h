@@ -62,8 +62,6 @@ private:
     bool overran_ = false;
 };
 
-
-
 // One task-log row as the window shows it, texts of the language database written as
 // "M<number>" (inside longer texts too).
 struct LogRow {

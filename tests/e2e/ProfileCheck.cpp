@@ -49,8 +49,7 @@ bool DcHoldsProfile(const ProfileSnapshot& before, const sim::SimulatedDc& dc) {
     return now.area == before.area && now.header == before.header;
 }
 
-std::string BackupFileProblem(const std::filesystem::path& file, const ProfileSnapshot& before,
-                              std::uint32_t serial) {
+std::string BackupFileProblem(const std::filesystem::path& file, const ProfileSnapshot& before, std::uint32_t serial) {
     if (before.empty) return {};
     std::error_code ec;
     if (!std::filesystem::exists(file, ec)) return "no backup file " + file.filename().string();

@@ -37,8 +37,7 @@ bool DcHoldsProfile(const ProfileSnapshot& before, const sim::SimulatedDc& dc);
 
 // Empty when the backup file holds the profile of `before` for the DC with `serial`;
 // otherwise why not.
-std::string BackupFileProblem(const std::filesystem::path& file, const ProfileSnapshot& before,
-                              std::uint32_t serial);
+std::string BackupFileProblem(const std::filesystem::path& file, const ProfileSnapshot& before, std::uint32_t serial);
 
 enum class Verdict {
     Success,      // success reported and the profile is in the DC

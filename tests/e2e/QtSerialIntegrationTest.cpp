@@ -31,8 +31,8 @@
 namespace vor::e2e {
 namespace {
 
-constexpr double ReplyLimitSeconds = 10.0;   // for a control answer of the simulator
-constexpr int WakeWaitMs = 2000;             // the simulator wakes itself after 1 s
+constexpr double ReplyLimitSeconds = 10.0;  // for a control answer of the simulator
+constexpr int WakeWaitMs = 2000;            // the simulator wakes itself after 1 s
 constexpr int QuitLimitMs = 5000;
 
 class NoPrinter : public TextPrinter {
@@ -152,15 +152,16 @@ TEST(QtSerialIntegration, WholeUpdateThroughAPseudoTerminalEndsWith786AndTheProf
     MFUMain window(state, std::move(env));
     QtSerialPort port;
     const std::string portName = sim.port();
-    AppBackend backend(state, window, pump, port, [&] { return OpenInterfacePort(port, portName); },
-                       backupDir.path().toStdString());
+    AppBackend backend(
+        state, window, pump, port, [&] { return OpenInterfacePort(port, portName); }, backupDir.path().toStdString());
     window.setBackend(&backend);
     ASSERT_TRUE(window.Form_Load());
     window.show();
 
     auto* next = window.findChild<QPushButton*>(QStringLiteral("NextCmd"));
     QTest::mouseClick(next, Qt::LeftButton);
-    ASSERT_TRUE(window.findChild<QLabel*>(QStringLiteral("Image2"))->isVisibleTo(&window)) << LogText(TaskLogOf(window));
+    ASSERT_TRUE(window.findChild<QLabel*>(QStringLiteral("Image2"))->isVisibleTo(&window))
+        << LogText(TaskLogOf(window));
     QTest::qWait(WakeWaitMs);
     QTest::mouseClick(next, Qt::LeftButton);
 

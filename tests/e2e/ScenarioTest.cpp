@@ -16,9 +16,9 @@
 namespace vor::e2e {
 namespace {
 
+using sim::UnitKind;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
-using sim::UnitKind;
 using Bytes = std::vector<std::uint8_t>;
 
 constexpr double FaultSeconds = 60.0;
@@ -167,8 +167,7 @@ TEST(Scenario, DcBelowTheMinimumVersionIsRefusedByASection1Image) {
     ASSERT_TRUE(h.start());
     const ProfileSnapshot before = TakeProfile(h.dc());
     UpdateThroughDeepSleep(h);
-    EXPECT_THAT(h.updateLog(), ElementsAre(LogRow{0, "M782", "M777"},
-                                           LogRow{2, "M783VOR Watch DC, M781 1A M784", ""}));
+    EXPECT_THAT(h.updateLog(), ElementsAre(LogRow{0, "M782", "M777"}, LogRow{2, "M783VOR Watch DC, M781 1A M784", ""}));
     EXPECT_FALSE(h.state().CommError);  // cleared by the acknowledged deep-sleep command
     EXPECT_TRUE(h.buttonEnabled("BackCmd"));
     EXPECT_EQ(h.dc().exchanges(UnitKind::MemoryRead), 0);
@@ -188,7 +187,7 @@ TEST(Scenario, DcOfAnotherModelIsTurnedAwayAtTheFirstPage) {
     EXPECT_EQ(h.boxes().shown[0].icon, BoxIcon::Warning);
     EXPECT_EQ(h.boxes().shown[0].caption, "Firmware Update");
     EXPECT_EQ(h.boxes().shown[0].text, "This update is only for the VOR Watch DC!");  // one blank
-    EXPECT_EQ(h.dc().totalExchanges(), 1);  // only the identity was asked
+    EXPECT_EQ(h.dc().totalExchanges(), 1);                                            // only the identity was asked
     EXPECT_TRUE(DcHoldsProfile(before, h.dc()));
 }
 
@@ -239,10 +238,10 @@ TEST(Scenario, Section1ImageWaits12SecondsAndChecksTheVersion) {
     ASSERT_TRUE(h.start());
     const ProfileSnapshot before = TakeProfile(h.dc());
     UpdateThroughDeepSleep(h);
-    EXPECT_THAT(h.updateLog(),
-                ElementsAre(LogRow{0, "M782", "M777"}, DcVersion1E, LogRow{0, BackupRow, "M777"},
-                            LogRow{0, "M787", "M777"}, LogRow{0, "M803", "M777"}, LogRow{0, "M792", "M777"},
-                            LogRow{1, "M794", ""}, LogRow{0, "M796", "M777"}, LogRow{0, "M915", "M777"}, LogRow{1, "M786", ""}));
+    EXPECT_THAT(h.updateLog(), ElementsAre(LogRow{0, "M782", "M777"}, DcVersion1E, LogRow{0, BackupRow, "M777"},
+                                           LogRow{0, "M787", "M777"}, LogRow{0, "M803", "M777"},
+                                           LogRow{0, "M792", "M777"}, LogRow{1, "M794", ""}, LogRow{0, "M796", "M777"},
+                                           LogRow{0, "M915", "M777"}, LogRow{1, "M786", ""}));
     ASSERT_EQ(h.dc().sections().size(), 1u);
     EXPECT_EQ(h.dc().sections()[0].section, 1);
     EXPECT_EQ(h.dc().version(), "1H");
@@ -255,10 +254,10 @@ TEST(Scenario, Section2ImageWaits45SecondsAndChecksTheRevision) {
     ASSERT_TRUE(h.start());
     const ProfileSnapshot before = TakeProfile(h.dc());
     UpdateThroughDeepSleep(h);
-    EXPECT_THAT(h.updateLog(),
-                ElementsAre(LogRow{0, "M782", "M777"}, DcVersion1E, LogRow{0, BackupRow, "M777"},
-                            LogRow{0, "M787", "M777"}, LogRow{0, "M803", "M777"}, LogRow{0, "M792", "M777"},
-                            LogRow{1, "M794", ""}, LogRow{0, "M796", "M777"}, LogRow{0, "M915", "M777"}, LogRow{1, "M786", ""}));
+    EXPECT_THAT(h.updateLog(), ElementsAre(LogRow{0, "M782", "M777"}, DcVersion1E, LogRow{0, BackupRow, "M777"},
+                                           LogRow{0, "M787", "M777"}, LogRow{0, "M803", "M777"},
+                                           LogRow{0, "M792", "M777"}, LogRow{1, "M794", ""}, LogRow{0, "M796", "M777"},
+                                           LogRow{0, "M915", "M777"}, LogRow{1, "M786", ""}));
     ASSERT_EQ(h.dc().sections().size(), 1u);
     EXPECT_EQ(h.dc().sections()[0].section, 2);
     EXPECT_EQ(h.dc().sections()[0].argument, 0x1234);
@@ -300,8 +299,8 @@ TEST_F(KilledDuringWriteBack, CurrentDcWithTheSavedProfileGetsItBackWithoutAnUpl
     const std::size_t sectionsBefore = h.dc().sections().size();
     ASSERT_TRUE(h.startAgain(ImageOfKind(ImageKind::OnlySection1)));
     h.clickNext();  // the DC reports 1H now: no deep sleep
-    EXPECT_THAT(h.updateLog(), ElementsAre(LogRow{0, "M782", "M777"}, LogRow{1, "M785", ""},
-                                           LogRow{0, "M796", "M777"}, LogRow{0, "M915", "M777"}, LogRow{1, "M786", ""}));
+    EXPECT_THAT(h.updateLog(), ElementsAre(LogRow{0, "M782", "M777"}, LogRow{1, "M785", ""}, LogRow{0, "M796", "M777"},
+                                           LogRow{0, "M915", "M777"}, LogRow{1, "M786", ""}));
     EXPECT_EQ(h.dc().sections().size(), sectionsBefore);
     EXPECT_TRUE(h.state().ProfileIntact);
     EXPECT_TRUE(h.buttonEnabled("BackCmd"));
@@ -352,18 +351,13 @@ const Phase ClockPhase{"Clock", UnitKind::ClockOpen, 1, {"M814"}};
 
 INSTANTIATE_TEST_SUITE_P(
     Scenario, FaultInPhase,
-    ::testing::Values(PhaseFault{IdentityPhase, sim::FaultAction::Silent},
-                      PhaseFault{IdentityPhase, sim::FaultAction::Reject},
-                      PhaseFault{BackupPhase, sim::FaultAction::Silent},
-                      PhaseFault{BackupPhase, sim::FaultAction::Reject},
-                      PhaseFault{UploadPhase, sim::FaultAction::Silent},
-                      PhaseFault{UploadPhase, sim::FaultAction::Reject},
-                      PhaseFault{RestartPhase, sim::FaultAction::Silent},
-                      PhaseFault{RestartPhase, sim::FaultAction::Reject},
-                      PhaseFault{WriteBackPhase, sim::FaultAction::Silent},
-                      PhaseFault{WriteBackPhase, sim::FaultAction::Reject},
-                      PhaseFault{ClockPhase, sim::FaultAction::Silent},
-                      PhaseFault{ClockPhase, sim::FaultAction::Reject}),
+    ::testing::Values(
+        PhaseFault{IdentityPhase, sim::FaultAction::Silent}, PhaseFault{IdentityPhase, sim::FaultAction::Reject},
+        PhaseFault{BackupPhase, sim::FaultAction::Silent}, PhaseFault{BackupPhase, sim::FaultAction::Reject},
+        PhaseFault{UploadPhase, sim::FaultAction::Silent}, PhaseFault{UploadPhase, sim::FaultAction::Reject},
+        PhaseFault{RestartPhase, sim::FaultAction::Silent}, PhaseFault{RestartPhase, sim::FaultAction::Reject},
+        PhaseFault{WriteBackPhase, sim::FaultAction::Silent}, PhaseFault{WriteBackPhase, sim::FaultAction::Reject},
+        PhaseFault{ClockPhase, sim::FaultAction::Silent}, PhaseFault{ClockPhase, sim::FaultAction::Reject}),
     PhaseFaultName);
 
 // ---- the cable pulled: the next start, with the cable back, writes the profile back ----
@@ -536,27 +530,30 @@ TEST_P(TroubleDuringRecovery, StillEndsWithTheProfileWrittenBackAndVerified) {
     EXPECT_FALSE(BackupFileExists(h));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Scenario, TroubleDuringRecovery,
-    ::testing::Values(
-        RecoveryTrouble{"CablePulledWhileTheInstructionsShowThenPluggedBack",
-                        [](Harness& h, int n) {
-                            if (n == 1) h.pullCable();
-                            if (n == 2) h.plugCableBack();
-                        }},
-        RecoveryTrouble{"CablePulledDuringTheRecoveryWriteBackThenPluggedBack",
-                        [](Harness& h, int n) {
-                            const int blocks = h.dc().exchanges(UnitKind::Announce1);
-                            if (n == 1) h.addTrigger(Nth(h, UnitKind::Announce1, blocks + 5), 0.0, [&h] { h.pullCable(); });
-                            if (n == 2) h.plugCableBack();
-                        }},
-        RecoveryTrouble{"IdentityRefusedForAWhile",
-                        [](Harness& h, int n) {
-                            if (n == 1)
-                                h.dc().addFault({.action = sim::FaultAction::Reject, .kind = UnitKind::Identity,
-                                                 .nth = h.dc().exchanges(UnitKind::Identity) + 1, .lastsFor = 3.0});
-                        }}),
-    [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Scenario, TroubleDuringRecovery,
+                         ::testing::Values(RecoveryTrouble{"CablePulledWhileTheInstructionsShowThenPluggedBack",
+                                                           [](Harness& h, int n) {
+                                                               if (n == 1) h.pullCable();
+                                                               if (n == 2) h.plugCableBack();
+                                                           }},
+                                           RecoveryTrouble{"CablePulledDuringTheRecoveryWriteBackThenPluggedBack",
+                                                           [](Harness& h, int n) {
+                                                               const int blocks = h.dc().exchanges(UnitKind::Announce1);
+                                                               if (n == 1)
+                                                                   h.addTrigger(Nth(h, UnitKind::Announce1, blocks + 5),
+                                                                                0.0, [&h] { h.pullCable(); });
+                                                               if (n == 2) h.plugCableBack();
+                                                           }},
+                                           RecoveryTrouble{"IdentityRefusedForAWhile",
+                                                           [](Harness& h, int n) {
+                                                               if (n == 1)
+                                                                   h.dc().addFault(
+                                                                       {.action = sim::FaultAction::Reject,
+                                                                        .kind = UnitKind::Identity,
+                                                                        .nth = h.dc().exchanges(UnitKind::Identity) + 1,
+                                                                        .lastsFor = 3.0});
+                                                           }}),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(Scenario, NoOrCancelAtTheRecoverySetsTheBackupAsideWhole) {
     for (const auto& answers : {std::vector<BoxAnswer>{BoxAnswer::No}, {BoxAnswer::Yes, BoxAnswer::Cancel}}) {
@@ -594,19 +591,22 @@ TEST_P(WriteBackNotAsSent, FailsTheCheckAndKeepsTheBackup) {
     ExpectProfileKept(before, h);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Scenario, WriteBackNotAsSent,
-    ::testing::Values(
-        BadWriteBack{"BlockAcknowledgedButStoredOtherwise",
-                     {.faults = {{.action = sim::FaultAction::StoreOtherByte, .kind = UnitKind::BlockData1, .nth = 305}}}},
-        // Block 385 of a full profile is address 3072: refused, so the rest goes line by
-        // line, to lines 256 below where they belong.
-        BadWriteBack{"LineFallbackLandingElsewhere",
-                     {.profile = sim::ProfileKind::Full,
-                      .profileLineShift = -256,
-                      .faults = {{.action = sim::FaultAction::Reject, .kind = UnitKind::Announce1, .nth = 300 + 385,
-                                  .lastsFor = 3600.0, .sameKindOnly = true}}}}),
-    [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(Scenario, WriteBackNotAsSent,
+                         ::testing::Values(BadWriteBack{"BlockAcknowledgedButStoredOtherwise",
+                                                        {.faults = {{.action = sim::FaultAction::StoreOtherByte,
+                                                                     .kind = UnitKind::BlockData1,
+                                                                     .nth = 305}}}},
+                                           // Block 385 of a full profile is address 3072: refused, so the rest goes
+                                           // line by line, to lines 256 below where they belong.
+                                           BadWriteBack{"LineFallbackLandingElsewhere",
+                                                        {.profile = sim::ProfileKind::Full,
+                                                         .profileLineShift = -256,
+                                                         .faults = {{.action = sim::FaultAction::Reject,
+                                                                     .kind = UnitKind::Announce1,
+                                                                     .nth = 300 + 385,
+                                                                     .lastsFor = 3600.0,
+                                                                     .sameKindOnly = true}}}}),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 TEST(Scenario, OldBackupNeverGoesOverNewerDives) {
     Harness h;

@@ -31,9 +31,9 @@ TEST(ImageDecode, HandWrittenHeaderAndBlockDecodeToTheirValues) {
         file[static_cast<std::size_t>(i)] = plain[i] ^ key[i];
         file[static_cast<std::size_t>(8 + i)] = key[i];
     }
-    file[17] = 1;       // section 1: one block
-    file[24] = 9;       // revision
-    file[31] = 1;       // selector = section 1 count
+    file[17] = 1;  // section 1: one block
+    file[24] = 9;  // revision
+    file[31] = 1;  // selector = section 1 count
     file[32] = 'A' ^ 0x10;
     file[33] = 0;
     file[34] = 'b' ^ 0x10;  // ModelName restarts at key byte 8

@@ -54,9 +54,11 @@ TEST(ImageDescription, DemoDescriptionGivesTheDemoFixture) {
 TEST(ImageDescription, ExplicitDataAndCheckAndWrappedAddresses) {
     std::string data;
     for (int j = 0; j < 128; ++j) data += (j ? " " : "") + std::to_string(j % 10);
-    const ImageContent c = ParseImageDescription("kind = section1\nsection1.count = 3\n"
-                                                 "section1.start = 0x7F80 # last address that fits\n"
-                                                 "data = " + data + "\ncheck = 0xFF\n");
+    const ImageContent c = ParseImageDescription(
+        "kind = section1\nsection1.count = 3\n"
+        "section1.start = 0x7F80 # last address that fits\n"
+        "data = " +
+        data + "\ncheck = 0xFF\n");
     ASSERT_EQ(c.Section1.size(), 3u);
     EXPECT_EQ(c.Section1[0].address, 0x7F80);
     EXPECT_EQ(c.Section1[1].address, 0x0000);

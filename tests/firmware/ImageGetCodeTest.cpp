@@ -104,8 +104,8 @@ TEST_F(GetCodeRun, MalformedFilesShowMessage779WithoutCode) {
     std::vector<std::uint8_t> partial = EncodeImage(DemoLikeContent());
     partial.pop_back();
 
-    for (const auto& bytes : {EncodeImage(tooMany), EncodeImage(highAddress), EncodeImage(runaway), truncated,
-                              partial, std::vector<std::uint8_t>{}}) {
+    for (const auto& bytes : {EncodeImage(tooMany), EncodeImage(highAddress), EncodeImage(runaway), truncated, partial,
+                              std::vector<std::uint8_t>{}}) {
         services.calls.clear();
         state.CommError = false;
         EXPECT_FALSE(run(bytes));
@@ -140,11 +140,12 @@ TEST(ImageVersionRow, RevisionSuffixDependsOnKindAndRange) {
         int revision;
         const char* text;
     };
-    for (const Case& k : {Case{ImageKind::OnlySection1, 7, "DC, v: 1H.07"}, Case{ImageKind::OnlySection1, 0, "DC, v: 1H"},
-                          Case{ImageKind::OnlySection1, 150, "DC, v: 1H"}, Case{ImageKind::OnlySection1, 1, "DC, v: 1H.01"},
-                          Case{ImageKind::OnlySection1, 99, "DC, v: 1H.99"}, Case{ImageKind::OnlySection1, 100, "DC, v: 1H"},
-                          Case{ImageKind::OnlySection2, 0, "DC, v: 1H.00"}, Case{ImageKind::OnlySection2, 150, "DC, v: 1H.150"},
-                          Case{ImageKind::BothSections, 0, "DC, v: 1H.00"}, Case{ImageKind::BothSections, 255, "DC, v: 1H.255"}}) {
+    for (const Case& k :
+         {Case{ImageKind::OnlySection1, 7, "DC, v: 1H.07"}, Case{ImageKind::OnlySection1, 0, "DC, v: 1H"},
+          Case{ImageKind::OnlySection1, 150, "DC, v: 1H"}, Case{ImageKind::OnlySection1, 1, "DC, v: 1H.01"},
+          Case{ImageKind::OnlySection1, 99, "DC, v: 1H.99"}, Case{ImageKind::OnlySection1, 100, "DC, v: 1H"},
+          Case{ImageKind::OnlySection2, 0, "DC, v: 1H.00"}, Case{ImageKind::OnlySection2, 150, "DC, v: 1H.150"},
+          Case{ImageKind::BothSections, 0, "DC, v: 1H.00"}, Case{ImageKind::BothSections, 255, "DC, v: 1H.255"}}) {
         FirmwareImage image;
         image.DeviceName = "DC";
         image.ImageVersion = "1H";

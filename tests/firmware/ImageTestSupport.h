@@ -50,7 +50,8 @@ inline ImageBlock MakeBlock(int address, std::uint8_t check, std::uint8_t fill) 
 inline std::vector<ImageBlock> MakeBlocks(int count, int start, std::uint8_t check = 0x11) {
     std::vector<ImageBlock> blocks;
     for (int r = 0; r < count; ++r) {
-        blocks.push_back(MakeBlock(start + r * 0x80, static_cast<std::uint8_t>(check + r), static_cast<std::uint8_t>(r)));
+        blocks.push_back(
+            MakeBlock(start + r * 0x80, static_cast<std::uint8_t>(check + r), static_cast<std::uint8_t>(r)));
     }
     return blocks;
 }

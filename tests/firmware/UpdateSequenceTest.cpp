@@ -26,9 +26,9 @@ TEST(UpdateFirmware, OnlySection1RunLogsEveryStepAndEndsWithSuccess) {
     rig.dc.identityAfterClose1 = NewIdentity;
     rig.updater.UpdateFirmware();
 
-    EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, "T782", "T777"}, Row{1, "VOR Watch DC, T781: 1E", ""},
-                                             Row{0, "T787", "T777"}, Row{0, "T803", "T777"}, Row{0, "T792", "T777"},
-                                             Row{1, "T794", ""}, Row{1, "T786", ""}));
+    EXPECT_THAT(rig.wizard.rows,
+                ElementsAre(Row{0, "T782", "T777"}, Row{1, "VOR Watch DC, T781: 1E", ""}, Row{0, "T787", "T777"},
+                            Row{0, "T803", "T777"}, Row{0, "T792", "T777"}, Row{1, "T794", ""}, Row{1, "T786", ""}));
     EXPECT_EQ(rig.journal.front(), "priority 256");
     // Backup before the first block; write-back, clock and deep sleep after the check.
     const int backup = IndexOf(rig.journal, "BackupProfile");
@@ -37,10 +37,10 @@ TEST(UpdateFirmware, OnlySection1RunLogsEveryStepAndEndsWithSuccess) {
     const int restore = IndexOf(rig.journal, "RestoreProfile");
     const int clock = IndexOf(rig.journal, "DC clock");
     const int sleep = IndexOf(rig.journal, "DC A8 99");
-    EXPECT_TRUE(backup >= 0 && backup < firstBlock && firstBlock < verified && verified < restore &&
-                restore < clock && clock < sleep);
+    EXPECT_TRUE(backup >= 0 && backup < firstBlock && firstBlock < verified && verified < restore && restore < clock &&
+                clock < sleep);
     EXPECT_EQ(Entries(rig.journal, "DC clock").size(), 1u);  // the check leaves the clock to step 15
-    EXPECT_TRUE(Entries(rig.journal, "DC BA").empty());     // ConfigRevision 0
+    EXPECT_TRUE(Entries(rig.journal, "DC BA").empty());      // ConfigRevision 0
     EXPECT_EQ(rig.wizard.resets, 1);
     EXPECT_FALSE(rig.state.CommError);
     EXPECT_TRUE(rig.state.ProfileIntact);
@@ -87,11 +87,10 @@ TEST(UpdateFirmware, BothSectionsRunUploadsBothAndVerifiesVersionAndRevision) {
     rig.dc.revisionAfterClose2 = 3;
     rig.updater.UpdateFirmware();
 
-    EXPECT_THAT(rig.rowTexts(), ElementsAre("T782", "VOR Watch DC, T781: 1E", "T788", "T803", "T789", "T803",
-                                            "T792", "T794", "T786"));
-    EXPECT_THAT(Entries(rig.journal, "DC B"),
-                ElementsAre("DC B5 0000", "DC B5 0080", "DC B6 0102", "DC B7 4000", "DC B7 4080", "DC B8 1234",
-                            "DC B9 0304", "DC BA"));
+    EXPECT_THAT(rig.rowTexts(),
+                ElementsAre("T782", "VOR Watch DC, T781: 1E", "T788", "T803", "T789", "T803", "T792", "T794", "T786"));
+    EXPECT_THAT(Entries(rig.journal, "DC B"), ElementsAre("DC B5 0000", "DC B5 0080", "DC B6 0102", "DC B7 4000",
+                                                          "DC B7 4080", "DC B8 1234", "DC B9 0304", "DC BA"));
     EXPECT_EQ(rig.updater.DeviceRevision, 3);
     EXPECT_FALSE(rig.state.CommError);
 }
@@ -101,8 +100,7 @@ TEST(UpdateFirmware, FailedVerificationCheckAddsNoRowAndEndsWithTheFailureSummar
     rig.updater.UpdateFirmware();
     // The profile is still written back, but the run is not reported as a success.
     EXPECT_NE(IndexOf(rig.journal, "RestoreProfile"), -1);
-    EXPECT_THAT(rig.rowTexts(),
-                ElementsAre("T782", "VOR Watch DC, T781: 1E", "T787", "T803", "T792", "T814", "T815"));
+    EXPECT_THAT(rig.rowTexts(), ElementsAre("T782", "VOR Watch DC, T781: 1E", "T787", "T803", "T792", "T814", "T815"));
 }
 
 // ---- version decisions ----
@@ -142,8 +140,7 @@ TEST(UpdateFirmware, DcBelowTheMinimumVersionIsRefused) {
     rig.dc.identity = "VOR FW19 0012345";
     rig.updater.UpdateFirmware();
 
-    EXPECT_THAT(rig.wizard.rows,
-                ElementsAre(Row{0, "T782", "T777"}, Row{2, "T783VOR Watch DC, T781 1A T784", ""}));
+    EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, "T782", "T777"}, Row{2, "T783VOR Watch DC, T781 1A T784", ""}));
     EXPECT_FALSE(Uploaded(rig));
     EXPECT_TRUE(Entries(rig.journal, "BackupProfile").empty());
     EXPECT_THAT(Entries(rig.journal, "DC A8"), ElementsAre("DC A8 99"));
@@ -190,8 +187,8 @@ TEST(UpdateFirmware, OnlySection2AtEqualRevisionIsUpdated) {
     rig.dc.revision = 3;
     rig.updater.UpdateFirmware();
     EXPECT_THAT(Entries(rig.journal, "DC B7"), ElementsAre("DC B7 4000", "DC B7 4080"));
-    EXPECT_THAT(rig.rowTexts(), ElementsAre("T782", "VOR Watch DC, T781: 1E.03", "T787", "T803", "T792", "T794",
-                                            "T786"));
+    EXPECT_THAT(rig.rowTexts(),
+                ElementsAre("T782", "VOR Watch DC, T781: 1E.03", "T787", "T803", "T792", "T794", "T786"));
 }
 
 TEST(UpdateFirmware, OnlySection2OlderThanTheDcIsRefusedAndTheRevisionIsKept) {
@@ -290,8 +287,8 @@ TEST(UpdateFirmware, RestartedDcOfAnotherProductStillGetsItsProfileWhenSleepIsAc
     rig.dc.identityAfterClose1 = "ABC FW1H 0012345";
     rig.updater.UpdateFirmware();
 
-    EXPECT_THAT(rig.rowTexts(), ElementsAre("T782", "VOR Watch DC, T781: 1E", "T787", "T803", "T792", "T793",
-                                            "T814", "T815"));
+    EXPECT_THAT(rig.rowTexts(),
+                ElementsAre("T782", "VOR Watch DC, T781: 1E", "T787", "T803", "T792", "T793", "T814", "T815"));
     EXPECT_EQ(rig.wizard.rows[5].icon, 2);
     const int firstSleep = IndexOf(rig.journal, "DC A8 99");
     const int reset = IndexOf(rig.journal, "ResetStage");

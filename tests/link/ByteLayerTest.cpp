@@ -112,9 +112,7 @@ TEST(PortFailure, DestroyedLinkNoLongerReceives) {
     FakeEventPump pump;
     FakeSerialPort port{pump};
     WizardState state;
-    {
-        CommModule link{port, pump, state};
-    }
+    { CommModule link{port, pump, state}; }
     port.deliver(Bytes{AckByte});
     port.hangUp(0.01);
     pump.yieldUntil(1.0);  // must not touch the destroyed link

@@ -20,9 +20,9 @@ TEST(SetClock, SendsNinetySevenThenTheRecordWithItsCheckByte) {
 }
 
 TEST(ClockRecord, HourByteIsTwelveHourBcdWithThePmBit) {
-    const std::pair<const char*, std::uint8_t> cases[] = {
-        {"12:00:00", 0x92}, {"00:30:00", 0x00}, {"23:59:59", 0x91}, {"09:00:00", 0x09},
-        {"11:00:00", 0x11}, {"13:00:00", 0x81}, {"22:00:00", 0x90}};
+    const std::pair<const char*, std::uint8_t> cases[] = {{"12:00:00", 0x92}, {"00:30:00", 0x00}, {"23:59:59", 0x91},
+                                                          {"09:00:00", 0x09}, {"11:00:00", 0x11}, {"13:00:00", 0x81},
+                                                          {"22:00:00", 0x90}};
     for (const auto& [time, hour] : cases) {
         SCOPED_TRACE(time);
         const auto record = BuildClockRecord("01/01/20", time, 233);

@@ -67,8 +67,9 @@ TEST(GetOsName, NamesTheWindowsFamily) {
     FakeRegistry registry;
     PortDiscovery discovery(registry);
     const std::pair<OsVersionInfo, const char*> cases[] = {
-        {{10, 0, 19045, 2}, "WindowsNT"}, {{4, 0, 1381, 0}, "WindowsNT"}, {{5, 0, 0, 1}, "Windows2000"},
-        {{4, 0, 950, 1}, "Windows95"},    {{3, 95, 0, 1}, "Windows95"},   {{4, 10, 2222, 1}, "Windows98"},
+        {{10, 0, 19045, 2}, "WindowsNT"}, {{4, 0, 1381, 0}, "WindowsNT"},
+        {{5, 0, 0, 1}, "Windows2000"},    {{4, 0, 950, 1}, "Windows95"},
+        {{3, 95, 0, 1}, "Windows95"},     {{4, 10, 2222, 1}, "Windows98"},
         {{4, 90, 3000, 1}, "Windows98"},  {{6, 0, 0, 3}, ""}};
     for (const auto& [info, name] : cases) {
         registry.version = info;
@@ -136,9 +137,9 @@ TEST(FindInterfacePort, OpenRefusedOrKeyOrValueMissingGivesFalseAndStillClosesTh
 }
 
 TEST(FindInterfacePort, MalformedValuesGiveFalse) {
-    const std::string texts[] = {"COM5" /* no zero */, WithZero("COM"), WithZero("CO"), WithZero("COM300"),
-                                 WithZero("COMx"), WithZero("COM1a"), WithZero("COM 5"), WithZero("COM-1"),
-                                 WithZero("COM1234")};
+    const std::string texts[] = {"COM5" /* no zero */, WithZero("COM"),   WithZero("CO"),
+                                 WithZero("COM300"),   WithZero("COMx"),  WithZero("COM1a"),
+                                 WithZero("COM 5"),    WithZero("COM-1"), WithZero("COM1234")};
     for (const std::string& text : texts) {
         SCOPED_TRACE(text);
         FakeRegistry registry;
@@ -188,7 +189,7 @@ TEST(UsbIdentity, OnlyTheSameUsbDeviceIsReopenedAndAPortWithoutOneByName) {
     const UsbIdentity cable{0x0403, 0xF460, "VOR123"};
     EXPECT_TRUE(MayReopen(cable, cable));
     EXPECT_FALSE(MayReopen(cable, {0x0403, 0xF460, "VOR999"}));  // another cable of the same kind
-    EXPECT_FALSE(MayReopen(cable, {0x1A86, 0x7523, ""}));       // another device
+    EXPECT_FALSE(MayReopen(cable, {0x1A86, 0x7523, ""}));        // another device
     EXPECT_FALSE(MayReopen(cable, {}));                          // nothing under the name yet
     EXPECT_TRUE(MayReopen({}, {}));                              // a pseudo-terminal
 }

@@ -59,7 +59,8 @@ private:
         received_.insert(received_.end(), chunk.begin(), chunk.end());
         if (script_) {
             const Bytes reply = script_(chunk);
-            if (!reply.empty()) [[maybe_unused]] auto w = ::write(master_, reply.data(), reply.size());
+            if (!reply.empty()) [[maybe_unused]]
+                auto w = ::write(master_, reply.data(), reply.size());
         }
     }
 

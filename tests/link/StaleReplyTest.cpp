@@ -69,18 +69,28 @@ void Nothing(LinkTestRig&) {}
 
 INSTANTIATE_TEST_SUITE_P(
     Link, StaleReply,
-    ::testing::Values(
-        StaleCase{"IdentityThenMemoryRead", [](LinkTestRig& r) { r.link.ReadIdentity(); },
-                  [] { Bytes b = IdentityReply("VOR WATCH 1H 512"); b[0] = AckByte; return b; }(),
-                  ReadBlock, Nothing},
-        StaleCase{"MemoryReadThenClock", [](LinkTestRig& r) { (void)r.link.ReadMemoryBlock(0); }, {NakByte},
-                  [](LinkTestRig& r) { r.link.SetClock("12/07/26", "17:45:00", 233); }, Nothing},
-        StaleCase{"LineWriteThenIdentity", [](LinkTestRig& r) { r.link.RequestLineWrite(300); }, {AckByte},
-                  [](LinkTestRig& r) { EXPECT_TRUE(r.link.ReadIdentity()); },
-                  [](LinkTestRig& r) { EXPECT_EQ(r.link.IdentityString(), Identity); }},
-        StaleCase{"ClockRecordThenMemoryRead",
-                  [](LinkTestRig& r) { r.link.SetClock("12/07/26", "17:45:00", 233); }, {AckByte},
-                  ReadBlock, Nothing}),
+    ::testing::Values(StaleCase{"IdentityThenMemoryRead", [](LinkTestRig& r) { r.link.ReadIdentity(); },
+                                [] {
+                                    Bytes b = IdentityReply("VOR WATCH 1H 512");
+                                    b[0] = AckByte;
+                                    return b;
+                                }(),
+                                ReadBlock, Nothing},
+                      StaleCase{"MemoryReadThenClock",
+                                [](LinkTestRig& r) { (void)r.link.ReadMemoryBlock(0); },
+                                {NakByte},
+                                [](LinkTestRig& r) { r.link.SetClock("12/07/26", "17:45:00", 233); },
+                                Nothing},
+                      StaleCase{"LineWriteThenIdentity",
+                                [](LinkTestRig& r) { r.link.RequestLineWrite(300); },
+                                {AckByte},
+                                [](LinkTestRig& r) { EXPECT_TRUE(r.link.ReadIdentity()); },
+                                [](LinkTestRig& r) { EXPECT_EQ(r.link.IdentityString(), Identity); }},
+                      StaleCase{"ClockRecordThenMemoryRead",
+                                [](LinkTestRig& r) { r.link.SetClock("12/07/26", "17:45:00", 233); },
+                                {AckByte},
+                                ReadBlock,
+                                Nothing}),
     [](const auto& p) { return std::string(p.param.name); });
 
 TEST(StrayByte, AheadOfTheDeepSleepAcknowledgementOrTheRevisionIsPassedOver) {

@@ -17,9 +17,9 @@ constexpr const char* CableValue = "\\Device\\VCP0";
 class CableInRegistry : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, SerialCommKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
-                                  nullptr),
-                  ERROR_SUCCESS);
+        ASSERT_EQ(
+            RegCreateKeyExA(HKEY_LOCAL_MACHINE, SerialCommKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_, nullptr),
+            ERROR_SUCCESS);
     }
     void TearDown() override {
         RegDeleteValueA(key_, CableValue);

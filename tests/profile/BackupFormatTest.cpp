@@ -16,7 +16,7 @@ TEST(BackupFormat, LaysOutHeaderDigitsAndTableColumnByColumnLittleEndian) {
     digits[5] = 2;
     BlockTable table;
     table[0][0] = 0x0123;
-    table[1][0] = -2;      // two's complement
+    table[1][0] = -2;  // two's complement
     table[1023][129] = 0x7F01;
     table[5][64] = 0xAB;
 

@@ -287,4 +287,3 @@ TEST_F(ProfileTest, PointersNeedingMoreThan1024BlocksFailCleanly) {
     EXPECT_EQ(wizard.resets, 1);
     EXPECT_FALSE(std::filesystem::exists(folder / "6865.012345.bin"));
 }
-

@@ -34,8 +34,8 @@ protected:
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION child{};
-        EXPECT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                   &child));
+        EXPECT_TRUE(
+            CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child));
         WaitForSingleObject(child.hProcess, INFINITE);
         DWORD code = 0;
         GetExitCodeProcess(child.hProcess, &code);

@@ -61,8 +61,8 @@ inline void WriteFile(const std::filesystem::path& p, const Bytes& bytes) {
 
 // A backup file built by hand: `rows` data rows starting at `firstLine`, filled from
 // `memory` (lines of 16 bytes), with the given header and serial digits.
-inline Bytes MakeBackupFile(const Bytes& header16, const std::array<std::uint8_t, 6>& digits, int firstLine,
-                            int rows, const Bytes& memory) {
+inline Bytes MakeBackupFile(const Bytes& header16, const std::array<std::uint8_t, 6>& digits, int firstLine, int rows,
+                            const Bytes& memory) {
     Bytes file(FileSize, 0);
     unsigned headerSum = 0;
     for (int i = 0; i < 16; ++i) {

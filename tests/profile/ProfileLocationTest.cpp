@@ -16,8 +16,8 @@ ProfileSpan Locate(std::uint8_t sLo, std::uint8_t sHi, std::uint8_t eLo, std::ui
 }  // namespace
 
 TEST(ProfileLocation, PointerFormDependsOnMemorySize) {
-    EXPECT_EQ(PointerLine(0x34, 0x12, 512), 0x123);   // byte address
-    EXPECT_EQ(PointerLine(0x34, 0x12, 1024), 0x1234); // line number
+    EXPECT_EQ(PointerLine(0x34, 0x12, 512), 0x123);    // byte address
+    EXPECT_EQ(PointerLine(0x34, 0x12, 1024), 0x1234);  // line number
     EXPECT_EQ(PointerLine(0xFF, 0xFF, 512), 4095);
 }
 

@@ -72,7 +72,8 @@ TEST_F(SimulatorScenarioTest, SavedProfileIsWrittenBackIntoAChangedDcAndVerified
     erased.fill(0xFF);
     peer->dc().memory().writeLine(4, erased);
     bool changed = peer->dc().memoryLine(4) != header;
-    for (std::size_t i = 0; i < saved.size(); ++i) changed = changed || SimBlock(first + 8 * static_cast<int>(i)) != saved[i];
+    for (std::size_t i = 0; i < saved.size(); ++i)
+        changed = changed || SimBlock(first + 8 * static_cast<int>(i)) != saved[i];
     ASSERT_TRUE(changed);
     NewRun();
     ASSERT_TRUE(keeper->GetBackupProfile());

@@ -33,7 +33,7 @@ public:
     std::vector<TaskRow> rows;
     std::vector<std::string> statuses;  // every status set, in order
     std::vector<ShownBox> boxes;
-    std::deque<BoxAnswer> answers;      // Cancel once the script runs out
+    std::deque<BoxAnswer> answers;                    // Cancel once the script runs out
     std::function<void(std::size_t boxIndex)> onBox;  // runs as each box opens
     std::vector<int> priorities;
     int resets = 0;

@@ -41,7 +41,8 @@ void ScriptedDc::setPointerBytes(std::uint8_t startLow, std::uint8_t startHigh, 
 
 void ScriptedDc::fillLines(int firstLine, int lastLine, std::uint32_t seed) {
     std::uint32_t x = seed * 2654435761u + 1;
-    for (std::size_t i = static_cast<std::size_t>(firstLine) * 16; i < static_cast<std::size_t>(lastLine + 1) * 16; ++i) {
+    for (std::size_t i = static_cast<std::size_t>(firstLine) * 16; i < static_cast<std::size_t>(lastLine + 1) * 16;
+         ++i) {
         x = x * 1103515245u + 12345u;
         memory[i] = static_cast<std::uint8_t>(x >> 16);
     }
@@ -67,16 +68,13 @@ void ScriptedDc::Note(std::string entry) {
 void ScriptedDc::OnWrite(std::span<const std::uint8_t> bytes) {
     // Every transmission ends in the 0x00 the link appends; the length tells what it is.
     switch (bytes.size()) {
-    case 130:
-        return OnBlockData(bytes);
-    case 18:
-        return OnLineData(bytes);
+    case 130: return OnBlockData(bytes);
+    case 18: return OnLineData(bytes);
     case 10:
         Note("DC clock");
         clockRecords.emplace_back(bytes.begin(), bytes.begin() + 9);
         return Reply({Ack});
-    default:
-        return OnCommand(bytes[0], bytes.size() >= 3 ? bytes[1] * 256 + bytes[2] : 0, bytes.size());
+    default: return OnCommand(bytes[0], bytes.size() >= 3 ? bytes[1] * 256 + bytes[2] : 0, bytes.size());
     }
 }
 
@@ -127,8 +125,7 @@ void ScriptedDc::OnCommand(std::uint8_t code, int address, std::size_t length) {
         if (code == 0xB9 && identityAfterClose2) identity = *identityAfterClose2;
         if (code == 0xB9 && revisionAfterClose2) revision = *revisionAfterClose2;
         return;
-    default:
-        return;
+    default: return;
     }
 }
 

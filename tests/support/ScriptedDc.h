@@ -49,19 +49,19 @@ public:
     int silentIdentityQueries = 0;            // the next n identity queries stay unanswered
     std::vector<std::size_t> identityChunks;  // split sizes of the identity reply
     bool ackDeepSleep = true;
-    int refuseReadsFromCount = -1;            // refuse every B4 from this read number on (1-based)
-    bool silentReads = false;                 // B4 goes unanswered
-    std::vector<std::size_t> readChunks;      // split B4 replies into these chunk sizes
-    std::set<int> refusedBlockAddresses;      // block data at these addresses answered A5
-    std::set<int> silentDataAt;               // block addresses whose data is never acknowledged
-    std::set<std::uint8_t> silentWords;       // closing-word codes never acknowledged
-    std::set<int> refusedLineWrites;          // B2 requests for these lines answered A5
-    bool ignoreHeaderWrites = false;          // B2 data for line 4 acknowledged but not stored
+    int refuseReadsFromCount = -1;        // refuse every B4 from this read number on (1-based)
+    bool silentReads = false;             // B4 goes unanswered
+    std::vector<std::size_t> readChunks;  // split B4 replies into these chunk sizes
+    std::set<int> refusedBlockAddresses;  // block data at these addresses answered A5
+    std::set<int> silentDataAt;           // block addresses whose data is never acknowledged
+    std::set<std::uint8_t> silentWords;   // closing-word codes never acknowledged
+    std::set<int> refusedLineWrites;      // B2 requests for these lines answered A5
+    bool ignoreHeaderWrites = false;      // B2 data for line 4 acknowledged but not stored
 
     // ---- what it saw ----
-    std::vector<int> reads;                   // lines of the B4 reads
-    std::vector<int> blockWrites;             // addresses of stored B5 blocks
-    std::vector<int> lineWrites;              // lines of stored B2 data
+    std::vector<int> reads;        // lines of the B4 reads
+    std::vector<int> blockWrites;  // addresses of stored B5 blocks
+    std::vector<int> lineWrites;   // lines of stored B2 data
     std::vector<std::vector<std::uint8_t>> clockRecords;
     int deepSleeps = 0;
     int identityQueries = 0;

@@ -148,10 +148,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         BrokenLayout{"NoContents", GoodLanguages, "no table CONTENTS"},
         BrokenLayout{"NoLanguages", GoodContents, "no table LANGUAGES", true},
-        BrokenLayout{"EmptyLanguages",
-                     GoodContents + "CREATE TABLE LANGUAGES (Col INTEGER);", "LANGUAGES has no rows", true},
-        BrokenLayout{"NoIndexId",
-                     "CREATE TABLE CONTENTS (Number INTEGER, T1 TEXT);" + std::string(GoodLanguages),
+        BrokenLayout{"EmptyLanguages", GoodContents + "CREATE TABLE LANGUAGES (Col INTEGER);", "LANGUAGES has no rows",
+                     true},
+        BrokenLayout{"NoIndexId", "CREATE TABLE CONTENTS (Number INTEGER, T1 TEXT);" + std::string(GoodLanguages),
                      "index ID"},
         BrokenLayout{"IndexIdOnTheText",
                      "CREATE TABLE CONTENTS (Number INTEGER, T1 TEXT); CREATE INDEX ID ON CONTENTS (T1);" +

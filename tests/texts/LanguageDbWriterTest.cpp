@@ -20,7 +20,8 @@ std::string QueryAll(const std::string& path, const std::string& sql) {
     std::string out;
     auto collect = [](void* target, int columns, char** values, char**) {
         auto& text = *static_cast<std::string*>(target);
-        for (int i = 0; i < columns; ++i) text += std::string(values[i] ? values[i] : "NULL") + (i + 1 < columns ? "|" : "\n");
+        for (int i = 0; i < columns; ++i)
+            text += std::string(values[i] ? values[i] : "NULL") + (i + 1 < columns ? "|" : "\n");
         return 0;
     };
     EXPECT_EQ(sqlite3_exec(db.handle(), sql.c_str(), collect, &out, nullptr), SQLITE_OK) << db.engineMessage();

@@ -24,8 +24,7 @@ constexpr int LanguageCount = 3;
 class ShippedLanguageDb : public ::testing::Test {
 protected:
     void open(int column) {
-        ASSERT_TRUE(db_.OpenLanguageDb(ShippedDb, LoadResString(ResDatabasePassword), column))
-            << db_.lastError();
+        ASSERT_TRUE(db_.OpenLanguageDb(ShippedDb, LoadResString(ResDatabasePassword), column)) << db_.lastError();
         ASSERT_EQ(db_.warning(), "");
     }
     LanguageDb db_;
@@ -110,8 +109,8 @@ TEST(VorToolTexts, MalformedSourceIsRejectedWithItsLineAndTheOldDatabaseKept) {
     std::filesystem::copy_file(ShippedDb, out);
     WriteFileBytes(folder.file("bad.tsv"), "Number\tEnglish\n141\tClose\n0150\tNo answer\n");
 
-    const auto build = RunCommand(ShellQuote(Tool) + " texts build " + ShellQuote(folder.file("bad.tsv")) + " " +
-                                  ShellQuote(out));
+    const auto build =
+        RunCommand(ShellQuote(Tool) + " texts build " + ShellQuote(folder.file("bad.tsv")) + " " + ShellQuote(out));
     EXPECT_EQ(build.exitCode, 1);
     EXPECT_NE(build.output.find("bad.tsv:3: message number \"0150\" has leading zeros"), std::string::npos)
         << build.output;
@@ -121,8 +120,8 @@ TEST(VorToolTexts, MalformedSourceIsRejectedWithItsLineAndTheOldDatabaseKept) {
 
 TEST(VorToolTexts, MissingFilesAndBadArgumentsFailWithAMessage) {
     TempFolder folder;
-    const auto noSource = RunCommand(ShellQuote(Tool) + " texts build " + ShellQuote(folder.file("none.tsv")) +
-                                     " " + ShellQuote(folder.file("o.lng")));
+    const auto noSource = RunCommand(ShellQuote(Tool) + " texts build " + ShellQuote(folder.file("none.tsv")) + " " +
+                                     ShellQuote(folder.file("o.lng")));
     EXPECT_EQ(noSource.exitCode, 1);
     EXPECT_NE(noSource.output.find("cannot read"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(folder.file("o.lng")));

@@ -84,12 +84,14 @@ TEST(SimFaults, ChunkedReplyArrivesInPiecesWithTheSameBytes) {
 }
 
 TEST(SimFaults, GarbageComesBeforeOrAfterTheAnswer) {
-    SimRig before(WithFault({.action = FaultAction::GarbageBefore, .kind = UnitKind::Revision, .nth = 1, .garbageCount = 4}));
+    SimRig before(
+        WithFault({.action = FaultAction::GarbageBefore, .kind = UnitKind::Revision, .nth = 1, .garbageCount = 4}));
     const Bytes noisy = before.exchange({0xBA, 0x00});
     ASSERT_EQ(noisy.size(), 6u);
     EXPECT_EQ(Bytes(noisy.begin() + 4, noisy.end()), (Bytes{0xBA, 0x01}));
 
-    SimRig after(WithFault({.action = FaultAction::GarbageAfter, .kind = UnitKind::Revision, .nth = 1, .garbageCount = 2}));
+    SimRig after(
+        WithFault({.action = FaultAction::GarbageAfter, .kind = UnitKind::Revision, .nth = 1, .garbageCount = 2}));
     const Bytes trailing = after.exchange({0xBA, 0x00});
     ASSERT_EQ(trailing.size(), 4u);
     EXPECT_EQ(Bytes(trailing.begin(), trailing.begin() + 2), (Bytes{0xBA, 0x01}));

@@ -16,10 +16,11 @@ namespace {
 TEST(SimOptions, DemoOptionsFillTheConfig) {
     SimOptions o;
     std::string error;
-    ASSERT_TRUE(ParseSimOptions({"--version", "1F", "--revision", "2", "--serial", "7654321", "--memory", "1024",
-                                 "--profile", "wrapped", "--seed", "9", "--wake-after", "2.5", "--restart-after", "3",
-                                 "--never-restart", "--chunk", "7", "--log-hex", "--model", "ABC"},
-                                o, error))
+    ASSERT_TRUE(ParseSimOptions(
+        {"--version",       "1F",      "--revision", "2",         "--serial",     "7654321", "--memory",        "1024",
+         "--profile",       "wrapped", "--seed",     "9",         "--wake-after", "2.5",     "--restart-after", "3",
+         "--never-restart", "--chunk", "7",          "--log-hex", "--model",      "ABC"},
+        o, error))
         << error;
     EXPECT_EQ(o.config.version, "1F");
     EXPECT_EQ(o.config.revision, 2);
@@ -38,9 +39,8 @@ TEST(SimOptions, DemoOptionsFillTheConfig) {
 TEST(SimOptions, FaultOptionsByCountAndByProbability) {
     SimOptions o;
     std::string error;
-    ASSERT_TRUE(ParseSimOptions({"--reject", "b5-data:3", "--silent", "any@0.25", "--garbage", "84:1,5", "--pull-cable",
-                                 "40"},
-                                o, error))
+    ASSERT_TRUE(ParseSimOptions(
+        {"--reject", "b5-data:3", "--silent", "any@0.25", "--garbage", "84:1,5", "--pull-cable", "40"}, o, error))
         << error;
     ASSERT_EQ(o.config.faults.size(), 4u);
     EXPECT_EQ(o.config.faults[0].action, FaultAction::Reject);
@@ -55,9 +55,10 @@ TEST(SimOptions, FaultOptionsByCountAndByProbability) {
 
 TEST(SimOptions, BadInputIsRefusedWithTheOffendingOption) {
     const std::vector<std::vector<std::string>> bad = {
-        {"--memory", "768"},   {"--version", "1"},       {"--serial", "12345678"}, {"--profile", "odd"},
-        {"--reject", "c3:1"},  {"--silent", "84@1.5"},   {"--reject", "84"},       {"--revision", "256"},
-        {"--frobnicate"},      {"--seed"},               {"--wake-after", "-1"},   {"--chunk", "0"},
+        {"--memory", "768"},  {"--version", "1"},     {"--serial", "12345678"},
+        {"--profile", "odd"}, {"--reject", "c3:1"},   {"--silent", "84@1.5"},
+        {"--reject", "84"},   {"--revision", "256"},  {"--frobnicate"},
+        {"--seed"},           {"--wake-after", "-1"}, {"--chunk", "0"},
     };
     for (const auto& args : bad) {
         SimOptions o;

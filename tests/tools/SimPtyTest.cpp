@@ -23,9 +23,7 @@ using Bytes = std::vector<std::uint8_t>;
 // Upper bound for answers that take a few milliseconds; never reached when all works.
 constexpr double AnswerLimitSeconds = 5.0;
 
-double Seconds() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
+double Seconds() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
 
 int OpenPort(const std::string& name) {
     const int fd = ::open(name.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
@@ -38,7 +36,9 @@ int OpenPort(const std::string& name) {
     return fd;
 }
 
-void WriteAll(int fd, const Bytes& bytes) { ASSERT_EQ(::write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size())); }
+void WriteAll(int fd, const Bytes& bytes) {
+    ASSERT_EQ(::write(fd, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+}
 
 // Reads until `count` bytes came; `serve` runs between reads (the in-process transport).
 template <typename Serve>

@@ -88,8 +88,8 @@ TEST(SimFaultWindow, SilenceFromTheNthUnitLastsItsTimeThenHeals) {
 }
 
 TEST(SimFaultWindow, RejectionStormStartedByOneKindRefusesEveryKindUntilItHeals) {
-    SimRig rig({.faults = {FaultRule{.action = FaultAction::Reject, .kind = UnitKind::Identity, .nth = 2,
-                                     .lastsFor = 2.0}}});
+    SimRig rig(
+        {.faults = {FaultRule{.action = FaultAction::Reject, .kind = UnitKind::Identity, .nth = 2, .lastsFor = 2.0}}});
     EXPECT_EQ(rig.exchange({0xB4, 0x00, 0x00, 0x00}).size(), 129u);
     EXPECT_EQ(rig.exchange({0x84, 0x00}).size(), 18u);
     EXPECT_EQ(rig.exchange({0x84, 0x00}), Nak());

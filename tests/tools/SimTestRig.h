@@ -25,8 +25,11 @@ struct Chunk {
 class SimRig {
 public:
     explicit SimRig(DcConfig config = {}) : peer(pump, port, std::move(config)) {
-        port.setHandlers([this](std::span<const std::uint8_t> c) { chunks.push_back({pump.now(), {c.begin(), c.end()}}); },
-                         [this](PortFailure, const std::string&) { ++failures; });
+        port.setHandlers(
+            [this](std::span<const std::uint8_t> c) {
+                chunks.push_back({pump.now(), {c.begin(), c.end()}});
+            },
+            [this](PortFailure, const std::string&) { ++failures; });
     }
 
     // Writes the bytes exactly as given (the caller adds the trailing 0x00).

@@ -9,8 +9,9 @@ namespace {
 
 // Announces and sends one block; both answers must be acknowledgements.
 void SendBlock(SimRig& rig, std::uint8_t code, int address, std::uint8_t fill, std::uint8_t check) {
-    ASSERT_EQ(rig.exchange({code, static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address & 0xFF), 0x00}),
-              Ack());
+    ASSERT_EQ(
+        rig.exchange({code, static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address & 0xFF), 0x00}),
+        Ack());
     ASSERT_EQ(rig.exchange(BlockUnit(fill, check)), Ack());
 }
 

@@ -85,7 +85,8 @@ TEST(SimWithLink, MemoryReadLineWriteAndClock) {
 
     rig.comm.SetClock("03/07/09", "14:05:30", 233);
     ASSERT_FALSE(rig.state.CommError);
-    EXPECT_THAT(*rig.dc().lastClockRecord(), ::testing::ElementsAre(0x09, 0x07, 0x03, 0x30, 0x05, 0x82, 0xE9, 0x00, 0xB3));
+    EXPECT_THAT(*rig.dc().lastClockRecord(),
+                ::testing::ElementsAre(0x09, 0x07, 0x03, 0x30, 0x05, 0x82, 0xE9, 0x00, 0xB3));
 }
 
 TEST(SimWithLink, LostLineAndClockAcknowledgementsCostOneResendOfTheDataOnly) {

@@ -23,8 +23,7 @@ TEST(Agreement, PrintSendsTheFileLineByLineInTheWindowFont) {
     ASSERT_TRUE(h.start());
     h.button("PrintCmd")->click();  // hidden by start-up, so not by mouse
     ASSERT_EQ(h.printer.printed.size(), 1u);
-    EXPECT_EQ(h.printer.printed[0],
-              (QStringList{"First line", "", "  indented line", "last line without end"}));
+    EXPECT_EQ(h.printer.printed[0], (QStringList{"First line", "", "  indented line", "last line without end"}));
     EXPECT_EQ(h.printer.family, "MS Sans Serif");
     EXPECT_TRUE(h.boxes.shown.empty());
 }

@@ -20,9 +20,7 @@ protected:
     QString page() const { return h.control<QLabel>("Lbl1")->text(); }
     bool shown(const char* name) const { return h.control<QWidget>(name)->isVisible(); }
     int logRows() const { return h.control<QTableWidget>("TaskLst")->rowCount(); }
-    std::vector<std::string> callsAfterStartUp() const {
-        return {h.backend.log.begin() + 2, h.backend.log.end()};
-    }
+    std::vector<std::string> callsAfterStartUp() const { return {h.backend.log.begin() + 2, h.backend.log.end()}; }
     WizardHarness h;
 };
 
@@ -37,8 +35,7 @@ TEST_F(Stages, NoAnswerToTheIdentityKeepsStageOneAndTheSecondNextAsksAgain) {
     EXPECT_TRUE(h.button("NextCmd")->isEnabled());
 
     h.click("NextCmd");  // the DC answers this time
-    EXPECT_THAT(callsAfterStartUp(),
-                ElementsAre("ReadIdentity", "ReadIdentity", "ParseIdentity", "EnterDeepSleep"));
+    EXPECT_THAT(callsAfterStartUp(), ElementsAre("ReadIdentity", "ReadIdentity", "ParseIdentity", "EnterDeepSleep"));
     EXPECT_EQ(h.state.Stage, 2);
 }
 
@@ -60,8 +57,8 @@ TEST_F(Stages, CurrentFirmwareStartsTheUpdateFromTheFirstNext) {
         fresh.backend.firmwareVersion = version;
         bool frameHiddenDuringUpdate = false;
         fresh.backend.onUpdate = [&] {
-            frameHiddenDuringUpdate = !fresh.control<QWidget>("XPFrame")->isVisible() &&
-                                      fresh.control<QWidget>("TaskLst")->isVisible();
+            frameHiddenDuringUpdate =
+                !fresh.control<QWidget>("XPFrame")->isVisible() && fresh.control<QWidget>("TaskLst")->isVisible();
         };
         fresh.click("NextCmd");
         EXPECT_EQ(fresh.state.Stage, 2) << version;
@@ -109,8 +106,7 @@ TEST_F(Stages, DeepSleepNotAcknowledgedReturnsToStageOneWithTheCriticalBox) {
     EXPECT_EQ(h.boxes.shown[0].icon, BoxIcon::Critical);
     EXPECT_EQ(h.boxes.shown[0].buttons, BoxButtons::Ok);
     EXPECT_EQ(h.boxes.shown[0].caption, "Firmware Update");
-    EXPECT_EQ(h.boxes.shown[0].text,
-              "Could not set DC into Deep Sleep mode. Please replease step 1 to 4 again.");
+    EXPECT_EQ(h.boxes.shown[0].text, "Could not set DC into Deep Sleep mode. Please replease step 1 to 4 again.");
     EXPECT_FALSE(h.button("BackCmd")->isEnabled());
 }
 
@@ -129,8 +125,7 @@ TEST_F(Stages, NextOnTheDeepSleepPageRunsTheUpdateAtStageThree) {
     EXPECT_TRUE(shown("TaskLst"));
     EXPECT_FALSE(shown("XPFrame"));
     EXPECT_EQ(logRows(), 1);
-    EXPECT_THAT(callsAfterStartUp(),
-                ElementsAre("ReadIdentity", "ParseIdentity", "EnterDeepSleep", "UpdateFirmware"));
+    EXPECT_THAT(callsAfterStartUp(), ElementsAre("ReadIdentity", "ParseIdentity", "EnterDeepSleep", "UpdateFirmware"));
 }
 
 TEST_F(Stages, CommErrorKeepsTheUpdateFromRunningAndShowsTheEmptyLog) {

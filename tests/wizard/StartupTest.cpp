@@ -68,11 +68,11 @@ TEST(Startup, ControlsHaveTheirStatesAndTwipGeometry) {
         bool enabled;
     };
     const Expect expected[] = {
-        {"XPForm", {0, 0, 679, 30}, true, true},      {"Image1", {0, 32, 141, 358}, true, true},
-        {"XPFrame", {144, 32, 529, 361}, true, true}, {"Lbl1", {8, 16, 513, 337}, true, true},
-        {"Image2", {56, 16, 389, 174}, false, true},  {"TaskLst", {144, 32, 529, 361}, false, true},
-        {"PrintCmd", {16, 424, 73, 25}, false, true}, {"BackCmd", {280, 424, 97, 25}, true, false},
-        {"NextCmd", {400, 424, 97, 25}, true, true},  {"CloseCmd", {576, 424, 97, 25}, true, true},
+        {"XPForm", {0, 0, 679, 30}, true, true},        {"Image1", {0, 32, 141, 358}, true, true},
+        {"XPFrame", {144, 32, 529, 361}, true, true},   {"Lbl1", {8, 16, 513, 337}, true, true},
+        {"Image2", {56, 16, 389, 174}, false, true},    {"TaskLst", {144, 32, 529, 361}, false, true},
+        {"PrintCmd", {16, 424, 73, 25}, false, true},   {"BackCmd", {280, 424, 97, 25}, true, false},
+        {"NextCmd", {400, 424, 97, 25}, true, true},    {"CloseCmd", {576, 424, 97, 25}, true, true},
         {"AgreeCmd", {144, 560, 353, 25}, false, true}, {"DisagreeCmd", {536, 560, 145, 25}, false, true},
     };
     for (const Expect& e : expected) {
@@ -181,8 +181,8 @@ TEST_P(SpoiltLanguageDb, BoxThenTheProgramEndsWithAReasonUnlessTheTextsAreKept) 
 INSTANTIATE_TEST_SUITE_P(Ways, SpoiltLanguageDb,
                          ::testing::Values(SpoiltDb{"missing", false}, SpoiltDb{"empty", false},
                                            SpoiltDb{"truncated", false}, SpoiltDb{"random", false},
-                                           SpoiltDb{"plain", false}, SpoiltDb{"fifo", false},
-                                           SpoiltDb{"folder", false}, SpoiltDb{"DROP TABLE LANGUAGES", true},
+                                           SpoiltDb{"plain", false}, SpoiltDb{"fifo", false}, SpoiltDb{"folder", false},
+                                           SpoiltDb{"DROP TABLE LANGUAGES", true},
                                            SpoiltDb{"DELETE FROM LANGUAGES", true}));
 
 TEST(Startup, MissingPortAsksAndOkTriesAgainUntilTheCableIsThere) {

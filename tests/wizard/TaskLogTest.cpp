@@ -59,8 +59,8 @@ TEST_F(TaskLog, SetTaskStatusOnAnEmptyLogDoesNothing) {
 TEST_F(TaskLog, EveryRowAndStatusChangeReachesTheObserver) {
     std::vector<std::string> seen;
     h.window->setTaskObserver([&](const TaskRow& r) {
-        seen.push_back(std::to_string(r.row) + "|" + std::to_string(r.iconInd) + "|" + r.time + "|" + r.event +
-                       "|" + r.status);
+        seen.push_back(std::to_string(r.row) + "|" + std::to_string(r.iconInd) + "|" + r.time + "|" + r.event + "|" +
+                       r.status);
     });
     h.pump.setLocalTimeBase({2026, 3, 1, 10, 0, 0});
     h.window->InsertTaskList(IconRunning, "Upload", "...");
@@ -77,8 +77,9 @@ TEST_F(TaskLog, NewestRowStaysInView) {
 
 TEST_F(TaskLog, EventColumnFitsTheListAndALongRowIsReadWhole) {
     list()->show();
-    const std::string longText = "Click Back to try again. If a saved profile still has to be written back, you "
-                                 "will be guided through it when you click Close.";
+    const std::string longText =
+        "Click Back to try again. If a saved profile still has to be written back, you "
+        "will be guided through it when you click Close.";
     h.window->InsertTaskList(IconInfo, "Done", "");
     h.window->InsertTaskList(IconInfo, longText, "");
     int columns = 0;

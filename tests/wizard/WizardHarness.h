@@ -37,15 +37,30 @@ public:
 // Every call is logged by name; results come from the script.
 class ScriptedBackend : public WizardBackend {
 public:
-    void GetCode() override { log.push_back("GetCode"); if (onGetCode) onGetCode(); }
+    void GetCode() override {
+        log.push_back("GetCode");
+        if (onGetCode) onGetCode();
+    }
     PortOpenOutcome OpenInterfacePort() override;
-    bool ReadIdentity() override { log.push_back("ReadIdentity"); return Next(identityAnswers, true); }
-    bool ParseIdentity() override { log.push_back("ParseIdentity"); return parseResult; }
+    bool ReadIdentity() override {
+        log.push_back("ReadIdentity");
+        return Next(identityAnswers, true);
+    }
+    bool ParseIdentity() override {
+        log.push_back("ParseIdentity");
+        return parseResult;
+    }
     std::string FirmwareVersion() override { return firmwareVersion; }
     std::string DeviceName() override { return deviceName; }
     bool EnterDeepSleep() override;
-    void UpdateFirmware() override { log.push_back("UpdateFirmware"); if (onUpdate) onUpdate(); }
-    void ProfileRecovering() override { log.push_back("ProfileRecovering"); if (onRecover) onRecover(); }
+    void UpdateFirmware() override {
+        log.push_back("UpdateFirmware");
+        if (onUpdate) onUpdate();
+    }
+    void ProfileRecovering() override {
+        log.push_back("ProfileRecovering");
+        if (onRecover) onRecover();
+    }
     void AbortLink() override { log.push_back("AbortLink"); }
     void WaitSeconds(double seconds) override { log.push_back("WaitSeconds " + std::to_string(seconds)); }
     void ReleaseReplyBuffers() override { log.push_back("ReleaseReplyBuffers"); }
@@ -57,7 +72,7 @@ public:
     std::string firmwareVersion = "1E";
     std::string deviceName = "VOR Watch DC";
     bool deepSleepResult = true;
-    bool deepSleepModeSeen = false;            // DeepSleepMode when EnterDeepSleep was called
+    bool deepSleepModeSeen = false;  // DeepSleepMode when EnterDeepSleep was called
     WizardState* state = nullptr;
     std::function<void()> onGetCode;
     std::function<void()> onUpdate;
@@ -86,7 +101,9 @@ public:
 
     QPushButton* button(const char* name) const;
     template <typename T>
-    T* control(const char* name) const { return window->findChild<T*>(QString::fromLatin1(name)); }
+    T* control(const char* name) const {
+        return window->findChild<T*>(QString::fromLatin1(name));
+    }
     void click(const char* name) const;
 
     // The stages 1 -> 2 (Deep Sleep acknowledged) in one go.

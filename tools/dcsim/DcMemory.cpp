@@ -37,8 +37,7 @@ void DcMemory::seedProfile(const DcConfig& config) {
     int start = ProfileFirstLine;
     int end = ProfileFirstLine;
     switch (config.profile) {
-    case ProfileKind::Empty:
-        break;
+    case ProfileKind::Empty: break;
     case ProfileKind::Seeded:
         start = ProfileFirstLine + rng.below(512);
         end = start + 64 + rng.below(1024);
@@ -47,9 +46,7 @@ void DcMemory::seedProfile(const DcConfig& config) {
         start = profileLastLine() - 500;
         end = ProfileFirstLine + 700;
         break;
-    case ProfileKind::Full:
-        end = profileLastLine();
-        break;
+    case ProfileKind::Full: end = profileLastLine(); break;
     }
     auto fillLines = [&](int from, int to) {
         for (int i = from * LineBytes; i < (to + 1) * LineBytes; ++i) bytes_[static_cast<std::size_t>(i)] = rng.byte();
@@ -65,7 +62,9 @@ Line DcMemory::line(int n) const {
     return out;
 }
 
-void DcMemory::writeLine(int n, const Line& bytes) { std::copy(bytes.begin(), bytes.end(), bytes_.begin() + n * LineBytes); }
+void DcMemory::writeLine(int n, const Line& bytes) {
+    std::copy(bytes.begin(), bytes.end(), bytes_.begin() + n * LineBytes);
+}
 
 std::vector<std::uint8_t> DcMemory::block(int firstLine) const {
     const auto from = bytes_.begin() + firstLine * LineBytes;
@@ -96,7 +95,8 @@ void DcMemory::setPointers(int startLine, int endLine) {
 }
 
 void DcMemory::eraseProfile() {
-    std::fill(bytes_.begin() + ProfileFirstLine * LineBytes, bytes_.begin() + (profileLastLine() + 1) * LineBytes, 0xFF);
+    std::fill(bytes_.begin() + ProfileFirstLine * LineBytes, bytes_.begin() + (profileLastLine() + 1) * LineBytes,
+              0xFF);
     std::fill_n(bytes_.begin() + HeaderLine * LineBytes, LineBytes, 0xFF);
 }
 

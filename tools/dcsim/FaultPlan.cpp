@@ -8,11 +8,21 @@ namespace vor::sim {
 namespace {
 
 constexpr std::array<std::pair<UnitKind, const char*>, UnitKindCount> KindNames{{
-    {UnitKind::Identity, "84"},       {UnitKind::DeepSleep, "a8"},   {UnitKind::Revision, "ba"},
-    {UnitKind::MemoryRead, "b4"},     {UnitKind::LineRequest, "b2"}, {UnitKind::LineData, "b2-data"},
-    {UnitKind::Announce1, "b5"},      {UnitKind::BlockData1, "b5-data"}, {UnitKind::Close1, "b6"},
-    {UnitKind::Announce2, "b7"},      {UnitKind::BlockData2, "b7-data"}, {UnitKind::Argument2, "b8"},
-    {UnitKind::Close2, "b9"},         {UnitKind::ClockOpen, "97"},   {UnitKind::ClockRecord, "97-data"},
+    {UnitKind::Identity, "84"},
+    {UnitKind::DeepSleep, "a8"},
+    {UnitKind::Revision, "ba"},
+    {UnitKind::MemoryRead, "b4"},
+    {UnitKind::LineRequest, "b2"},
+    {UnitKind::LineData, "b2-data"},
+    {UnitKind::Announce1, "b5"},
+    {UnitKind::BlockData1, "b5-data"},
+    {UnitKind::Close1, "b6"},
+    {UnitKind::Announce2, "b7"},
+    {UnitKind::BlockData2, "b7-data"},
+    {UnitKind::Argument2, "b8"},
+    {UnitKind::Close2, "b9"},
+    {UnitKind::ClockOpen, "97"},
+    {UnitKind::ClockRecord, "97-data"},
 }};
 
 }  // namespace

@@ -37,8 +37,8 @@ std::string Hex(unsigned value, int digits) {
 std::string DescribeFirmware(const SimulatedDc& dc) {
     std::string text = "version " + dc.version() + " revision " + std::to_string(dc.revision()) + "\n";
     for (const SectionRecord& s : dc.sections()) {
-        text += "section " + std::to_string(s.section) + ": " + std::to_string(s.blockCount) + " blocks, checksum sent " +
-                Hex(s.checksumSent, 4) + " computed " + Hex(s.checksumComputed, 4);
+        text += "section " + std::to_string(s.section) + ": " + std::to_string(s.blockCount) +
+                " blocks, checksum sent " + Hex(s.checksumSent, 4) + " computed " + Hex(s.checksumComputed, 4);
         if (s.argument) text += ", argument " + Hex(*s.argument, 4);
         text += s.accepted ? ", accepted\n" : ", refused\n";
     }

@@ -10,7 +10,7 @@
 namespace vor::sim {
 
 struct ControlResult {
-    std::string text;       // what to print (ends with a newline when not empty)
+    std::string text;  // what to print (ends with a newline when not empty)
     bool quit = false;
     bool pullCable = false;  // the transport must close the line
     bool ok = true;

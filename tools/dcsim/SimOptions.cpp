@@ -119,11 +119,16 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& options, 
             c.memorySize = v == "1024" ? 1024 : 512;
         } else if (flag("--profile")) {
             ok = true;
-            if (v == "seeded") c.profile = ProfileKind::Seeded;
-            else if (v == "empty") c.profile = ProfileKind::Empty;
-            else if (v == "wrapped") c.profile = ProfileKind::Wrapped;
-            else if (v == "full") c.profile = ProfileKind::Full;
-            else ok = false;
+            if (v == "seeded")
+                c.profile = ProfileKind::Seeded;
+            else if (v == "empty")
+                c.profile = ProfileKind::Empty;
+            else if (v == "wrapped")
+                c.profile = ProfileKind::Wrapped;
+            else if (v == "full")
+                c.profile = ProfileKind::Full;
+            else
+                ok = false;
         } else if (flag("--seed")) {
             ok = ToLong(v, 0, 0x7FFFFFFF, n);
             c.seed = static_cast<std::uint32_t>(n);

@@ -55,8 +55,7 @@ void SimulatedDc::enterMode(DcMode mode, double at) {
         staged1_.clear();
         staged2_.clear();
         break;
-    case DcMode::Awake:
-        break;
+    case DcMode::Awake: break;
     }
 }
 
@@ -66,9 +65,18 @@ void SimulatedDc::advanceTo(double at) {
         double next = DcConfig::Never;
         DcMode then = mode_;
         switch (mode_) {
-        case DcMode::Restarting: next = restartEndsAt_; then = modeAfterRestart_; break;
-        case DcMode::Asleep: next = std::min(pressWakeAt_, autoWakeAt_); then = DcMode::PcScreen; break;
-        case DcMode::PcScreen: next = pcScreenEndsAt_; then = DcMode::Asleep; break;
+        case DcMode::Restarting:
+            next = restartEndsAt_;
+            then = modeAfterRestart_;
+            break;
+        case DcMode::Asleep:
+            next = std::min(pressWakeAt_, autoWakeAt_);
+            then = DcMode::PcScreen;
+            break;
+        case DcMode::PcScreen:
+            next = pcScreenEndsAt_;
+            then = DcMode::Asleep;
+            break;
         case DcMode::Awake: break;
         }
         if (next > now_) return;
@@ -251,8 +259,7 @@ std::vector<std::uint8_t> SimulatedDc::process(const Unit& unit) {
         reply.push_back(SumOf(reply.data() + 1, 16));
         return reply;
     }
-    case UnitKind::Revision:
-        return {0xBA, revision_};
+    case UnitKind::Revision: return {0xBA, revision_};
     case UnitKind::DeepSleep:
         if (b[1] == 0x55) return {Ack};
         if (b[1] == 0x99) {
@@ -297,16 +304,10 @@ std::vector<std::uint8_t> SimulatedDc::process(const Unit& unit) {
         (unit.kind == UnitKind::BlockData1 ? staged1_ : staged2_)[pendingAddress_] = block;
         return {Ack};
     }
-    case UnitKind::Close1:
-        return closeSection(1, static_cast<std::uint16_t>(Word(unit)));
-    case UnitKind::Argument2:
-        argument2_ = static_cast<std::uint16_t>(Word(unit));
-        return {Ack};
-    case UnitKind::Close2:
-        return closeSection(2, static_cast<std::uint16_t>(Word(unit)));
-    case UnitKind::ClockOpen:
-        framer_.expectData(UnitKind::ClockRecord);
-        return {Ack};
+    case UnitKind::Close1: return closeSection(1, static_cast<std::uint16_t>(Word(unit)));
+    case UnitKind::Argument2: argument2_ = static_cast<std::uint16_t>(Word(unit)); return {Ack};
+    case UnitKind::Close2: return closeSection(2, static_cast<std::uint16_t>(Word(unit)));
+    case UnitKind::ClockOpen: framer_.expectData(UnitKind::ClockRecord); return {Ack};
     case UnitKind::ClockRecord: {
         if (SumOf(b.data(), 8) != b[8]) return {Nak};
         std::array<std::uint8_t, 9> record{};

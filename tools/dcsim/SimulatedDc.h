@@ -28,9 +28,9 @@ constexpr std::uint8_t Ack = 0x5A;
 constexpr std::uint8_t Nak = 0xA5;
 
 struct Output {
-    double at = 0.0;                  // the last byte of `bytes` has reached the program
+    double at = 0.0;  // the last byte of `bytes` has reached the program
     std::vector<std::uint8_t> bytes;
-    bool pullCable = false;           // instead of bytes: the cable is pulled at `at`
+    bool pullCable = false;  // instead of bytes: the cable is pulled at `at`
 };
 
 enum class DcMode {
@@ -60,8 +60,8 @@ public:
     std::vector<Output> receive(std::span<const std::uint8_t> bytes, double at);
 
     // ---- control ----
-    void press(double at);    // the A and S buttons
-    void unclip(double at);   // the DC is off the cable: hears and says nothing
+    void press(double at);   // the A and S buttons
+    void unclip(double at);  // the DC is off the cable: hears and says nothing
     void clip(double at);
     // The cable is pulled out of the PC, and plugged in again.
     void pull(double at);

@@ -58,7 +58,7 @@ private:
     int dropped_ = 0;
     std::optional<UnitKind> storedKind_;  // the data unit a repeat would match
     std::vector<std::uint8_t> stored_;
-    int repeatMatched_ = -1;              // bytes of the current unit matching it; -1 = no match
+    int repeatMatched_ = -1;  // bytes of the current unit matching it; -1 = no match
 };
 
 // Payload length of a data unit (without the trailing 0x00).
