@@ -1,6 +1,6 @@
 #pragma once
 // The profile operations the update sequence calls. The application wires the profile
-// keeper behind them (wizard/ProfileForUpdate.h); tests use fakes.
+// keeper behind them (flow/ProfileForUpdate.h); tests use fakes.
 
 namespace vor {
 

@@ -13,8 +13,10 @@ declare -A allowed=(
   [link]="link session platform"
   [firmware]="firmware link session platform resources"
   [profile]="profile link session platform"
-  [wizard]="wizard session platform link firmware profile texts resources"
-  [tools]="tools session platform link firmware profile texts resources"
+  [flow]="flow session platform link firmware profile texts resources"
+  [cli]="cli flow session platform link firmware profile texts resources"
+  [wizard]="wizard cli flow session platform link firmware profile texts resources"
+  [tools]="tools flow session platform link firmware profile texts resources"
 )
 
 status=0

@@ -4,11 +4,15 @@
 #include <QStringList>
 #include <string>
 
+#include "cli/CliOptions.h"
+
 namespace vor {
 
 struct AppOptions {
     std::string port;   // --port NAME: use this serial port instead of searching
     bool demo = false;  // --demo: run against the simulated DC
+    bool cli = false;   // --cli or --list-ports: the terminal, no window
+    CliOptions terminal;
 };
 
 struct CommandLine {

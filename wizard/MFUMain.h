@@ -1,14 +1,13 @@
 #pragma once
-// The wizard window: its controls, the stage machine that Next and Back drive, the
-// task log, start-up and the close sequence. The link, firmware and profile work is
-// reached through WizardBackend; they reach the window through WizardServices.
+// The wizard window: its controls, the task log and the agreement page. What Next,
+// Back and Close do is the flow's (WizardFlow); the window is its front end, and
+// passes the WizardServices the other subsystems call on to it.
 //
 // Ending the program: Qt cannot unwind a nested event loop, so the close sequence
 // calls the environment's endProgram (which marks the event pump as ending and quits
 // the application). Any operation still waiting in a yield then gets ProgramEnding
-// thrown and unwinds to the click handler that started it; every handler that calls
-// into the backend catches it. If Form_Load returns false the program has ended
-// during start-up and the event loop must not be entered.
+// thrown and unwinds to the click that started it. If Form_Load returns false the
+// program has ended during start-up and the event loop must not be entered.
 
 #include <QWidget>
 #include <filesystem>
@@ -21,10 +20,11 @@
 #include "platform/PortDiagnosis.h"
 #include "platform/SleepInhibitor.h"
 #include "resources/StringResources.h"
-#include "texts/LanguageDb.h"
+#include "flow/FrontEnd.h"
+#include "flow/TaskLogRecord.h"
+#include "flow/WizardBackend.h"
+#include "flow/WizardFlow.h"
 #include "wizard/TaskList.h"
-#include "wizard/TaskLogRecord.h"
-#include "wizard/WizardBackend.h"
 #include "session/WizardServices.h"
 #include "session/WizardState.h"
 
@@ -73,29 +73,28 @@ struct WizardEnvironment {
 WizardEnvironment DefaultEnvironment(EventPump& pump, BoxPresenter& boxes, TextPrinter& printer,
                                      const std::string& programDir);
 
-class MFUMain : public QWidget, public WizardServices {
+class MFUMain : public QWidget, public WizardServices, private FrontEnd {
     Q_OBJECT
 public:
     static constexpr const char* BuiltInCaption = "VOR 1F Firmware Update";
     static constexpr const char* FixedBoxCaption = "Firmware Update";
-    static constexpr double CloseWaitSeconds = 1.0;  // lets a waiting command see LinkAbort
 
     MFUMain(WizardState& state, WizardEnvironment env, QWidget* parent = nullptr);
     ~MFUMain() override;
 
-    void setBackend(WizardBackend* backend) { backend_ = backend; }
-    void setDesktopServices(DesktopServices desktop) { env_.desktop = std::move(desktop); }
+    void setBackend(WizardBackend* backend) { flow_.setBackend(backend); }
+    void setDesktopServices(DesktopServices desktop);
     void setTaskObserver(std::function<void(const TaskRow&)> observer);
 
     // Start-up (steps 1-19). False when the program has already ended.
     bool Form_Load();
-    bool programEnded() const { return ended_; }
+    bool programEnded() const { return flow_.ended(); }
     // What the process should return once the program has ended; not 0 when start-up
     // could not go on for a fault (the reason has gone to printDiagnostic).
-    int exitStatus() const { return exitStatus_; }
-    static constexpr int ExitLanguageDbFailed = 3;
+    int exitStatus() const { return flow_.exitStatus(); }
+    static constexpr int ExitLanguageDbFailed = WizardFlow::ExitLanguageDbFailed;
     const std::string& FirmwarePath() const { return state_.FirmwarePath; }
-    const std::string& CloseProgramPath() const { return closeProgram_; }
+    const std::string& CloseProgramPath() const { return flow_.CloseProgramPath(); }
 
     // WizardServices
     void InsertTaskList(int iconInd, const std::string& s1, const std::string& s2) override;
@@ -108,7 +107,6 @@ public:
     void CloseProgram() override;
 
     void LoadStepInstructions(int n);
-    void GoBack();
     void PutOnTop();
     void UnDoPutOnTop();
     void GetAgreement() {}
@@ -126,43 +124,30 @@ private slots:
     void SaveLogCmd_Click();
 
 private:
+    // FrontEnd
+    void TextsReady() override;
+    void ShowPage(int stage) override { LoadStepInstructions(stage); }
+    void ShowTaskLog() override;
+    void HideTaskLog() override;
+    void RowAdded(const TaskRow& row) override;
+    void RowChanged(const TaskRow& row) override;
+    void ButtonsChanged(bool nextEnabled, bool backEnabled) override;
+    BoxAnswer Ask(BoxIcon icon, BoxButtons buttons, const std::string& caption, const std::string& text) override;
+    void LeaveTop() override { UnDoPutOnTop(); }
+    void RemoveTrayIcon() override;
+    void HideTitle() override;
+    void Ended() override { hide(); }
+
     void buildControls();
-    void InitInfo();
-    void OpenLanguageDb();
-    // A problem the diver can run with: to the console and into every attempt record.
-    void Warn(const std::string& text);
     void CreateTrayIcon();
-    void RemoveTrayIcon();
-    void TestInterface();
     void ApplyCaptions();
-    enum class NextOutcome { Stop, UpdateStarted, ShowPage };
-    NextOutcome IdentifyAndPrepare();
-    void StartUpdate();
-    void EndAtOnce();
-    void FinishEnd();
-    std::string TextOr(std::int32_t number, const char* fallback);
-    BoxAnswer ShowPortBox(const PortOpenOutcome& outcome);
-    // Attempt records and sleep blocking around the work that writes the DC.
-    AttemptRecord BeginAttempt(const char* kind);
-    void RecordAttempt(AttemptRecord record, const std::string& outcome) noexcept;
-    std::unique_ptr<SleepInhibitor::Hold> KeepAwake(const char* why);
-    std::vector<TaskRow> TaskRows() const;
+    std::string TextOr(std::int32_t number, const char* fallback) { return flow_.TextOr(number, fallback); }
     // Runs a handler's work; ProgramEnding unwinds quietly, other errors get a box.
     bool Guarded(const std::function<void()>& work);
 
     WizardState& state_;
     WizardEnvironment env_;
-    WizardBackend* backend_ = nullptr;
-    LanguageDb db_;
-    std::string closeProgram_;
-    bool ended_ = false;
-    bool closing_ = false;
-    bool nextRunning_ = false;
-    bool resetStageCalled_ = false;
-    bool updateRunning_ = false;  // inside UpdateFirmware
-    int exitStatus_ = 0;
-    std::vector<std::string> warnings_;
-    AttemptRecord lastAttempt_;  // header of "Save log..."
+    WizardFlow flow_;
 
     TitleStrip* xpForm_;
     QLabel* image1_;

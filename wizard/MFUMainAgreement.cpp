@@ -15,11 +15,11 @@ constexpr const char* AgreementFile = "RD2_EUA.prn";
 
 void MFUMain::DisagreeCmd_Click() {
     // Ends at once: none of the close steps runs.
-    FinishEnd();
+    flow_.EndAtOnce();
 }
 
 void MFUMain::PrintCmd_Click() {
-    if (ended_) return;
+    if (flow_.ended()) return;
     Guarded([&] {
         const std::string path = (std::filesystem::path(env_.programDir) / AgreementFile).string();
         QFile file(QString::fromStdString(path));

@@ -1,4 +1,4 @@
-// The wizard's desktop hooks: attempt records, sleep blocking and "Save log...".
+// The window's desktop services and "Save log...".
 
 #include <QAction>
 
@@ -27,66 +27,11 @@ DesktopServices DefaultDesktopServices(const std::string& programDir) {
     return desktop;
 }
 
-AttemptRecord MFUMain::BeginAttempt(const char* kind) {
-    AttemptRecord record;
-    record.started = env_.pump->localTime();
-    record.kind = kind;
-    record.warnings = warnings_;
-    if (backend_) {
-        record.identity = backend_->IdentityString();
-        record.versionBefore = backend_->FirmwareVersion();
-    }
-    return record;
-}
-
-void MFUMain::RecordAttempt(AttemptRecord record, const std::string& outcome) noexcept {
-    try {
-        record.outcome = outcome;
-        record.profilePending = !state_.ProfileIntact;
-        if (backend_) {
-            const std::string identity = backend_->IdentityString();
-            if (!identity.empty()) record.identity = identity;
-            record.serialNumber = backend_->SerialNumber();
-            // The version of the last identity read, also when no check parsed it.
-            record.versionAfter = VersionInIdentity(identity);
-            if (record.versionAfter.empty()) record.versionAfter = backend_->FirmwareVersion();
-            const std::string version = backend_->ImageVersion();
-            record.image = std::filesystem::path(state_.FirmwarePath).filename().string() +
-                           (version.empty() ? "" : ", version " + version);
-        }
-        record.rows = TaskRows();
-        lastAttempt_ = record;
-        if (!env_.desktop.recordFolder) return;
-        std::string error;
-        WriteAttemptRecord(env_.desktop.recordFolder(), record, error);
-        // A record that cannot be written must not disturb the update's ending.
-    } catch (...) {}
-}
-
-std::unique_ptr<SleepInhibitor::Hold> MFUMain::KeepAwake(const char* why) {
-    if (!env_.desktop.sleepInhibitor) return nullptr;
-    return env_.desktop.sleepInhibitor->inhibit(why);
-}
-
-std::vector<TaskRow> MFUMain::TaskRows() const {
-    std::vector<TaskRow> rows;
-    for (int r = 0; r < taskLst_->rowCount(); ++r) {
-        const auto text = [&](int column) {
-            const QTableWidgetItem* item = taskLst_->item(r, column);
-            return item ? item->text().toStdString() : std::string();
-        };
-        const QTableWidgetItem* picture = taskLst_->item(r, 0);
-        rows.push_back(
-            {r, picture ? picture->data(TaskList::IconIndexRole).toInt() : IconInfo, text(1), text(2), text(3)});
-    }
-    return rows;
-}
-
 void MFUMain::SaveLogCmd_Click() {
-    if (ended_) return;
-    AttemptRecord record = lastAttempt_;
-    if (record.kind.empty()) record = BeginAttempt("No update attempt yet");
-    record.rows = TaskRows();
+    if (flow_.ended()) return;
+    AttemptRecord record = flow_.lastAttempt();
+    if (record.kind.empty()) record = flow_.BeginAttempt("No update attempt yet");
+    record.rows = flow_.rows();
 
     const std::filesystem::path folder =
         env_.desktop.recordFolder ? env_.desktop.recordFolder() : std::filesystem::path(env_.programDir);

@@ -1,17 +1,10 @@
 #include "wizard/TaskList.h"
 
 #include <QHeaderView>
-#include <cstdio>
 
 #include "wizard/StatusPictures.h"
 
 namespace vor {
-
-std::string FormatTimeOfDay(const LocalTime& t) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d", t.hour, t.minute, t.second);
-    return text;
-}
 
 TaskList::TaskList(QWidget* parent) : QTableWidget(0, 4, parent) {
     setHorizontalHeaderLabels({QString(), QStringLiteral("Time"), QStringLiteral("Event"), QStringLiteral("Status")});

@@ -8,21 +8,9 @@
 #include <functional>
 #include <string>
 
-#include "platform/EventPump.h"
+#include "flow/TaskRow.h"
 
 namespace vor {
-
-// One row as the observer sees it (after an append or a status change).
-struct TaskRow {
-    int row = 0;
-    int iconInd = 0;
-    std::string time;
-    std::string event;
-    std::string status;
-};
-
-// "hh:mm:ss", 24-hour clock, two digits each.
-std::string FormatTimeOfDay(const LocalTime& t);
 
 class TaskList : public QTableWidget {
     Q_OBJECT

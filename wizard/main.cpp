@@ -1,4 +1,4 @@
-// vor-fwupdate: the firmware update wizard.
+// vor-fwupdate: the firmware update wizard, in its window or (--cli) on a terminal.
 
 #include <QApplication>
 #include <cstdio>
@@ -6,11 +6,12 @@
 #include <string>
 #include <utility>
 
+#include "cli/RunCli.h"
 #include "platform/Printer.h"
 #include "platform/QtEventPump.h"
 #include "session/Messages.h"
 #include "wizard/AppOptions.h"
-#include "wizard/BackendFactory.h"
+#include "flow/CableBackend.h"
 #include "wizard/BoxPresenter.h"
 #include "wizard/Demo.h"
 #include "wizard/MFUMain.h"
@@ -29,6 +30,8 @@ int main(int argc, char* argv[]) {
         return failed ? 2 : 0;
     }
     vor::AppOptions options = std::move(command.options);
+    // The terminal needs no display and makes no window: decided before any application object exists.
+    if (options.cli) return vor::RunCli(options.terminal, argc, argv);
 
     // Decided before Qt picks its platform: an unattended demo runs offscreen.
     const bool unattendedDemo = options.demo && vor::DemoNeedsOffscreen();
@@ -67,7 +70,8 @@ int main(int argc, char* argv[]) {
     };
 
     vor::MFUMain window(state, std::move(env));
-    const std::unique_ptr<vor::WizardBackend> backend = vor::MakeBackend(options, state, window, pump);
+    const std::unique_ptr<vor::WizardBackend> backend =
+        vor::MakeCableBackend(options.port, state, window, pump, programDir);
     window.setBackend(backend.get());
 
     std::unique_ptr<vor::DemoPilot> pilot;

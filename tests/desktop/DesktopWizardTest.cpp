@@ -13,7 +13,7 @@
 
 #include "tests/wizard/WizardHarness.h"
 #include "texts/LanguageDbWriter.h"
-#include "wizard/SetupRecord.h"
+#include "flow/SetupRecord.h"
 
 namespace vor::test {
 namespace {

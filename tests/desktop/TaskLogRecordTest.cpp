@@ -5,7 +5,7 @@
 #include <fstream>
 #include <gtest/gtest.h>
 
-#include "wizard/TaskLogRecord.h"
+#include "flow/TaskLogRecord.h"
 #include "session/WizardServices.h"
 
 namespace vor::test {

@@ -9,11 +9,14 @@
 #include <fstream>
 #include <sstream>
 
+#include "cli/TerminalFrontEnd.h"
 #include "firmware/ImageDescription.h"
+#include "flow/WizardFlow.h"
+#include "tests/e2e/JsonEvents.h"
 #include "platform/Printer.h"
 #include "resources/StringResources.h"
 #include "texts/LanguageDb.h"
-#include "wizard/AppBackend.h"
+#include "flow/AppBackend.h"
 #include "wizard/MFUMain.h"
 #include "wizard/TaskList.h"
 
@@ -52,7 +55,24 @@ const std::map<std::int32_t, std::string>& LogTexts() {
     return texts;
 }
 
+// The terminal's questions go to the same scripted boxes as the window's.
+class ScriptAnswerer : public Answerer {
+public:
+    explicit ScriptAnswerer(ScriptedBoxes& boxes) : boxes_(boxes) {}
+    Answer answer(BoxIcon icon, BoxButtons buttons, const std::string& caption, const std::string& text) override {
+        return {boxes_.show(nullptr, icon, buttons, caption, text), AnsweredBy::Script};
+    }
+
+private:
+    ScriptedBoxes& boxes_;
+};
+
 }  // namespace
+
+FrontEndKind FrontEndUnderTest() {
+    const char* kind = std::getenv("VOR_E2E_FRONT_END");
+    return kind && std::string(kind) == "terminal" ? FrontEndKind::Terminal : FrontEndKind::Window;
+}
 
 void BoundedPump::yieldUntil(double deadline) {
     if (!overran_ && !ending() && (now() > untilTime_ || yieldCount() >= maxYields_)) {
@@ -94,6 +114,34 @@ std::vector<LogRow> TaskLogOf(const QWidget& window) {
     return rows;
 }
 
+namespace {
+
+// The task log as the terminal's JSON events tell it.
+std::vector<LogRow> TaskLogOfEvents(const std::string& stream) {
+    std::vector<LogRow> rows;
+    for (const JsonEvent& e : ParseJsonEvents(stream)) {
+        const std::string& kind = e.at("event");
+        if (kind == "attempt" || kind == "back") rows.clear();
+        if (kind == "row") {
+            const std::string& icon = e.at("icon");
+            rows.push_back({icon == "step" ? 0 : icon == "error" ? 2 : 1, e.at("text"), e.at("status")});
+        }
+        const auto row = e.find("row");
+        if (row == e.end() || kind == "row") continue;
+        const auto at = static_cast<std::size_t>(std::stoul(row->second));
+        if (at >= rows.size()) {
+            ADD_FAILURE() << kind << " of row " << at << " which the terminal never showed";
+            continue;
+        }
+        if (kind == "status") rows[at].status = e.at("status");
+        if (kind == "progress") rows[at].status = e.at("percent") + "%";
+    }
+    for (LogRow& r : rows) r = {r.icon, Render(r.event), Render(r.status)};
+    return rows;
+}
+
+}  // namespace
+
 std::string LogText(const std::vector<LogRow>& rows) {
     std::ostringstream out;
     out << "task log:\n";
@@ -128,8 +176,13 @@ struct Harness::Start {
     NoPrinter printer;
     std::vector<int> priorities;
     std::vector<Trigger> triggers;
-    std::unique_ptr<MFUMain> window;
+    std::unique_ptr<MFUMain> window;  // one of the two front ends
+    std::unique_ptr<ScriptAnswerer> answerer;
+    std::unique_ptr<TerminalFrontEnd> terminal;
+    std::string terminalOutput;
+    std::unique_ptr<WizardFlow> flow;
     std::unique_ptr<AppBackend> backend;
+    WizardServices& services() { return window ? static_cast<WizardServices&>(*window) : *flow; }
 };
 
 Harness::Harness(sim::DcConfig dc, std::optional<ImageContent> image) : dcConfig_(std::move(dc)) {
@@ -191,39 +244,62 @@ bool Harness::launch(std::optional<sim::SimulatedDc> dc) {
         }
     });
 
-    WizardEnvironment env;
-    env.pump = &s->pump;
-    env.boxes = &s->boxes;
-    env.printer = &s->printer;
-    env.programDir = programDir_.path().toStdString();
-    env.setupRecord = MakeSetupRecord(imageFile_, "", EnglishLanguageCode);
-    env.setPriority = [raw](int priorityClass) {
+    const std::string programDir = programDir_.path().toStdString();
+    const std::string setupRecord = MakeSetupRecord(imageFile_, "", EnglishLanguageCode);
+    const auto setPriority = [raw](int priorityClass) {
         raw->priorities.push_back(priorityClass);
         return priorityClass;
     };
-    env.startProgram = [](const std::string&) {};
-    env.endProgram = [raw] { raw->pump.endProgram(); };
-    s->window = std::make_unique<MFUMain>(s->state, std::move(env));
+    if (FrontEndUnderTest() == FrontEndKind::Window) {
+        WizardEnvironment env;
+        env.pump = &s->pump;
+        env.boxes = &s->boxes;
+        env.printer = &s->printer;
+        env.programDir = programDir;
+        env.setupRecord = setupRecord;
+        env.setPriority = setPriority;
+        env.startProgram = [](const std::string&) {};
+        env.endProgram = [raw] { raw->pump.endProgram(); };
+        s->window = std::make_unique<MFUMain>(s->state, std::move(env));
+    } else {
+        FlowEnvironment env;
+        env.pump = &s->pump;
+        env.programDir = programDir;
+        env.setupRecord = setupRecord;
+        env.setPriority = setPriority;
+        env.endProgram = [raw] { raw->pump.endProgram(); };
+        s->answerer = std::make_unique<ScriptAnswerer>(s->boxes);
+        s->terminal = std::make_unique<TerminalFrontEnd>(
+            TerminalOutput{[raw](const std::string& text) { raw->terminalOutput += text; }, false, true}, *s->answerer);
+        s->flow = std::make_unique<WizardFlow>(s->state, std::move(env), *s->terminal);
+    }
     s->backend = std::make_unique<AppBackend>(
-        s->state, *s->window, s->pump, s->port,
+        s->state, s->services(), s->pump, s->port,
         [] {
             return PortOpenOutcome{PortOpenResult::Opened, "simulated DC", {}};
         },
         backupFolder_);
-    s->window->setBackend(s->backend.get());
     starts_.push_back(std::move(s));
-
-    const bool goesOn = current().window->Form_Load();
-    if (goesOn) current().window->show();
+    Start& now = current();
+    if (now.flow) {
+        now.flow->setBackend(now.backend.get());
+        return now.flow->Start();
+    }
+    now.window->setBackend(now.backend.get());
+    const bool goesOn = now.window->Form_Load();
+    if (goesOn) now.window->show();
     return goesOn;
 }
 
 void Harness::kill() {
     current().pump.endProgram();
-    current().window->hide();
+    if (current().window) current().window->hide();
 }
 
-bool Harness::ended() const { return current().pump.ending() || current().window->programEnded(); }
+bool Harness::ended() const {
+    const Start& s = current();
+    return s.pump.ending() || (s.window ? s.window->programEnded() : s.flow->ended());
+}
 
 bool Harness::overran() const {
     for (const auto& s : starts_)
@@ -238,13 +314,25 @@ void Harness::click(const char* name) {
         ADD_FAILURE() << name << " clicked after the program ended";
         return;
     }
-    QPushButton* b = current().window->findChild<QPushButton*>(QString::fromLatin1(name));
-    ASSERT_NE(b, nullptr) << name;
-    if (!b->isVisible() || !b->isEnabled()) {
+    const auto* b = current().window ? current().window->findChild<QPushButton*>(QString::fromLatin1(name)) : nullptr;
+    if (!buttonEnabled(name) || (b && !b->isVisible())) {
         ADD_FAILURE() << name << " cannot be clicked\n" << logText();
         return;
     }
-    QTest::mouseClick(b, Qt::LeftButton);
+    press(name);
+}
+
+// The terminal's Close is Ctrl-C; its Next is Enter.
+void Harness::press(const char* name) {
+    Start& s = current();
+    if (s.window) {
+        QTest::mouseClick(s.window->findChild<QPushButton*>(QString::fromLatin1(name)), Qt::LeftButton);
+        return;
+    }
+    const std::string button = name;
+    if (button == "NextCmd") s.flow->Next();
+    if (button == "BackCmd") s.flow->Back();
+    if (button == "CloseCmd") s.flow->Close();
 }
 
 void Harness::clickNext() { click("NextCmd"); }
@@ -268,7 +356,7 @@ void Harness::addTrigger(UnitTrigger when, double delay, std::function<void()> a
 }
 
 void Harness::closeWhen(UnitTrigger when, double delay) {
-    addTrigger(std::move(when), delay, [this] { current().window->findChild<QPushButton*>("CloseCmd")->click(); });
+    addTrigger(std::move(when), delay, [this] { press("CloseCmd"); });
 }
 
 void Harness::killWhen(UnitTrigger when) {
@@ -276,7 +364,7 @@ void Harness::killWhen(UnitTrigger when) {
 }
 
 void Harness::closeAt(double at) {
-    current().pump.schedule(at, [this] { current().window->findChild<QPushButton*>("CloseCmd")->click(); });
+    current().pump.schedule(at, [this] { press("CloseCmd"); });
 }
 
 void Harness::answerRecovery(int okCount) {
@@ -290,7 +378,12 @@ void Harness::answerRecovery(int okCount) {
 
 // ---- what is seen ----
 
-std::vector<LogRow> Harness::log() const { return TaskLogOf(*current().window); }
+std::vector<LogRow> Harness::log() const {
+    const Start& s = current();
+    return s.window ? TaskLogOf(*s.window) : TaskLogOfEvents(s.terminalOutput);
+}
+
+std::string Harness::terminalOutput() const { return current().terminalOutput; }
 
 std::vector<LogRow> Harness::updateLog() const {
     std::vector<LogRow> rows = log();
@@ -301,11 +394,16 @@ std::vector<LogRow> Harness::updateLog() const {
 std::string Harness::logText() const { return LogText(log()); }
 
 bool Harness::deepSleepPageShown() const {
+    if (current().flow) return current().flow->pageShown() == 2 && current().state.Stage == 2;
     const auto* picture = current().window->findChild<QLabel*>(QStringLiteral("Image2"));
     return picture && picture->isVisibleTo(current().window.get()) && current().state.Stage == 2;
 }
 
 bool Harness::buttonEnabled(const char* name) const {
+    if (const WizardFlow* flow = current().flow.get()) {
+        const std::string button = name;
+        return button == "CloseCmd" || (button == "NextCmd" ? flow->nextEnabled() : flow->backEnabled());
+    }
     const auto* b = current().window->findChild<QPushButton*>(QString::fromLatin1(name));
     return b && b->isEnabled();
 }

@@ -9,6 +9,10 @@
 // Every start runs under a budget of fake time and yields: a run that exceeds it is
 // ended (as if the program were killed) and overran() tells, so a hang fails the test
 // instead of stalling it.
+//
+// The same user and the same checks run against either front end of the flow: the
+// window (clicked offscreen) or, with VOR_E2E_FRONT_END=terminal, the terminal of
+// `--cli` (its JSON event stream is read back as the task log).
 
 #include <QTemporaryDir>
 
@@ -79,6 +83,9 @@ std::string LogText(const std::vector<LogRow>& rows);
 // The demo image's description (resources/demo-image.txt), for variants.
 ImageContent DemoImageContent();
 
+enum class FrontEndKind { Window, Terminal };
+FrontEndKind FrontEndUnderTest();
+
 class Harness {
 public:
     // `image` empty: the demo image VOR.1H.FWR of the program folder.
@@ -140,6 +147,8 @@ public:
     std::vector<int> priorityClasses() const;  // every class the current start set, in order
     const std::filesystem::path& backupFolder() const { return backupFolder_; }
     std::string text(std::int32_t message) const;
+    // The terminal's event stream of the current start (empty for the window).
+    std::string terminalOutput() const;
 
 private:
     struct Start;
@@ -147,6 +156,7 @@ private:
     void useImage(const std::optional<ImageContent>& image);
     bool launch(std::optional<sim::SimulatedDc> dc);
     void click(const char* name);
+    void press(const char* name);
 
     QTemporaryDir programDir_;
     QTemporaryDir backupDir_;

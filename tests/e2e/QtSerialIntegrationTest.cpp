@@ -25,7 +25,7 @@
 #include "platform/QtSerialPort.h"
 #include "resources/StringResources.h"
 #include "tests/e2e/Harness.h"
-#include "wizard/AppBackend.h"
+#include "flow/AppBackend.h"
 #include "wizard/MFUMain.h"
 
 namespace vor::e2e {

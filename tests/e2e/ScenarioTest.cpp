@@ -11,7 +11,7 @@
 
 #include "tests/e2e/Harness.h"
 #include "tests/e2e/ProfileCheck.h"
-#include "wizard/AppBackend.h"
+#include "flow/AppBackend.h"
 
 namespace vor::e2e {
 namespace {

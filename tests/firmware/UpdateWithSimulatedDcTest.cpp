@@ -19,7 +19,7 @@
 #include "tests/firmware/UpdateTestDoubles.h"
 #include "tests/support/TempFolder.h"
 #include "tools/dcsim/SimPeer.h"
-#include "wizard/ProfileForUpdate.h"
+#include "flow/ProfileForUpdate.h"
 
 namespace vor::test {
 namespace {

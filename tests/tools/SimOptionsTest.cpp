@@ -39,10 +39,11 @@ TEST(SimOptions, DemoOptionsFillTheConfig) {
 TEST(SimOptions, FaultOptionsByCountAndByProbability) {
     SimOptions o;
     std::string error;
-    ASSERT_TRUE(ParseSimOptions(
-        {"--reject", "b5-data:3", "--silent", "any@0.25", "--garbage", "84:1,5", "--pull-cable", "40"}, o, error))
+    ASSERT_TRUE(ParseSimOptions({"--reject", "b5-data:3", "--silent", "any@0.25", "--garbage", "84:1,5", "--pull-cable",
+                                 "40", "--silent", "b7-data:50,90"},
+                                o, error))
         << error;
-    ASSERT_EQ(o.config.faults.size(), 4u);
+    ASSERT_EQ(o.config.faults.size(), 5u);
     EXPECT_EQ(o.config.faults[0].action, FaultAction::Reject);
     EXPECT_EQ(o.config.faults[0].kind, UnitKind::BlockData1);
     EXPECT_EQ(o.config.faults[0].nth, 3);
@@ -51,14 +52,18 @@ TEST(SimOptions, FaultOptionsByCountAndByProbability) {
     EXPECT_EQ(o.config.faults[2].garbageCount, 5);
     EXPECT_EQ(o.config.faults[3].action, FaultAction::PullCable);
     EXPECT_EQ(o.config.faults[3].nth, 40);
+    EXPECT_DOUBLE_EQ(o.config.faults[4].lastsFor, 90.0);
 }
 
 TEST(SimOptions, BadInputIsRefusedWithTheOffendingOption) {
     const std::vector<std::vector<std::string>> bad = {
-        {"--memory", "768"},  {"--version", "1"},     {"--serial", "12345678"},
-        {"--profile", "odd"}, {"--reject", "c3:1"},   {"--silent", "84@1.5"},
-        {"--reject", "84"},   {"--revision", "256"},  {"--frobnicate"},
-        {"--seed"},           {"--wake-after", "-1"}, {"--chunk", "0"},
+        {"--memory", "768"},      {"--version", "1"},
+        {"--serial", "12345678"}, {"--profile", "odd"},
+        {"--reject", "c3:1"},     {"--silent", "84@1.5"},
+        {"--reject", "84"},       {"--revision", "256"},
+        {"--frobnicate"},         {"--seed"},
+        {"--wake-after", "-1"},   {"--chunk", "0"},
+        {"--silent", "84:1,0"},   {"--reject", "84@0.5,9"},
     };
     for (const auto& args : bad) {
         SimOptions o;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "resources/StringResources.h"
-#include "wizard/SetupRecord.h"
+#include "flow/SetupRecord.h"
 
 namespace vor {
 namespace {

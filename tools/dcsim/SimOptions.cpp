@@ -31,13 +31,17 @@ bool ParseFault(const std::string& text, FaultAction action, FaultRule& rule) {
     if (sep == std::string::npos) return false;
     const std::string kind = text.substr(0, sep);
     std::string value = text.substr(sep + 1);
-    if (action == FaultAction::GarbageBefore || action == FaultAction::GarbageAfter) {
-        const auto countSep = value.find(',');
-        if (countSep != std::string::npos) {
+    const bool garbage = action == FaultAction::GarbageBefore || action == FaultAction::GarbageAfter;
+    const bool lasting = action == FaultAction::Silent || action == FaultAction::Reject;
+    if (const auto countSep = value.find(','); countSep != std::string::npos && (garbage || lasting)) {
+        const std::string extra = value.substr(countSep + 1);
+        value.resize(countSep);
+        if (garbage) {
             long count = 0;
-            if (!ToLong(value.substr(countSep + 1), 1, 255, count)) return false;
+            if (!ToLong(extra, 1, 255, count)) return false;
             rule.garbageCount = static_cast<int>(count);
-            value.resize(countSep);
+        } else if (!ToDouble(extra, rule.lastsFor) || rule.lastsFor <= 0.0 || text[sep] != ':') {
+            return false;
         }
     }
     if (kind == "any") {
@@ -73,8 +77,9 @@ const char* SimOptionsHelp() {
            "  --pc-timeout S        PC-screen countdown, 0 = none (default 120)\n"
            "  --processing-delay S  before each answer (default 0.001)\n"
            "  --chunk N             answers leave in chunks of N bytes\n"
-           "  --reject KIND:N|KIND@P      answer A5 to the nth unit of KIND, or with probability P\n"
-           "  --silent KIND:N|KIND@P      ignore it\n"
+           "  --reject KIND:N[,S]|KIND@P  answer A5 to the nth unit of KIND, or with probability P;\n"
+           "                              with S, to every unit for S seconds from the nth on\n"
+           "  --silent KIND:N[,S]|KIND@P  ignore it (with S: everything for S seconds)\n"
            "  --lose-reply KIND:N|KIND@P  act on it but lose the answer\n"
            "  --garbage KIND:N[,C]|KIND@P[,C]        C noise bytes ahead of the answer\n"
            "  --garbage-after KIND:N[,C]|KIND@P[,C]  C noise bytes after the answer\n"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/EventPump.h"
-#include "wizard/TaskList.h"
+#include "flow/TaskRow.h"
 
 namespace vor {
 

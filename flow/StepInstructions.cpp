@@ -1,4 +1,4 @@
-#include "wizard/StepInstructions.h"
+#include "flow/StepInstructions.h"
 
 #include <initializer_list>
 

@@ -15,8 +15,8 @@
 #include "platform/EventPump.h"
 #include "platform/SerialPort.h"
 #include "profile/ProfileKeeper.h"
-#include "wizard/ProfileForUpdate.h"
-#include "wizard/WizardBackend.h"
+#include "flow/ProfileForUpdate.h"
+#include "flow/WizardBackend.h"
 #include "session/WizardServices.h"
 #include "session/WizardState.h"
 
@@ -47,6 +47,7 @@ public:
     std::string SerialNumber() override {
         return profile_.BackupPath.empty() ? std::string() : SerialText(profile_.SerialNumber);
     }
+    std::string BackupPath() override { return profile_.BackupPath.string(); }
     bool EnterDeepSleep() override { return link_.EnterDeepSleep(); }
 
     void UpdateFirmware() override {

@@ -1,4 +1,4 @@
-#include "wizard/TaskLogRecord.h"
+#include "flow/TaskLogRecord.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -10,7 +10,12 @@
 namespace fs = std::filesystem;
 
 namespace vor {
-namespace {
+
+std::string FormatTimeOfDay(const LocalTime& t) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", t.hour, t.minute, t.second);
+    return text;
+}
 
 std::string OneLine(std::string text) {
     for (char& c : text)
@@ -18,13 +23,15 @@ std::string OneLine(std::string text) {
     return text;
 }
 
-const char* Marker(int iconInd) {
+const char* TaskIconMarker(int iconInd) {
     switch (iconInd) {
     case IconRunning: return "step ";
     case IconError: return "ERROR";
     default: return "info ";
     }
 }
+
+namespace {
 
 std::string DateTimeText(const LocalTime& t, const char* format) {
     char text[32];
@@ -85,7 +92,7 @@ std::string AttemptRecordText(const AttemptRecord& r) {
     for (const std::string& warning : r.warnings) line("Warning", warning);
     out += "\n";
     for (const TaskRow& row : r.rows) {
-        out += row.time + "  " + Marker(row.iconInd) + "  " + OneLine(row.event);
+        out += row.time + "  " + TaskIconMarker(row.iconInd) + "  " + OneLine(row.event);
         if (!row.status.empty()) out += "  [" + OneLine(row.status) + "]";
         out += "\n";
     }

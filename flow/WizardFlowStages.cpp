@@ -1,13 +1,9 @@
 // The stage machine: what Next and Back do, and the instruction pages.
 
-#include <QGroupBox>
-#include <QLabel>
-#include <QPushButton>
 #include <algorithm>
 
+#include "flow/WizardFlow.h"
 #include "session/Messages.h"
-#include "wizard/MFUMain.h"
-#include "wizard/StepInstructions.h"
 
 namespace vor {
 
@@ -18,14 +14,20 @@ constexpr const char* DeepSleepFailedText = "Could not set DC into Deep Sleep mo
 
 }  // namespace
 
-void MFUMain::LoadStepInstructions(int n) {
-    lbl1_->setText(QString::fromStdString(StepInstructions(n)));
-    if (n == 1) image2_->hide();
-    if (n == 2) image2_->show();
+void WizardFlow::ShowPage(int stage) {
+    pageShown_ = stage;
+    frontEnd_.ShowPage(stage);
 }
 
-void MFUMain::NextCmd_Click() {
-    // A second click while the DC is still being asked would start a nested attempt.
+void WizardFlow::SetButtons(bool next, bool back) {
+    if (next == nextEnabled_ && back == backEnabled_) return;
+    nextEnabled_ = next;
+    backEnabled_ = back;
+    frontEnd_.ButtonsChanged(next, back);
+}
+
+void WizardFlow::Next() {
+    // A second Next while the DC is still being asked would start a nested attempt.
     if (nextRunning_ || ended_) return;
     nextRunning_ = true;
     Guarded([&] {
@@ -35,13 +37,13 @@ void MFUMain::NextCmd_Click() {
             return;
         }
         if (state_.Stage == 2 && IdentifyAndPrepare() != NextOutcome::ShowPage) return;
-        LoadStepInstructions(state_.Stage);
-        backCmd_->setEnabled(state_.Stage > 1);
+        ShowPage(state_.Stage);
+        SetBack(state_.Stage > 1);
     });
     nextRunning_ = false;
 }
 
-MFUMain::NextOutcome MFUMain::IdentifyAndPrepare() {
+WizardFlow::NextOutcome WizardFlow::IdentifyAndPrepare() {
     if (!backend_->ReadIdentity()) {
         state_.Stage = 1;  // no answer: the page stays, the next Next asks again
         return NextOutcome::Stop;
@@ -69,24 +71,25 @@ MFUMain::NextOutcome MFUMain::IdentifyAndPrepare() {
     return NextOutcome::ShowPage;
 }
 
-void MFUMain::StartUpdate() {
+void WizardFlow::StartUpdate() {
     state_.DeepSleepMode = false;
     state_.ProfileBackupNeeded = true;
     state_.ProfileIntact = true;
-    xpFrame_->hide();
-    taskLst_->clearRows();  // an attempt starts with an empty log
-    taskLst_->show();
-    nextCmd_->setEnabled(false);
+    pageShown_ = 0;
+    rows_.clear();  // an attempt starts with an empty log
+    frontEnd_.ShowTaskLog();
+    SetNext(false);
     if (state_.CommError) {
         // Not started. Back must work, or the user would be stuck on an empty log.
-        backCmd_->setEnabled(true);
+        SetBack(true);
         return;
     }
     // Back during the attempt would clear the log and let Next start a second
     // attempt inside this one; it comes back once UpdateFirmware has returned.
-    const bool backWasEnabled = backCmd_->isEnabled();
-    backCmd_->setEnabled(false);
+    const bool backWasEnabled = backEnabled_;
+    SetBack(false);
     resetStageCalled_ = false;
+    lastEnd_ = AttemptEnd::Failed;  // until the attempt has run to its end
     AttemptRecord record = BeginAttempt("Firmware update");
     updateRunning_ = true;
     try {
@@ -104,35 +107,43 @@ void MFUMain::StartUpdate() {
         throw;
     }
     // The flags alone can miss a failure (the closing deep-sleep command clears
-    // CommError): an error row on the screen counts as well.
-    const std::vector<TaskRow> rows = TaskRows();
+    // CommError): an error row counts as well.
     const bool errorShown =
-        std::any_of(rows.begin(), rows.end(), [](const TaskRow& row) { return row.iconInd == IconError; });
+        std::any_of(rows_.begin(), rows_.end(), [](const TaskRow& row) { return row.iconInd == IconError; });
+    lastEnd_ = JudgeAttempt(errorShown);
     RecordAttempt(std::move(record), state_.CommError || !state_.ProfileIntact || errorShown
                                          ? "Not completed"
                                          : "Completed without errors");
-    if (backWasEnabled || resetStageCalled_) backCmd_->setEnabled(true);
+    if (backWasEnabled || resetStageCalled_) SetBack(true);
 }
 
-void MFUMain::BackCmd_Click() {
+AttemptEnd WizardFlow::JudgeAttempt(bool errorShown) {
+    const auto shows = [this](std::int32_t message) {
+        const std::string text = db_.GetText(message);
+        return std::any_of(rows_.begin(), rows_.end(), [&](const TaskRow& r) { return r.event == text; });
+    };
+    if (!state_.ProfileIntact) return AttemptEnd::Failed;
+    if (!state_.CommError && !errorShown && !rows_.empty() && rows_.back().event == db_.GetText(Msg::UpdateSucceeded))
+        return AttemptEnd::Updated;
+    // Nothing written: the DC was current or refused the image, or the backup failed.
+    const bool wrote = shows(Msg::UploadingCode) || shows(Msg::UploadingSection1) || shows(Msg::UploadingSection2) ||
+                       shows(Msg::RestoreStep);
+    if (!wrote && (errorShown || shows(Msg::AlreadyCurrent) || state_.CommError)) return AttemptEnd::NothingChanged;
+    return AttemptEnd::Failed;
+}
+
+void WizardFlow::Back() {
     if (ended_) return;
     Guarded([&] {
         if (state_.Stage > 1) {
             state_.Stage = 1;
-            backCmd_->setEnabled(false);
-            GoBack();
+            SetButtons(true, false);
+            rows_.clear();
+            frontEnd_.HideTaskLog();
+            state_.CommError = false;
         }
-        LoadStepInstructions(state_.Stage);
+        ShowPage(state_.Stage);
     });
-}
-
-void MFUMain::GoBack() {
-    nextCmd_->setEnabled(true);
-    backCmd_->setEnabled(false);
-    xpFrame_->show();
-    taskLst_->clearRows();
-    taskLst_->hide();
-    state_.CommError = false;
 }
 
 }  // namespace vor

@@ -1,4 +1,4 @@
-#include "wizard/AppBackend.h"
+#include "flow/AppBackend.h"
 
 #include "firmware/ImageLoader.h"
 #include "resources/StringResources.h"

@@ -1,4 +1,4 @@
-#include "wizard/SetupRecord.h"
+#include "flow/SetupRecord.h"
 
 #include <cctype>
 #include <cmath>

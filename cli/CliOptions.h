@@ -1,0 +1,30 @@
+#pragma once
+// What `vor-fwupdate --cli` and `--list-ports` were asked to do.
+
+#include <optional>
+#include <string>
+
+namespace vor {
+
+struct CliOptions {
+    bool listPorts = false;             // --list-ports: print the cables and end
+    std::string port;                   // --port NAME; empty: search the cable
+    std::string image;                  // --image FILE; empty: the program folder's
+    bool yes = false;                   // --yes: Yes and OK to every question, no Enter waits
+    bool json = false;                  // --json: one JSON object per line per event
+    std::optional<int> languageColumn;  // --lang en|de|fr: 1, 2, 3
+};
+
+// Exit statuses of a terminal run.
+enum CliExit : int {
+    ExitUpdated = 0,         // updated, the profile verified
+    ExitFailed = 1,          // the update did not complete; the DC keeps its own profile
+    ExitUsage = 2,           // bad command line
+    ExitNothingChanged = 3,  // no cable, no answer, wrong model, image refused, already current
+    ExitProfileSaved = 4,    // the update failed; the profile is saved in a backup file
+};
+
+// The column of a --lang value, nothing for an unknown one.
+std::optional<int> LanguageColumnOfCode(const std::string& code);
+
+}  // namespace vor

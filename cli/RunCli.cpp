@@ -1,0 +1,174 @@
+// The terminal front end's run: start-up, the pages with their Enter waits, the
+// update, the close sequence, and the exit status that says how it ended.
+
+#include "cli/RunCli.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "cli/JsonLine.h"
+#include "cli/ListPorts.h"
+#include "cli/TerminalAnswers.h"
+#include "cli/TerminalFrontEnd.h"
+#include "cli/TerminalStream.h"
+#include "flow/CableBackend.h"
+#include "flow/WizardFlow.h"
+#include "platform/InterruptWatch.h"
+#include "platform/PortDiagnosis.h"
+#include "platform/ProcessPriority.h"
+#include "platform/QtEventPump.h"
+#include "profile/BackupFolder.h"
+#include "texts/LanguageDb.h"
+
+namespace vor {
+
+namespace {
+
+constexpr const char* LanguageDbFile = "FirmwareUpdate.lng";
+
+struct Outcome {
+    int exit = ExitNothingChanged;
+    const char* result = "nothing-changed";
+    std::string message;
+    std::string backup;
+};
+
+Outcome OutcomeOf(const WizardFlow& flow, const WizardState& state, const std::string& pendingBackup) {
+    if (!pendingBackup.empty() && !state.ProfileIntact)
+        return {ExitProfileSaved, "profile-saved",
+                "The update failed. The DC's profile is saved in " + pendingBackup +
+                    ". Keep the DC on the cable and run vor-fwupdate --cli again to write it back.",
+                pendingBackup};
+    switch (flow.lastAttemptEnd()) {
+    case AttemptEnd::Updated:
+        return {ExitUpdated, "updated", "The DC has its new firmware and its profile, verified.", {}};
+    case AttemptEnd::Failed:
+        return {ExitFailed,
+                "failed",
+                "The update did not complete. The DC keeps its own profile. Run the update again.",
+                {}};
+    default: return {ExitNothingChanged, "nothing-changed", "Nothing was changed in the DC.", {}};
+    }
+}
+
+class CliRun {
+public:
+    CliRun(const CliOptions& options, const std::string& programDir)
+        : options_(options),
+          answers_(AnswerSources{options.yes, StdinIsTerminal(), ReadStdinLine,
+                                 [this](const std::string& text) { Prompt(text); },
+                                 [this](BoxButtons buttons) { return GiveUp(buttons); }}),
+          terminal_(TerminalOutput{WriteStdout, StdoutIsTerminal(), options.json}, answers_),
+          flow_(state_, Environment(programDir), terminal_) {
+        backend_ = MakeCableBackend(options.port, state_, flow_, pump_, programDir);
+        flow_.setBackend(backend_.get());
+    }
+
+    int run() {
+        // Ctrl-C closes as the Close button does: the recovery is offered where it is due.
+        const auto watch = WatchInterrupts([this] { Interrupted(); });
+        if (flow_.Start()) Drive();
+        if (!flow_.ended()) flow_.Close();
+        return Finish();
+    }
+
+private:
+    FlowEnvironment Environment(const std::string& programDir) {
+        FlowEnvironment env;
+        env.pump = &pump_;
+        env.programDir = programDir;
+        env.languageColumn = options_.languageColumn;
+        env.imageFile = options_.image;
+        env.setPriority = [](int priorityClass) { return vor::SetProcessPriority(0, 0, priorityClass); };
+        env.startProgram = [](const std::string& path) { QProcess::startDetached(QString::fromStdString(path), {}); };
+        env.endProgram = [this] { pump_.endProgram(); };
+        env.printDiagnostic = [](const std::string& line) { std::fprintf(stderr, "vor-fwupdate: %s\n", line.c_str()); };
+        env.diagnosePort = LivePortDiagnosis();
+        env.sleepInhibitor = MakeSystemSleepInhibitor();
+        env.recordFolder = [programDir] { return ChooseBackupFolder(programDir); };
+        return env;
+    }
+
+    // Next on every page until the attempt has run or the user stops.
+    void Drive() {
+        while (!flow_.ended() && flow_.pageShown() != 0) {
+            const int page = flow_.pageShown();
+            if (!WaitForEnter(page == 1 && triedOnce_ ? "Press Enter to try again" : "Press Enter for Next")) return;
+            triedOnce_ = true;
+            flow_.Next();
+            // The first page again: the DC did not answer or is not for this image.
+            if (flow_.pageShown() == 1 && (options_.yes || !StdinIsTerminal())) return;
+        }
+    }
+
+    bool WaitForEnter(const std::string& what) {
+        if (options_.yes) return true;
+        Prompt(what + " (Ctrl-C closes) ");
+        return ReadStdinLine().has_value() && !interrupted_;
+    }
+
+    void Prompt(const std::string& text) {
+        terminal_.Event(JsonLine().add("event", "wait").add("text", text).text());
+        if (!options_.json) WriteStdout(text);
+    }
+
+    BoxAnswer GiveUp(BoxButtons buttons) {
+        if (!flow_.closing()) return SafeAnswer(buttons);
+        // Inside the recovery: No or Cancel would set the backup aside. Ending instead
+        // leaves it where the next run finds it.
+        pump_.endProgram();
+        return buttons == BoxButtons::YesNo ? BoxAnswer::Yes : BoxAnswer::Ok;
+    }
+
+    void Interrupted() {
+        interrupted_ = true;
+        terminal_.Say("Ctrl-C: closing (Ctrl-C again ends at once; a saved profile stays in its backup file).");
+        flow_.Close();
+    }
+
+    int Finish() {
+        const int startFailure = flow_.exitStatus();
+        Outcome outcome = OutcomeOf(flow_, state_, flow_.PendingBackup());
+        if (startFailure != 0 && flow_.lastAttemptEnd() == AttemptEnd::None) outcome.exit = ExitNothingChanged;
+        JsonLine line;
+        line.add("event", "outcome").add("exit", outcome.exit).add("result", outcome.result);
+        line.add("message", outcome.message);
+        if (!outcome.backup.empty()) line.add("backup", outcome.backup);
+        terminal_.Event(line.text());
+        terminal_.Say(outcome.message);
+        return outcome.exit;
+    }
+
+    const CliOptions& options_;
+    QtEventPump pump_;
+    WizardState state_;
+    TerminalAnswers answers_;
+    TerminalFrontEnd terminal_;
+    WizardFlow flow_;
+    std::unique_ptr<WizardBackend> backend_;
+    bool triedOnce_ = false;
+    bool interrupted_ = false;
+};
+
+int ListCables() {
+    LanguageDb db;
+    const std::string programDir = QCoreApplication::applicationDirPath().toStdString();
+    db.OpenLanguageDb(programDir + "/" + LanguageDbFile, LoadResString(ResDatabasePassword), 1);
+    return ListPorts([](const std::string& line) { WriteStdout(line + "\n"); },
+                     [&db](std::int32_t n) { return db.GetText(n); });
+}
+
+}  // namespace
+
+int RunCli(const CliOptions& options, int& argc, char** argv) {
+    const QCoreApplication app(argc, argv);  // no window system is touched
+    if (options.listPorts) return ListCables();
+    CliRun run(options, QCoreApplication::applicationDirPath().toStdString());
+    return run.run();
+}
+
+}  // namespace vor

@@ -1,0 +1,185 @@
+#include "cli/TerminalFrontEnd.h"
+
+#include <cctype>
+
+#include "cli/JsonLine.h"
+#include "flow/StepInstructions.h"
+
+namespace vor {
+
+namespace {
+
+constexpr const char* ClearLine = "\r\x1b[K";
+
+const char* IconWord(int iconInd) {
+    switch (iconInd) {
+    case IconRunning: return "step";
+    case IconError: return "error";
+    default: return "info";
+    }
+}
+
+const char* ButtonsWord(BoxButtons buttons) {
+    switch (buttons) {
+    case BoxButtons::OkCancel: return "ok-cancel";
+    case BoxButtons::YesNo: return "yes-no";
+    default: return "ok";
+    }
+}
+
+const char* BoxIconWord(BoxIcon icon) {
+    switch (icon) {
+    case BoxIcon::Critical: return "critical";
+    case BoxIcon::Warning: return "warning";
+    case BoxIcon::Question: return "question";
+    default: return "information";
+    }
+}
+
+const char* AnsweredByWord(AnsweredBy by) {
+    switch (by) {
+    case AnsweredBy::YesOption: return "--yes";
+    case AnsweredBy::SafeChoice: return "safe-choice";
+    case AnsweredBy::Script: return "script";
+    default: return "user";
+    }
+}
+
+// The page's text for a terminal: line ends of its own, no blank lines held for a picture.
+std::string PageText(int stage) {
+    std::string text;
+    for (char c : StepInstructions(stage))
+        if (c != '\r') text += c;
+    const std::size_t first = text.find_first_not_of('\n');
+    return first == std::string::npos ? std::string() : text.substr(first);
+}
+
+}  // namespace
+
+int PercentIn(const std::string& status) {
+    if (status.size() < 2 || status.size() > 4 || status.back() != '%') return -1;
+    int value = 0;
+    for (std::size_t i = 0; i + 1 < status.size(); ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(status[i]))) return -1;
+        value = value * 10 + (status[i] - '0');
+    }
+    return value;
+}
+
+const char* AnswerWord(BoxAnswer answer) {
+    switch (answer) {
+    case BoxAnswer::Cancel: return "cancel";
+    case BoxAnswer::Yes: return "yes";
+    case BoxAnswer::No: return "no";
+    default: return "ok";
+    }
+}
+
+TerminalFrontEnd::TerminalFrontEnd(TerminalOutput output, Answerer& answerer)
+    : output_(std::move(output)), answerer_(answerer) {}
+
+void TerminalFrontEnd::EndLine() {
+    if (!lineOpen_) return;
+    lineOpen_ = false;
+    Write("\n");
+}
+
+void TerminalFrontEnd::Say(const std::string& line) {
+    if (output_.json) return;
+    EndLine();
+    Write(line + "\n");
+}
+
+void TerminalFrontEnd::Event(const std::string& jsonLine) {
+    if (output_.json) Write(jsonLine);
+}
+
+std::string TerminalFrontEnd::RowLine(const TaskRow& row) const {
+    std::string line = row.time + "  " + TaskIconMarker(row.iconInd) + "  " + OneLine(row.event);
+    if (!row.status.empty()) line += "  " + OneLine(row.status);
+    return line;
+}
+
+void TerminalFrontEnd::ShowPage(int stage) {
+    Event(JsonLine().add("event", "page").add("stage", stage).add("text", PageText(stage)).text());
+    Say("\n" + PageText(stage) + "\n");
+}
+
+void TerminalFrontEnd::ShowTaskLog() {
+    printedPercent_.clear();
+    statusShown_.clear();
+    Event(JsonLine().add("event", "attempt").text());  // the rows start again from 0
+    Say("");
+}
+
+void TerminalFrontEnd::HideTaskLog() {
+    printedPercent_.clear();
+    statusShown_.clear();
+    Event(JsonLine().add("event", "back").text());
+}
+
+void TerminalFrontEnd::RowAdded(const TaskRow& row) {
+    statusShown_[row.row] = row.status;
+    Event(JsonLine()
+              .add("event", "row")
+              .add("row", row.row)
+              .add("time", row.time)
+              .add("icon", IconWord(row.iconInd))
+              .add("text", row.event)
+              .add("status", row.status)
+              .text());
+    if (output_.json) return;
+    EndLine();
+    if (output_.isTerminal) {
+        Write(RowLine(row));
+        lineOpen_ = true;
+    } else {
+        Write(RowLine(row) + "\n");
+    }
+}
+
+void TerminalFrontEnd::RowChanged(const TaskRow& row) {
+    std::string& shown = statusShown_[row.row];
+    if (row.status == shown) return;  // set again to what it was: nothing to tell
+    shown = row.status;
+    const int percent = PercentIn(row.status);
+    if (percent >= 0) {
+        Event(JsonLine().add("event", "progress").add("row", row.row).add("percent", percent).text());
+    } else {
+        Event(JsonLine().add("event", "status").add("row", row.row).add("status", row.status).text());
+    }
+    if (output_.json) return;
+    if (output_.isTerminal) {
+        // Rows only ever change the last line, which stays open on a terminal.
+        Write(std::string(ClearLine) + RowLine(row));
+        lineOpen_ = true;
+        return;
+    }
+    if (percent >= 0) {
+        const auto printed = printedPercent_.find(row.row);
+        const bool due = printed == printedPercent_.end() ? percent >= ProgressStep
+                                                          : percent / ProgressStep > printed->second / ProgressStep;
+        if (!due) return;
+        printedPercent_[row.row] = percent;
+    }
+    Write(RowLine(row) + "\n");
+}
+
+BoxAnswer TerminalFrontEnd::Ask(BoxIcon icon, BoxButtons buttons, const std::string& caption, const std::string& text) {
+    Event(JsonLine()
+              .add("event", "question")
+              .add("icon", BoxIconWord(icon))
+              .add("buttons", ButtonsWord(buttons))
+              .add("caption", caption)
+              .add("text", text)
+              .text());
+    Say("\n== " + caption + " ==\n" + text);
+    const Answer a = answerer_.answer(icon, buttons, caption, text);
+    Event(JsonLine().add("event", "answer").add("answer", AnswerWord(a.answer)).add("by", AnsweredByWord(a.by)).text());
+    if (a.by == AnsweredBy::YesOption) Say(std::string("-> ") + AnswerWord(a.answer) + " (--yes)");
+    if (a.by == AnsweredBy::SafeChoice)
+        Say(std::string("-> ") + AnswerWord(a.answer) + " (no one at a terminal to answer: the safe choice)");
+    return a.answer;
+}
+
+}  // namespace vor

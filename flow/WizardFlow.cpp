@@ -1,0 +1,234 @@
+// Start-up, the close sequence and the services the other subsystems call.
+
+#include "flow/WizardFlow.h"
+
+#include <filesystem>
+
+#include "flow/SetupRecord.h"
+#include "platform/PortDiagnosisText.h"
+#include "session/Messages.h"
+
+namespace vor {
+
+namespace {
+
+constexpr const char* LanguageDbFile = "FirmwareUpdate.lng";
+constexpr const char* DbOpenFailedSuffix = " 0001";
+constexpr const char* DbOpenFailedFallback = "The language database could not be opened.";
+
+std::string JoinPath(const std::string& dir, const std::string& name) {
+    return (std::filesystem::path(dir) / name).string();
+}
+
+}  // namespace
+
+WizardFlow::WizardFlow(WizardState& state, FlowEnvironment env, FrontEnd& frontEnd)
+    : state_(state), env_(std::move(env)), frontEnd_(frontEnd) {}
+
+bool WizardFlow::Start() {
+    state_.Stage = 1;
+    state_.DeepSleepMode = false;
+    try {
+        InitInfo();
+    } catch (const ProgramEnding&) {
+        ended_ = true;
+    } catch (const std::exception& e) {
+        // A start-up failure nobody handled: say so and end.
+        MessageBox(BoxIcon::Critical, BoxButtons::Ok, FixedBoxCaption,
+                   std::string("The program cannot start: ") + e.what());
+        EndAtOnce();
+    }
+    return !ended_;
+}
+
+void WizardFlow::InitInfo() {
+    const std::optional<SetupRecord> setup = ReadSetupRecord(env_.setupRecord);
+    if (!setup) {  // too few fields or a damaged record: end without a word
+        EndAtOnce();
+        return;
+    }
+    state_.FirmwarePath = env_.imageFile.empty() ? JoinPath(env_.programDir, setup->imageFile) : env_.imageFile;
+    closeProgram_ = setup->closeProgram;
+    state_.LanguageColumn = env_.languageColumn.value_or(setup->languageColumn);
+
+    OpenLanguageDb();
+    if (ended_) return;
+    frontEnd_.TextsReady();
+    state_.ProfileIntact = true;
+
+    if (backend_) backend_->GetCode();
+    if (ended_) return;
+    TestInterface();
+    if (ended_) return;
+    ShowPage(1);
+}
+
+void WizardFlow::OpenLanguageDb() {
+    const std::string path = JoinPath(env_.programDir, LanguageDbFile);
+    const bool opened = db_.OpenLanguageDb(path, LoadResString(ResDatabasePassword), state_.LanguageColumn);
+    if (!db_.warning().empty()) Warn("language database " + path + ": " + db_.warning());
+    if (opened) return;
+    // Msg::Failed comes from the database as far as its texts could be opened.
+    const std::string failed = GetText(Msg::Failed);
+    const std::string caption = failed.empty() ? FixedBoxCaption : failed;
+    const std::string text = (failed.empty() ? DbOpenFailedFallback : failed) + std::string(DbOpenFailedSuffix);
+    MessageBox(BoxIcon::Critical, BoxButtons::Ok, caption, text);
+    if (db_.isOpen()) {  // the texts work; only the language table is faulty
+        Warn("language database " + path + ": " + db_.lastError());
+        return;
+    }
+    // Every later text would be empty: no window with blank captions and silent boxes.
+    if (env_.printDiagnostic)
+        env_.printDiagnostic("the language database " + path + " cannot be used: " + db_.lastError());
+    exitStatus_ = ExitLanguageDbFailed;
+    EndAtOnce();
+}
+
+void WizardFlow::Warn(const std::string& text) {
+    warnings_.push_back(text);
+    if (env_.printDiagnostic) env_.printDiagnostic("warning: " + text);
+}
+
+std::string WizardFlow::TextOr(std::int32_t number, const char* fallback) {
+    std::string text = GetText(number);
+    return text.empty() ? std::string(fallback) : text;
+}
+
+void WizardFlow::TestInterface() {
+    for (;;) {
+        const PortOpenOutcome outcome = backend_ ? backend_->OpenInterfacePort() : PortOpenOutcome{};
+        if (outcome.result == PortOpenResult::Opened) return;
+        if (ShowPortBox(outcome) != BoxAnswer::Ok) {
+            EndAtOnce();
+            return;
+        }
+    }
+}
+
+BoxAnswer WizardFlow::ShowPortBox(const PortOpenOutcome& outcome) {
+    PortDiagnosis diagnosis;
+    if (env_.diagnosePort) {
+        diagnosis = env_.diagnosePort(outcome);
+    } else {
+        diagnosis.portPath = outcome.portName;
+        diagnosis.openError = outcome.detail;
+        // Without a diagnosis only a refused permission is explained; the rest keeps the wizard's box.
+        diagnosis.problem =
+            outcome.result == PortOpenResult::PermissionDenied ? PortProblem::PermissionDenied : PortProblem::NoCable;
+    }
+    // The missing cable keeps the wizard's own caption and text; the others explain.
+    const std::string caption = diagnosis.problem == PortProblem::NoCable
+                                    ? GetText(Msg::PortBoxCaption)
+                                    : TextOr(Msg::PortBoxCaption, FixedBoxCaption);
+    return MessageBox(BoxIcon::Critical, BoxButtons::OkCancel, caption,
+                      PortDiagnosisText(diagnosis, [this](std::int32_t n) { return GetText(n); }));
+}
+
+void WizardFlow::InsertTaskList(int iconInd, const std::string& s1, const std::string& s2) {
+    TaskRow row{static_cast<int>(rows_.size()), iconInd, FormatTimeOfDay(env_.pump->localTime()), s1, s2};
+    rows_.push_back(row);
+    frontEnd_.RowAdded(row);
+}
+
+void WizardFlow::SetTaskStatus(const std::string& s) {
+    if (rows_.empty()) return;
+    rows_.back().status = s;
+    frontEnd_.RowChanged(rows_.back());
+}
+
+void WizardFlow::ResetStage() {
+    resetStageCalled_ = true;
+    SetProcessPriority(PriorityNormal);
+    // A failed update still sends the clock and deep sleep after this; Back then would
+    // clear the log while rows are still added. It comes when UpdateFirmware returns.
+    if (!updateRunning_) SetBack(true);
+}
+
+std::string WizardFlow::GetText(std::int32_t number) { return db_.GetText(number); }
+
+BoxAnswer WizardFlow::MessageBox(BoxIcon icon, BoxButtons buttons, const std::string& caption,
+                                 const std::string& text) {
+    if (ended_) return buttons == BoxButtons::YesNo ? BoxAnswer::No : BoxAnswer::Cancel;
+    return frontEnd_.Ask(icon, buttons, caption, text);
+}
+
+int WizardFlow::SetProcessPriority(int priorityClass) {
+    return env_.setPriority ? env_.setPriority(priorityClass) : priorityClass;
+}
+
+std::string WizardFlow::PendingBackup() const {
+    return state_.ProfileIntact || !backend_ ? std::string() : backend_->BackupPath();
+}
+
+void WizardFlow::Close() {
+    if (closing_ || ended_) return;  // a second Close while the first one still runs
+    closing_ = true;
+    // Every step runs even when an earlier one fails.
+    const auto step = [](const std::function<void()>& work) {
+        try {
+            work();
+        } catch (...) {}
+    };
+    if (!state_.ProfileIntact && backend_) step([&] { RecoverAtClose(); });
+    step([&] { frontEnd_.LeaveTop(); });
+    if (backend_) step([&] { backend_->AbortLink(); });
+    if (backend_) step([&] { backend_->WaitSeconds(CloseWaitSeconds); });
+    step([&] { frontEnd_.RemoveTrayIcon(); });
+    if (backend_) step([&] { backend_->ReleaseReplyBuffers(); });
+    step([&] { frontEnd_.HideTitle(); });
+    if (!closeProgram_.empty() && env_.startProgram)
+        step([&] { env_.startProgram(JoinPath(env_.programDir, closeProgram_)); });
+    step([&] { db_.Close(); });
+    FinishEnd();
+}
+
+void WizardFlow::RecoverAtClose() {
+    if (!frontEnd_.CanDecide()) {
+        // Nobody to answer the recovery's questions: the backup stays where the next
+        // run finds it and writes it back.
+        if (env_.printDiagnostic)
+            env_.printDiagnostic("the profile was not written back; it stays saved in " + PendingBackup() +
+                                 " and the next update writes it back");
+        return;
+    }
+    AttemptRecord record = BeginAttempt("Profile recovery at close");
+    const auto awake = KeepAwake(SleepWhyRecovery);
+    try {
+        backend_->ProfileRecovering();
+    } catch (const ProgramEnding&) {
+        RecordAttempt(std::move(record), "Interrupted: the program was ended");
+        throw;
+    } catch (const std::exception& e) {
+        RecordAttempt(std::move(record), std::string("Stopped by an error: ") + e.what());
+        throw;
+    }
+    std::string outcome = backend_->RecoveryOutcome();
+    if (outcome.empty()) outcome = state_.ProfileIntact ? "Profile written back" : "Profile not written back";
+    RecordAttempt(std::move(record), outcome);
+}
+
+void WizardFlow::EndAtOnce() {
+    frontEnd_.RemoveTrayIcon();
+    FinishEnd();
+}
+
+void WizardFlow::FinishEnd() {
+    ended_ = true;
+    frontEnd_.Ended();
+    if (env_.endProgram) env_.endProgram();
+}
+
+bool WizardFlow::Guarded(const std::function<void()>& work) {
+    try {
+        work();
+        return true;
+    } catch (const ProgramEnding&) {
+        return false;  // the program is ending; nothing more to do here
+    } catch (const std::exception& e) {
+        MessageBox(BoxIcon::Critical, BoxButtons::Ok, FixedBoxCaption,
+                   std::string("An unexpected error stopped this step: ") + e.what());
+        return false;
+    }
+}
+
+}  // namespace vor

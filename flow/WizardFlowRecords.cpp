@@ -1,0 +1,48 @@
+// Attempt records and sleep blocking around the work that writes the DC.
+
+#include "flow/WizardFlow.h"
+
+namespace vor {
+
+AttemptRecord WizardFlow::BeginAttempt(const char* kind) {
+    AttemptRecord record;
+    record.started = env_.pump->localTime();
+    record.kind = kind;
+    record.warnings = warnings_;
+    if (backend_) {
+        record.identity = backend_->IdentityString();
+        record.versionBefore = backend_->FirmwareVersion();
+    }
+    return record;
+}
+
+void WizardFlow::RecordAttempt(AttemptRecord record, const std::string& outcome) noexcept {
+    try {
+        record.outcome = outcome;
+        record.profilePending = !state_.ProfileIntact;
+        if (backend_) {
+            const std::string identity = backend_->IdentityString();
+            if (!identity.empty()) record.identity = identity;
+            record.serialNumber = backend_->SerialNumber();
+            // The version of the last identity read, also when no check parsed it.
+            record.versionAfter = VersionInIdentity(identity);
+            if (record.versionAfter.empty()) record.versionAfter = backend_->FirmwareVersion();
+            const std::string version = backend_->ImageVersion();
+            record.image = std::filesystem::path(state_.FirmwarePath).filename().string() +
+                           (version.empty() ? "" : ", version " + version);
+        }
+        record.rows = rows_;
+        lastAttempt_ = record;
+        if (!env_.recordFolder) return;
+        std::string error;
+        WriteAttemptRecord(env_.recordFolder(), record, error);
+        // A record that cannot be written must not disturb the update's ending.
+    } catch (...) {}
+}
+
+std::unique_ptr<SleepInhibitor::Hold> WizardFlow::KeepAwake(const char* why) {
+    if (!env_.sleepInhibitor) return nullptr;
+    return env_.sleepInhibitor->inhibit(why);
+}
+
+}  // namespace vor

@@ -1,0 +1,16 @@
+#pragma once
+// Reads back the `--json` event stream: one flat object per line, values strings,
+// integers or booleans (all kept as their text).
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace vor::e2e {
+
+using JsonEvent = std::map<std::string, std::string>;
+
+// Every line that is a flat JSON object; a line that is not fails the test that reads it.
+std::vector<JsonEvent> ParseJsonEvents(const std::string& stream);
+
+}  // namespace vor::e2e
