@@ -107,14 +107,37 @@ fs::path AttemptRecordPath(const fs::path& folder, const LocalTime& started) {
     return path;
 }
 
+namespace {
+
+// Two programs on two cables may start an attempt in the same second: a name is
+// taken by creating the file exclusively, so neither writes over the other's record.
+fs::path ReserveRecordPath(const fs::path& folder, const LocalTime& started) {
+    constexpr int Tries = 100;
+    fs::path path = AttemptRecordPath(folder, started);
+    for (int i = 0; i < Tries; ++i) {
+        if (std::FILE* file = std::fopen(path.string().c_str(), "wx")) {
+            std::fclose(file);
+            return path;
+        }
+        std::error_code ec;
+        if (!fs::exists(path, ec)) return path;  // not creatable at all: the write says why
+        path = AttemptRecordPath(folder, started);
+    }
+    return path;
+}
+
+}  // namespace
+
 std::optional<fs::path> WriteAttemptRecord(const fs::path& folder, const AttemptRecord& record, std::string& error,
                                            std::size_t keep) {
-    const fs::path path = AttemptRecordPath(folder, record.started);
+    const fs::path path = ReserveRecordPath(folder, record.started);
     const std::string text = AttemptRecordText(record);
     const WriteResult result =
         WriteFileDurably(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
     if (!result.ok) {
         error = result.error;
+        std::error_code ec;
+        if (fs::is_empty(path, ec)) fs::remove(path, ec);  // the reservation, not a record
         return std::nullopt;
     }
     RemoveOldRecords(folder, keep);
