@@ -59,7 +59,7 @@ class CliRun {
 public:
     CliRun(const CliOptions& options, const std::string& programDir)
         : options_(options),
-          answers_(AnswerSources{options.yes, StdinIsTerminal(), ReadStdinLine,
+          answers_(AnswerSources{options.yes, StdinIsTerminal(), [this] { return ReadLine(); },
                                  [this](const std::string& text) { Prompt(text); },
                                  [this](BoxButtons buttons) { return GiveUp(buttons); }}),
           terminal_(TerminalOutput{WriteStdout, StdoutIsTerminal(), options.json}, answers_),
@@ -108,7 +108,14 @@ private:
     bool WaitForEnter(const std::string& what) {
         if (options_.yes) return true;
         Prompt(what + " (Ctrl-C closes) ");
-        return ReadStdinLine().has_value() && !interrupted_;
+        return ReadLine().has_value() && !interrupted_;
+    }
+
+    // A line typed after a prompt; at the end of input the prompt's line is ended.
+    std::optional<std::string> ReadLine() {
+        std::optional<std::string> line = ReadStdinLine();
+        if (!line && !options_.json) WriteStdout("\n");
+        return line;
     }
 
     void Prompt(const std::string& text) {

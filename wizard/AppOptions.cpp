@@ -70,7 +70,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
     terminal.json = parser.isSet(json);
     if (parser.isSet(lang)) {
         terminal.languageColumn = LanguageColumnOfCode(parser.value(lang).toStdString());
-        if (!terminal.languageColumn) return fail(QStringLiteral("--lang takes en, de or fr"));
+        if (!terminal.languageColumn)
+            return fail(QStringLiteral("--lang takes en, de or fr, not ") + parser.value(lang));
     }
     return command;
 }

@@ -1,5 +1,5 @@
 # vor-fwupdate's command line on a machine without a display: --help and --version
-# print and exit 0 before any window exists; an unknown option prints the usage and fails.
+# print and exit 0 before any window exists; bad usage prints the usage and exits 2.
 # cmake -DPROGRAM=... -DVERSION=... -P CommandLineCheck.cmake
 
 function(run out_var err_var rc_var)
@@ -31,9 +31,14 @@ if(NOT rc EQUAL 0 OR NOT out STREQUAL "vor-fwupdate ${VERSION}\n")
   message(FATAL_ERROR "--version exited with ${rc} and printed: ${out}${err}")
 endif()
 
-run(out err rc --frobnicate)
-if(rc EQUAL 0 OR NOT out STREQUAL "")
-  message(FATAL_ERROR "an unknown option exited with ${rc} and printed: ${out}")
-endif()
-expect_text("${err}" "the unknown option's message" "frobnicate" "Usage:" "--port <name>")
-message(STATUS "vor-fwupdate --help, --version and an unknown option checked")
+# Bad usage: exit status 2, the reason and the usage on standard error, nothing on standard output.
+foreach(bad "--frobnicate" "--yes" "--cli;--lang;xx" "--cli;--demo")
+  run(out err rc ${bad})
+  if(NOT rc EQUAL 2 OR NOT out STREQUAL "")
+    message(FATAL_ERROR "'${bad}' exited with ${rc} and printed: ${out}")
+  endif()
+  list(GET bad -1 named)
+  string(REGEX REPLACE "^--" "" named "${named}")
+  expect_text("${err}" "the message for '${bad}'" "${named}" "Usage:" "--port <name>" "--cli")
+endforeach()
+message(STATUS "vor-fwupdate --help, --version and bad usage checked")
