@@ -95,6 +95,8 @@ public:
     // The backup file whose profile still waits to be written back; empty when none.
     std::string PendingBackup() const;
     std::string TextOr(std::int32_t number, const char* fallback);
+    // Runs a handler's work; ProgramEnding unwinds quietly, other errors get a box.
+    bool Guarded(const std::function<void()>& work);
 
     // WizardServices
     void InsertTaskList(int iconInd, const std::string& s1, const std::string& s2) override;
@@ -125,9 +127,6 @@ private:
     void RecordAttempt(AttemptRecord record, const std::string& outcome) noexcept;
     std::unique_ptr<SleepInhibitor::Hold> KeepAwake(const char* why);
     AttemptEnd JudgeAttempt(bool errorShown);
-    // Runs a handler's work; ProgramEnding unwinds quietly, other errors get a box.
-    bool Guarded(const std::function<void()>& work);
-
     WizardState& state_;
     FlowEnvironment env_;
     FrontEnd& frontEnd_;

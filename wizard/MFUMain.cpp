@@ -171,17 +171,4 @@ void MFUMain::closeEvent(QCloseEvent* event) {
     flow_.Close();
 }
 
-bool MFUMain::Guarded(const std::function<void()>& work) {
-    try {
-        work();
-        return true;
-    } catch (const ProgramEnding&) {
-        return false;  // the program is ending; nothing more to do here
-    } catch (const std::exception& e) {
-        MessageBox(BoxIcon::Critical, BoxButtons::Ok, FixedBoxCaption,
-                   std::string("An unexpected error stopped this step: ") + e.what());
-        return false;
-    }
-}
-
 }  // namespace vor

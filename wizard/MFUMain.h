@@ -142,9 +142,6 @@ private:
     void CreateTrayIcon();
     void ApplyCaptions();
     std::string TextOr(std::int32_t number, const char* fallback) { return flow_.TextOr(number, fallback); }
-    // Runs a handler's work; ProgramEnding unwinds quietly, other errors get a box.
-    bool Guarded(const std::function<void()>& work);
-
     WizardState& state_;
     WizardEnvironment env_;
     WizardFlow flow_;

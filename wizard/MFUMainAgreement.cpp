@@ -20,7 +20,7 @@ void MFUMain::DisagreeCmd_Click() {
 
 void MFUMain::PrintCmd_Click() {
     if (flow_.ended()) return;
-    Guarded([&] {
+    flow_.Guarded([&] {
         const std::string path = (std::filesystem::path(env_.programDir) / AgreementFile).string();
         QFile file(QString::fromStdString(path));
         if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
