@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <algorithm>
 #include <filesystem>
 
@@ -115,6 +117,29 @@ TEST(CliRun, FailedRunLeavesTheProfileInItsFileAndASecondYesRunWritesItBack) {
     EXPECT_EQ(again.exit, 0) << again.out << again.err;
     EXPECT_EQ(ProfileLines(sim.memory(program.folder() / "after.dump")), before);
     EXPECT_FALSE(fs::exists(backup));
+}
+
+TEST(CliRun, CtrlCDuringTheUploadClosesWithTheRecoveryAndGivesTheProfileBack) {
+    EnsureApplication();
+    SimProcess sim(QuickDc);
+    ProgramCopy program;
+    const auto before = ProfileLines(sim.memory(program.folder() / "before.dump"));
+    QProcess run;
+    program.start(run, {"--cli", "--port", sim.port(), "--yes", "--json"});
+    std::string out;
+    const auto halfwayThroughSection1 = [&out] {
+        const auto upload = out.find("Writing new firmware");
+        return upload != std::string::npos && out.find("\"percent\":50", upload) != std::string::npos;
+    };
+    while (!halfwayThroughSection1() && run.waitForReadyRead(RunLimitMs))
+        out += run.readAllStandardOutput().toStdString();
+    ::kill(static_cast<pid_t>(run.processId()), SIGINT);
+    ASSERT_TRUE(run.waitForFinished(RunLimitMs));
+    out += run.readAllStandardOutput().toStdString();
+    EXPECT_EQ(run.exitCode(), 1) << out;  // not updated; nothing waits to be written back
+    EXPECT_EQ(EventsOf(ParseJsonEvents(out), "answer").size(), 2u) << out;  // Yes, then OK
+    EXPECT_EQ(ProfileLines(sim.memory(program.folder() / "after.dump")), before);
+    EXPECT_FALSE(fs::exists(program.folder() / "6865.012345.bin"));
 }
 
 TEST(CliRun, SecondRunOnAPortInUseSaysSoAndChangesNothing) {
