@@ -138,9 +138,8 @@ private:
     }
 
     int Finish() {
-        const int startFailure = flow_.exitStatus();
-        Outcome outcome = OutcomeOf(flow_, state_, flow_.PendingBackup());
-        if (startFailure != 0 && flow_.lastAttemptEnd() == AttemptEnd::None) outcome.exit = ExitNothingChanged;
+        // A start-up that ended (no cable, image refused, texts unusable) changed nothing.
+        const Outcome outcome = OutcomeOf(flow_, state_, flow_.PendingBackup());
         JsonLine line;
         line.add("event", "outcome").add("exit", outcome.exit).add("result", outcome.result);
         line.add("message", outcome.message);
