@@ -22,6 +22,8 @@ namespace {
 
 constexpr const char* TitleNotice = "Keep the interface cable clipped on the DC until the update has finished.";
 
+}  // namespace
+
 FlowEnvironment FlowEnvironmentOf(const WizardEnvironment& env) {
     FlowEnvironment flow;
     flow.pump = env.pump;
@@ -36,8 +38,6 @@ FlowEnvironment FlowEnvironmentOf(const WizardEnvironment& env) {
     flow.recordFolder = env.desktop.recordFolder;
     return flow;
 }
-
-}  // namespace
 
 MFUMain::MFUMain(WizardState& state, WizardEnvironment env, QWidget* parent)
     : QWidget(parent), state_(state), env_(std::move(env)), flow_(state, FlowEnvironmentOf(env_), *this) {

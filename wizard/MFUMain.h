@@ -69,6 +69,9 @@ struct WizardEnvironment {
     DesktopServices desktop;
 };
 
+// What of it the flow takes.
+FlowEnvironment FlowEnvironmentOf(const WizardEnvironment& env);
+
 // The real priority, program start and end for the running application.
 WizardEnvironment DefaultEnvironment(EventPump& pump, BoxPresenter& boxes, TextPrinter& printer,
                                      const std::string& programDir);

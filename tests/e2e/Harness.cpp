@@ -244,34 +244,25 @@ bool Harness::launch(std::optional<sim::SimulatedDc> dc) {
         }
     });
 
-    const std::string programDir = programDir_.path().toStdString();
-    const std::string setupRecord = MakeSetupRecord(imageFile_, "", EnglishLanguageCode);
-    const auto setPriority = [raw](int priorityClass) {
+    WizardEnvironment env;
+    env.pump = &s->pump;
+    env.boxes = &s->boxes;
+    env.printer = &s->printer;
+    env.programDir = programDir_.path().toStdString();
+    env.setupRecord = MakeSetupRecord(imageFile_, "", EnglishLanguageCode);
+    env.setPriority = [raw](int priorityClass) {
         raw->priorities.push_back(priorityClass);
         return priorityClass;
     };
+    env.startProgram = [](const std::string&) {};
+    env.endProgram = [raw] { raw->pump.endProgram(); };
     if (FrontEndUnderTest() == FrontEndKind::Window) {
-        WizardEnvironment env;
-        env.pump = &s->pump;
-        env.boxes = &s->boxes;
-        env.printer = &s->printer;
-        env.programDir = programDir;
-        env.setupRecord = setupRecord;
-        env.setPriority = setPriority;
-        env.startProgram = [](const std::string&) {};
-        env.endProgram = [raw] { raw->pump.endProgram(); };
         s->window = std::make_unique<MFUMain>(s->state, std::move(env));
     } else {
-        FlowEnvironment env;
-        env.pump = &s->pump;
-        env.programDir = programDir;
-        env.setupRecord = setupRecord;
-        env.setPriority = setPriority;
-        env.endProgram = [raw] { raw->pump.endProgram(); };
         s->answerer = std::make_unique<ScriptAnswerer>(s->boxes);
         s->terminal = std::make_unique<TerminalFrontEnd>(
             TerminalOutput{[raw](const std::string& text) { raw->terminalOutput += text; }, false, true}, *s->answerer);
-        s->flow = std::make_unique<WizardFlow>(s->state, std::move(env), *s->terminal);
+        s->flow = std::make_unique<WizardFlow>(s->state, FlowEnvironmentOf(env), *s->terminal);
     }
     s->backend = std::make_unique<AppBackend>(
         s->state, s->services(), s->pump, s->port,
