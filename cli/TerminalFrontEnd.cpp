@@ -106,20 +106,15 @@ void TerminalFrontEnd::ShowPage(int stage) {
 }
 
 void TerminalFrontEnd::ShowTaskLog() {
-    printedPercent_.clear();
-    statusShown_.clear();
     Event(JsonLine().add("event", "attempt").text());  // the rows start again from 0
     Say("");
 }
 
-void TerminalFrontEnd::HideTaskLog() {
-    printedPercent_.clear();
-    statusShown_.clear();
-    Event(JsonLine().add("event", "back").text());
-}
+void TerminalFrontEnd::HideTaskLog() { Event(JsonLine().add("event", "back").text()); }
 
 void TerminalFrontEnd::RowAdded(const TaskRow& row) {
-    statusShown_[row.row] = row.status;
+    statusShown_ = row.status;
+    percentPrinted_ = 0;
     Event(JsonLine()
               .add("event", "row")
               .add("row", row.row)
@@ -139,9 +134,9 @@ void TerminalFrontEnd::RowAdded(const TaskRow& row) {
 }
 
 void TerminalFrontEnd::RowChanged(const TaskRow& row) {
-    std::string& shown = statusShown_[row.row];
-    if (row.status == shown) return;  // set again to what it was: nothing to tell
-    shown = row.status;
+    // Only the last row's status ever changes.
+    if (row.status == statusShown_) return;  // set again to what it was: nothing to tell
+    statusShown_ = row.status;
     const int percent = PercentIn(row.status);
     if (percent >= 0) {
         Event(JsonLine().add("event", "progress").add("row", row.row).add("percent", percent).text());
@@ -156,11 +151,8 @@ void TerminalFrontEnd::RowChanged(const TaskRow& row) {
         return;
     }
     if (percent >= 0) {
-        const auto printed = printedPercent_.find(row.row);
-        const bool due = printed == printedPercent_.end() ? percent >= ProgressStep
-                                                          : percent / ProgressStep > printed->second / ProgressStep;
-        if (!due) return;
-        printedPercent_[row.row] = percent;
+        if (percent / ProgressStep <= percentPrinted_ / ProgressStep) return;
+        percentPrinted_ = percent;
     }
     Write(RowLine(row) + "\n");
 }

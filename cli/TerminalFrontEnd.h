@@ -5,7 +5,6 @@
 // printed and answered by an Answerer.
 
 #include <functional>
-#include <map>
 #include <string>
 
 #include "flow/FrontEnd.h"
@@ -62,9 +61,9 @@ private:
 
     TerminalOutput output_;
     Answerer& answerer_;
-    bool lineOpen_ = false;                   // the last row's line waits for its status (terminal only)
-    std::map<int, int> printedPercent_;       // per row, off a terminal
-    std::map<int, std::string> statusShown_;  // per row
+    bool lineOpen_ = false;    // the last row's line waits for its status (terminal only)
+    std::string statusShown_;  // of the last row, the only one whose status changes
+    int percentPrinted_ = 0;   // of the last row, off a terminal
 };
 
 // The percentage a status text shows ("42%"), or -1.
