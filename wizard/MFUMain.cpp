@@ -48,10 +48,7 @@ MFUMain::~MFUMain() { RemoveTrayIcon(); }
 
 void MFUMain::setDesktopServices(DesktopServices desktop) {
     env_.desktop = std::move(desktop);
-    FlowEnvironment& flow = flow_.environment();
-    flow.diagnosePort = env_.desktop.diagnosePort;
-    flow.sleepInhibitor = env_.desktop.sleepInhibitor;
-    flow.recordFolder = env_.desktop.recordFolder;
+    flow_.environment() = FlowEnvironmentOf(env_);  // the one mapping of the window's environment
 }
 
 void MFUMain::setTaskObserver(std::function<void(const TaskRow&)> observer) {
