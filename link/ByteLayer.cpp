@@ -136,7 +136,13 @@ void CommModule::Abort() {
 bool CommModule::RenewLink() {
     LinkAbort = false;
     LinkError = false;
-    if (portFailed_ && port_.reopen()) portFailed_ = false;
+    if (!portFailed_) return true;
+    const double due = lastReopenAt_ ? *lastReopenAt_ + ReopenInterval : pump_.now();
+    do {
+        pump_.yieldUntil(due);  // throws once the program is ending
+    } while (pump_.now() < due);
+    lastReopenAt_ = pump_.now();
+    if (port_.reopen()) portFailed_ = false;
     return !portFailed_;
 }
 

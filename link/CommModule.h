@@ -62,7 +62,11 @@ public:
     // recovery): clears what an earlier port failure or abort left in LinkAbort and
     // LinkError and opens the port again when it failed. False while the cable is out
     // (or another device has taken its port); the commands then fail as on silence.
+    // A failed port is tried again at most once per ReopenInterval, and the wait serves
+    // events, so a caller that loops on it (the recovery with the cable left out) sees
+    // the program ending instead of spinning.
     bool RenewLink();
+    static constexpr double ReopenInterval = 1.0;
 
     // ---- identity and mode ----
     // 0x84; 12 sends 2 s apart. Fills IdentityString only on success.
@@ -164,7 +168,8 @@ private:
     EventPump& pump_;
     WizardState& state_;
     bool portFailed_ = false;  // the port failed and has not been opened again
-    double quietAt_ = 0.0;     // an earlier send may be answered until then
+    std::optional<double> lastReopenAt_;
+    double quietAt_ = 0.0;  // an earlier send may be answered until then
     double lastSendAt_ = 0.0;
     int sendsInExchange_ = 0;
 };

@@ -392,28 +392,6 @@ INSTANTIATE_TEST_SUITE_P(Scenario, CablePulled,
                                            Pull{"DuringWriteBack", UnitKind::Announce1, 305, {"M790", "M814"}, true}),
                          [](const auto& row) { return std::string(row.param.name); });
 
-TEST(Scenario, DcThatNeverRestartsKeepsItsProfileInTheFileWhileTheDiverTries) {
-    Harness h({.neverRestart = true});
-    ASSERT_TRUE(h.start());
-    const ProfileSnapshot before = TakeProfile(h.dc());
-    UpdateThroughDeepSleep(h);
-    EXPECT_EQ(ErrorRows(h.log()), (std::vector<std::string>{"M150", "M814"})) << h.logText();
-    EXPECT_FALSE(h.state().ProfileIntact);
-    EXPECT_EQ(BackupFileProblem(h.backupFile(), before, h.serial()), "");
-
-    // Yes, then OK on the instructions twice; the DC stays silent, so the diver gives
-    // up by ending the program while the third instructions are shown.
-    int instructions = 0;
-    h.boxes().answers = {BoxAnswer::Yes, BoxAnswer::Ok, BoxAnswer::Ok, BoxAnswer::Ok};
-    h.boxes().onShow = [&](const ShownBox& box) {
-        if (box.buttons == BoxButtons::OkCancel && ++instructions == 3) h.kill();
-    };
-    h.clickClose();
-    EXPECT_EQ(instructions, 3);
-    EXPECT_TRUE(h.ended());
-    EXPECT_EQ(BackupFileProblem(h.backupFile(), before, h.serial()), "");
-}
-
 // ---- Close while the update runs ----
 
 struct CloseMoment {
@@ -553,6 +531,57 @@ INSTANTIATE_TEST_SUITE_P(Scenario, TroubleDuringRecovery,
                                                                         .nth = h.dc().exchanges(UnitKind::Identity) + 1,
                                                                         .lastsFor = 3.0});
                                                            }}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+// ---- the recovery at Close cannot reach the DC ----
+
+struct OutOfReach {
+    const char* name;
+    sim::DcConfig dc;
+    std::vector<std::string> errors;  // icon-2 rows of the run
+};
+
+class OutOfReachAtClose : public ::testing::TestWithParam<OutOfReach> {};
+
+// Yes, then OK on every instructions box; the DC stays out of reach, so the diver ends
+// the program (Ctrl-C on a terminal) while the third instructions are shown. The tries
+// are paced, and the end stops the recovery with the file kept.
+TEST_P(OutOfReachAtClose, DiverEndsTheRecoveryAndTheProfileStaysInItsFile) {
+    Harness h(GetParam().dc);
+    ASSERT_TRUE(h.start());
+    const ProfileSnapshot before = TakeProfile(h.dc());
+    UpdateThroughDeepSleep(h);
+    EXPECT_EQ(ErrorRows(h.log()), GetParam().errors) << h.logText();
+    EXPECT_FALSE(h.state().ProfileIntact);
+    EXPECT_EQ(BackupFileProblem(h.backupFile(), before, h.serial()), "");
+
+    std::vector<double> instructionsAt;
+    h.boxes().answers = {BoxAnswer::Yes};
+    for (int i = 0; i < 10; ++i) h.boxes().answers.push_back(BoxAnswer::Ok);
+    h.boxes().onShow = [&](const ShownBox& box) {
+        if (box.buttons != BoxButtons::OkCancel) return;
+        instructionsAt.push_back(h.pump().now());
+        if (instructionsAt.size() == 3) h.kill();
+    };
+    h.clickClose();
+    EXPECT_EQ(instructionsAt.size(), 3u);
+    // The first OK tries the port at once; after a failed try the next one waits.
+    for (std::size_t i = 2; i < instructionsAt.size(); ++i)
+        EXPECT_GE(instructionsAt[i] - instructionsAt[i - 1], CommModule::ReopenInterval - 1e-9);
+    EXPECT_TRUE(h.ended());
+    EXPECT_FALSE(h.overran());
+    EXPECT_EQ(BackupFileProblem(h.backupFile(), before, h.serial()), "");
+    EXPECT_TRUE(SetAsideFiles(h).empty());
+    ExpectProfileKept(before, h, true);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenario, OutOfReachAtClose,
+                         ::testing::Values(OutOfReach{"DcThatNeverRestarts", {.neverRestart = true}, {"M150", "M814"}},
+                                           OutOfReach{"CableLeftOutFromSection1",
+                                                      {.faults = {{.action = sim::FaultAction::PullCable,
+                                                                   .kind = UnitKind::BlockData1,
+                                                                   .nth = 100}}},
+                                                      {"M790", "M814"}}),
                          [](const auto& row) { return std::string(row.param.name); });
 
 TEST(Scenario, NoOrCancelAtTheRecoverySetsTheBackupAsideWhole) {

@@ -108,6 +108,37 @@ TEST(PortFailure, HangUpAndFailedWriteAbortTheLink) {
     EXPECT_NEAR(other.pump.now(), 0.1, 0.01);  // not 22 s of resends
 }
 
+// The recovery's loop with the cable left out: each renewal yields, tries the port at
+// most once a second, and unwinds once the program is ending.
+TEST(PortFailure, CableLeftOutIsTriedAgainAtMostOnceASecondAndTheWaitSeesTheEnd) {
+    LinkTestRig rig;
+    rig.port.hangUp(0.0);
+    rig.pump.yieldUntil(0.01);
+    std::vector<double> tries;
+    for (int i = 0; i < 4; ++i) {
+        const std::uint64_t yields = rig.pump.yieldCount();
+        EXPECT_FALSE(rig.link.RenewLink());
+        EXPECT_GT(rig.pump.yieldCount(), yields);
+        tries.push_back(rig.pump.now());
+    }
+    EXPECT_LT(tries[0], 0.1);
+    for (std::size_t i = 1; i < tries.size(); ++i)
+        EXPECT_GE(tries[i] - tries[i - 1], CommModule::ReopenInterval - 1e-9);
+    EXPECT_LT(tries.back(), 3 * CommModule::ReopenInterval + 0.1);
+
+    rig.pump.endProgram();
+    EXPECT_THROW(rig.link.RenewLink(), ProgramEnding);
+
+    LinkTestRig plugged;
+    plugged.port.hangUp(0.0);
+    plugged.pump.yieldUntil(0.01);
+    EXPECT_FALSE(plugged.link.RenewLink());
+    plugged.port.plugIn();
+    EXPECT_TRUE(plugged.link.RenewLink());
+    EXPECT_EQ(plugged.port.reopenCount(), 1);
+    EXPECT_TRUE(plugged.identify("VOR DC 1E 012345"));
+}
+
 TEST(PortFailure, DestroyedLinkNoLongerReceives) {
     FakeEventPump pump;
     FakeSerialPort port{pump};
