@@ -9,6 +9,7 @@
 #include "platform/PortDiagnosis.h"
 #include "platform/PortDiagnosisText.h"
 #include "platform/QtSerialPort.h"
+#include "session/PrintableText.h"
 
 namespace vor {
 
@@ -46,10 +47,10 @@ int ListPorts(const std::function<void(const std::string&)>& print,
         const PortOpenOutcome outcome = port.open(name);
         if (outcome.result == PortOpenResult::Opened) {
             usable = true;
-            print(name + ": interface cable, ready");
+            print(PrintableText(name) + ": interface cable, ready");
             port.close();
         } else {
-            print(name + ": interface cable, not usable\n" + explain(outcome));
+            print(PrintableText(name) + ": interface cable, not usable\n" + explain(outcome));
         }
     }
     return usable ? ExitUpdated : ExitNothingChanged;

@@ -22,6 +22,7 @@
 #include "platform/ProcessPriority.h"
 #include "platform/QtEventPump.h"
 #include "profile/BackupFolder.h"
+#include "session/PrintableText.h"
 #include "texts/LanguageDb.h"
 
 namespace vor {
@@ -70,7 +71,7 @@ public:
 
     int run() {
         // Ctrl-C closes as the Close button does: the recovery is offered where it is due.
-        const auto watch = WatchInterrupts([this] { Interrupted(); });
+        const auto watch = WatchInterrupts([this](Interrupt kind) { Interrupted(kind); });
         if (flow_.Start()) Drive();
         if (!flow_.ended()) flow_.Close();
         return Finish();
@@ -86,7 +87,9 @@ private:
         env.setPriority = [](int priorityClass) { return vor::SetProcessPriority(0, 0, priorityClass); };
         env.startProgram = [](const std::string& path) { QProcess::startDetached(QString::fromStdString(path), {}); };
         env.endProgram = [this] { pump_.endProgram(); };
-        env.printDiagnostic = [](const std::string& line) { std::fprintf(stderr, "vor-fwupdate: %s\n", line.c_str()); };
+        env.printDiagnostic = [](const std::string& line) {
+            std::fprintf(stderr, "vor-fwupdate: %s\n", PrintableText(line).c_str());
+        };
         env.diagnosePort = LivePortDiagnosis();
         env.sleepInhibitor = MakeSystemSleepInhibitor();
         env.recordFolder = [programDir] { return ChooseBackupFolder(programDir); };
@@ -131,9 +134,20 @@ private:
         return buttons == BoxButtons::YesNo ? BoxAnswer::Yes : BoxAnswer::Ok;
     }
 
-    void Interrupted() {
+    void Interrupted(Interrupt kind) {
         interrupted_ = true;
-        terminal_.Say("Ctrl-C: closing (Ctrl-C again ends at once; a saved profile stays in its backup file).");
+        // Nobody will answer after a hang-up or a terminate: the safe answers, and a
+        // pending profile stays in its file.
+        if (kind == Interrupt::Terminate) answers_.StopAsking();
+        const char* what = kind == Interrupt::CtrlC ? "Ctrl-C" : "Told to end";
+        if (flow_.closing()) {
+            // Inside the recovery: it ends at its next wait, within a second.
+            terminal_.Say(std::string(what) + ": the recovery stops; the saved profile stays in its backup file.");
+            pump_.endProgram();
+            return;
+        }
+        terminal_.Say(std::string(what) +
+                      ": closing (Ctrl-C again ends at once; a saved profile stays in its backup file).");
         flow_.Close();
     }
 

@@ -24,18 +24,25 @@ BoxAnswer SafeAnswer(BoxButtons buttons) {
 }
 
 Answer TerminalAnswers::answer(BoxIcon, BoxButtons buttons, const std::string& caption, const std::string&) {
+    if (gaveUp_) return GiveUp(buttons);
+    if (stopped_) return {SafeAnswer(buttons), AnsweredBy::SafeChoice};
     if (sources_.yes) {
         if (buttons == BoxButtons::YesNo) return {BoxAnswer::Yes, AnsweredBy::YesOption};
         if (buttons == BoxButtons::OkCancel) {
             // OK asks for the same step again; --yes must not go round for ever.
             retries_ = caption == lastRetryCaption_ ? retries_ + 1 : 1;
             lastRetryCaption_ = caption;
-            if (retries_ > MaxYesRetries) return {sources_.giveUp(buttons), AnsweredBy::SafeChoice};
+            if (retries_ > MaxYesRetries) return GiveUp(buttons);
         }
         return {BoxAnswer::Ok, AnsweredBy::YesOption};
     }
     if (!sources_.inputIsTerminal) return {SafeAnswer(buttons), AnsweredBy::SafeChoice};
     return Typed(buttons);
+}
+
+Answer TerminalAnswers::GiveUp(BoxButtons buttons) {
+    gaveUp_ = true;
+    return {sources_.giveUp(buttons), AnsweredBy::SafeChoice};
 }
 
 Answer TerminalAnswers::Typed(BoxButtons buttons) {
@@ -46,7 +53,7 @@ Answer TerminalAnswers::Typed(BoxButtons buttons) {
         default: sources_.prompt("Enter: OK "); break;
         }
         const std::optional<std::string> line = sources_.readLine();
-        if (!line) return {sources_.giveUp(buttons), AnsweredBy::SafeChoice};
+        if (!line) return GiveUp(buttons);
         const std::string typed = Lowered(*line);
         if (buttons == BoxButtons::Ok) return {BoxAnswer::Ok, AnsweredBy::User};
         if (buttons == BoxButtons::OkCancel) {

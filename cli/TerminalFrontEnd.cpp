@@ -4,6 +4,7 @@
 
 #include "cli/JsonLine.h"
 #include "flow/StepInstructions.h"
+#include "session/PrintableText.h"
 
 namespace vor {
 
@@ -87,7 +88,13 @@ void TerminalFrontEnd::EndLine() {
 void TerminalFrontEnd::Say(const std::string& line) {
     if (output_.json) return;
     EndLine();
-    Write(line + "\n");
+    Write(PrintableText(line) + "\n");
+}
+
+void TerminalFrontEnd::SayLines(const std::string& text) {
+    if (output_.json) return;
+    EndLine();
+    Write(PrintableLines(text) + "\n");
 }
 
 void TerminalFrontEnd::Event(const std::string& jsonLine) {
@@ -95,14 +102,15 @@ void TerminalFrontEnd::Event(const std::string& jsonLine) {
 }
 
 std::string TerminalFrontEnd::RowLine(const TaskRow& row) const {
-    std::string line = row.time + "  " + TaskIconMarker(row.iconInd) + "  " + OneLine(row.event);
-    if (!row.status.empty()) line += "  " + OneLine(row.status);
+    // Rows carry the DC's identity and file names: shown escaped, never raw.
+    std::string line = row.time + "  " + TaskIconMarker(row.iconInd) + "  " + PrintableText(OneLine(row.event));
+    if (!row.status.empty()) line += "  " + PrintableText(OneLine(row.status));
     return line;
 }
 
 void TerminalFrontEnd::ShowPage(int stage) {
     Event(JsonLine().add("event", "page").add("stage", stage).add("text", PageText(stage)).text());
-    Say("\n" + PageText(stage) + "\n");
+    SayLines("\n" + PageText(stage) + "\n");
 }
 
 void TerminalFrontEnd::ShowTaskLog() {
@@ -165,7 +173,7 @@ BoxAnswer TerminalFrontEnd::Ask(BoxIcon icon, BoxButtons buttons, const std::str
               .add("caption", caption)
               .add("text", text)
               .text());
-    Say("\n== " + caption + " ==\n" + text);
+    SayLines("\n== " + PrintableText(caption) + " ==\n" + text);
     const Answer a = answerer_.answer(icon, buttons, caption, text);
     Event(JsonLine().add("event", "answer").add("answer", AnswerWord(a.answer)).add("by", AnsweredByWord(a.by)).text());
     if (a.by == AnsweredBy::YesOption) Say(std::string("-> ") + AnswerWord(a.answer) + " (--yes)");

@@ -48,7 +48,8 @@ public:
     bool CanDecide() const override { return answerer_.canDecide(); }
     void Ended() override { EndLine(); }
 
-    // A line of the front end's own (a prompt, the outcome), after the open row line.
+    // One line of the front end's own (a note, the outcome), after the open row line.
+    // It may carry names from outside: every control character in it is escaped.
     void Say(const std::string& line);
     // A JSON event; nothing without --json.
     void Event(const std::string& jsonLine);
@@ -56,6 +57,8 @@ public:
 
 private:
     std::string RowLine(const TaskRow& row) const;
+    // Text of several lines (a page, a box): its own line ends stay, nothing else.
+    void SayLines(const std::string& text);
     void EndLine();
     void Write(const std::string& text) { output_.write(text); }
 

@@ -4,6 +4,7 @@
 
 #include "flow/WizardFlow.h"
 #include "session/Messages.h"
+#include "session/PrintableText.h"
 
 namespace vor {
 
@@ -53,7 +54,8 @@ WizardFlow::NextOutcome WizardFlow::IdentifyAndPrepare() {
         // after it; the box adds its own blank, so the text's own is dropped here.
         std::string lead = GetText(Msg::NotForThisDc);
         while (!lead.empty() && lead.back() == ' ') lead.pop_back();
-        MessageBox(BoxIcon::Warning, BoxButtons::Ok, FixedBoxCaption, lead + " " + backend_->DeviceName() + "!");
+        MessageBox(BoxIcon::Warning, BoxButtons::Ok, FixedBoxCaption,
+                   lead + " " + PrintableText(backend_->DeviceName()) + "!");
         state_.Stage = 1;
         return NextOutcome::Stop;
     }

@@ -2,6 +2,6 @@
 
 namespace vor {
 
-std::unique_ptr<InterruptWatch> WatchInterrupts(std::function<void()>) { return nullptr; }
+std::unique_ptr<InterruptWatch> WatchInterrupts(std::function<void(Interrupt)>) { return nullptr; }
 
 }  // namespace vor

@@ -9,52 +9,60 @@ namespace vor {
 
 namespace {
 
+constexpr int WatchedSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
 int wakePipe[2] = {-1, -1};
 volatile std::sig_atomic_t interruptCount = 0;
 
-extern "C" void OnSigint(int) {
+extern "C" void OnSignal(int number) {
     interruptCount = interruptCount + 1;
     if (interruptCount > 1) {
-        std::signal(SIGINT, SIG_DFL);
-        std::raise(SIGINT);
+        std::signal(number, SIG_DFL);
+        std::raise(number);
         return;
     }
-    const char byte = 1;
+    const char byte = static_cast<char>(number);
     [[maybe_unused]] const ssize_t written = write(wakePipe[1], &byte, 1);
 }
 
 class PosixInterruptWatch : public InterruptWatch {
 public:
-    explicit PosixInterruptWatch(std::function<void()> onInterrupt)
+    explicit PosixInterruptWatch(std::function<void(Interrupt)> onInterrupt)
         : notifier_(wakePipe[0], QSocketNotifier::Read), onInterrupt_(std::move(onInterrupt)) {
         QObject::connect(&notifier_, &QSocketNotifier::activated, [this] {
-            char byte;
-            while (read(wakePipe[0], &byte, 1) > 0) {}
-            notifier_.setEnabled(false);  // the first Ctrl-C is served once
-            if (onInterrupt_) onInterrupt_();
+            char byte = 0;
+            char first = 0;
+            while (read(wakePipe[0], &byte, 1) > 0)
+                if (!first) first = byte;
+            notifier_.setEnabled(false);  // the first signal is served once
+            if (onInterrupt_) onInterrupt_(first == SIGINT ? Interrupt::CtrlC : Interrupt::Terminate);
         });
     }
-    ~PosixInterruptWatch() override { std::signal(SIGINT, SIG_DFL); }
+    ~PosixInterruptWatch() override {
+        for (int number : WatchedSignals) std::signal(number, SIG_DFL);
+    }
     bool interrupted() const override { return interruptCount > 0; }
 
 private:
     QSocketNotifier notifier_;
-    std::function<void()> onInterrupt_;
+    std::function<void(Interrupt)> onInterrupt_;
 };
 
 }  // namespace
 
-std::unique_ptr<InterruptWatch> WatchInterrupts(std::function<void()> onInterrupt) {
+std::unique_ptr<InterruptWatch> WatchInterrupts(std::function<void(Interrupt)> onInterrupt) {
     if (wakePipe[0] < 0) {
         if (pipe(wakePipe) != 0) return nullptr;
         fcntl(wakePipe[0], F_SETFL, O_NONBLOCK);
         fcntl(wakePipe[1], F_SETFL, O_NONBLOCK);
     }
     struct sigaction action = {};
-    action.sa_handler = OnSigint;
+    action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = 0;  // no SA_RESTART: a blocking read of the terminal returns
-    sigaction(SIGINT, &action, nullptr);
+    for (int number : WatchedSignals) sigaction(number, &action, nullptr);
+    // A closed pipe makes writes fail with EPIPE instead of killing the run.
+    std::signal(SIGPIPE, SIG_IGN);
     return std::make_unique<PosixInterruptWatch>(std::move(onInterrupt));
 }
 

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "session/PrintableText.h"
+
 namespace vor {
 namespace {
 
@@ -60,9 +62,10 @@ std::string PortDiagnosisText(const PortDiagnosis& diagnosis, const std::functio
     const auto text = [&](std::int32_t number) {
         std::string t = getText(number);
         if (t.empty()) t = PortMessageFallback(number);
-        ReplaceAll(t, "%1", diagnosis.portPath);
-        ReplaceAll(t, "%2", Join(diagnosis.holders));
-        ReplaceAll(t, "%3", diagnosis.lockFile);
+        // Names from outside: a line break in one must not forge a line of the box.
+        ReplaceAll(t, "%1", PrintableText(diagnosis.portPath));
+        ReplaceAll(t, "%2", PrintableText(Join(diagnosis.holders)));
+        ReplaceAll(t, "%3", PrintableText(diagnosis.lockFile));
         return t;
     };
     std::pair<std::int32_t, std::int32_t> pair;

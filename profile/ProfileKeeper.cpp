@@ -7,6 +7,7 @@
 #include "link/ClockRecord.h"
 #include "profile/BackupAside.h"
 #include "session/Messages.h"
+#include "session/PrintableText.h"
 #include "session/ProgressText.h"
 
 namespace vor {
@@ -115,7 +116,8 @@ std::optional<std::filesystem::path> ProfileKeeper::SetSupersededAside() {
 
 std::string ProfileKeeper::TextWith(std::int32_t message, const std::filesystem::path& path) {
     std::string text = wizard_.GetText(message);
-    if (const auto at = text.find("%1"); at != std::string::npos) text.replace(at, 2, path.string());
+    // A path from outside (the user's folder) must not break the text's lines.
+    if (const auto at = text.find("%1"); at != std::string::npos) text.replace(at, 2, PrintableText(path.string()));
     return text;
 }
 

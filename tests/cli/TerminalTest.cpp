@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <optional>
 
 #include "cli/JsonLine.h"
 #include "cli/TerminalAnswers.h"
@@ -57,14 +58,32 @@ TEST(Terminal, JsonEscapesWhatWouldBreakALineAndReplacesBytesThatAreNotUtf8) {
               "{\"text\":\"a\\\"b\\\\c\\nd\\u0001 \xC3\xBC \xEF\xBF\xBD \xEF\xBF\xBD\xEF\xBF\xBD\",\"n\":7}\n");
 }
 
+// A port name, a file name or the DC's identity with a line break or an escape sequence
+// in it can neither start a line of its own nor reach the terminal raw; the program's
+// own line breaks stay, as plain LF.
+TEST(Terminal, PlainOutputShowsWhatComesFromOutsideEscaped) {
+    std::string out;
+    NoAnswers answers;
+    TerminalFrontEnd terminal({[&out](const std::string& t) { out += t; }, false, false}, answers);
+    terminal.RowAdded({0, IconInfo, "10:00:00", "VOR\x1b[2J DC\x9b, version: 1H", "Done"});
+    terminal.Ask(BoxIcon::Critical, BoxButtons::Ok, "Interface\r\n", "First line.\r\nSecond line.\x07");
+    terminal.Say("The DC's profile is saved in /tmp/a\nFAKE: The DC has its new firmware.bin");
+    EXPECT_EQ(out,
+              "10:00:00  info   VOR\\x1B[2J DC\\x9B, version: 1H  Done\n"
+              "\n== Interface\\r\\n ==\nFirst line.\nSecond line.\\x07\n"
+              "The DC's profile is saved in /tmp/a\\nFAKE: The DC has its new firmware.bin\n");
+}
+
 struct AnswerCase {
     const char* name;
     bool yes;
     bool terminal;
-    std::vector<BoxButtons> asked;  // one question after the other, the same caption
-    std::deque<std::string> typed;  // lines; the input ends after them
+    std::vector<BoxButtons> asked;                 // one question after the other, the same caption
+    std::deque<std::optional<std::string>> typed;  // lines (nothing: Ctrl-C); the input ends after them
     std::vector<BoxAnswer> answers;
     int giveUps;
+    int prompts = -1;     // -1: not counted
+    bool hungUp = false;  // told before the first question that nobody is there any more
 };
 
 class Answers : public ::testing::TestWithParam<AnswerCase> {};
@@ -72,23 +91,28 @@ class Answers : public ::testing::TestWithParam<AnswerCase> {};
 TEST_P(Answers, FollowTheOptionAndTheTerminal) {
     AnswerCase c = GetParam();
     int giveUps = 0;
+    int prompts = 0;
     TerminalAnswers answers({c.yes, c.terminal,
                              [&c]() -> std::optional<std::string> {
                                  if (c.typed.empty()) return std::nullopt;
-                                 std::string line = c.typed.front();
+                                 std::optional<std::string> line = c.typed.front();
                                  c.typed.pop_front();
                                  return line;
                              },
-                             [](const std::string&) {},
+                             [&prompts](const std::string&) { ++prompts; },
                              [&giveUps](BoxButtons) {
                                  ++giveUps;
                                  return BoxAnswer::Ok;
                              }});
+    if (c.hungUp) answers.StopAsking();
     std::vector<BoxAnswer> got;
     for (BoxButtons b : c.asked) got.push_back(answers.answer(BoxIcon::Question, b, "Caption", "Text").answer);
     EXPECT_EQ(got, c.answers);
     EXPECT_EQ(giveUps, c.giveUps);
-    EXPECT_EQ(answers.canDecide(), c.yes || c.terminal);
+    if (c.prompts >= 0) {
+        EXPECT_EQ(prompts, c.prompts);
+    }
+    EXPECT_EQ(answers.canDecide(), (c.yes || c.terminal) && !c.hungUp);
 }
 
 using B = BoxButtons;
@@ -115,7 +139,27 @@ INSTANTIATE_TEST_SUITE_P(Terminal, Answers,
                                                       {"maybe", " Y ", "", "c"},
                                                       {A::Yes, A::Ok, A::Cancel},
                                                       0},
-                                           AnswerCase{"InputEndingGivesUp", false, true, {B::YesNo}, {}, {A::Ok}, 1}),
+                                           AnswerCase{"InputEndingGivesUp", false, true, {B::YesNo}, {}, {A::Ok}, 1},
+                                           // Ctrl-C at the recovery's question means stop, not Yes and
+                                           // another prompt: nothing more is asked.
+                                           AnswerCase{"CtrlCAtAPromptGivesUpAndNothingMoreIsAsked",
+                                                      false,
+                                                      true,
+                                                      {B::YesNo, B::OkCancel, B::Ok},
+                                                      {std::nullopt, "", ""},
+                                                      {A::Ok, A::Ok, A::Ok},
+                                                      3,
+                                                      1},
+                                           // A hang-up or a terminate: the safe answers, even for --yes.
+                                           AnswerCase{"NobodyLeftAfterAHangUpGetsTheSafeChoice",
+                                                      true,
+                                                      true,
+                                                      {B::YesNo, B::OkCancel},
+                                                      {"y", ""},
+                                                      {A::No, A::Cancel},
+                                                      0,
+                                                      0,
+                                                      true}),
                          [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
