@@ -102,6 +102,21 @@ bool FileExists(const std::filesystem::path& path) {
     return !name.empty() && name[0] != '.';
 }
 
+std::string ImageFileProblem(const std::filesystem::path& path) {
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(path, ec);
+    if (ec) return ec.message();  // missing, a link loop, a name too long, no access to a folder
+    switch (status.type()) {
+    case std::filesystem::file_type::regular: break;
+    case std::filesystem::file_type::directory: return "a folder, not a file";
+    case std::filesystem::file_type::fifo: return "a FIFO, not a file";
+    default: return "not a plain file";
+    }
+    const std::string name = path.filename().string();
+    if (name.empty() || name[0] == '.') return "a hidden file (its name starts with \".\")";
+    return {};
+}
+
 ImageLoadResult DecodeImage(std::span<const std::uint8_t> file, std::string_view parameterRecord,
                             FirmwareImage& image) {
     image.Kind = ImageKind::None;
@@ -214,7 +229,7 @@ ImageLoadResult LoadImageFile(const std::filesystem::path& path, std::string_vie
     ImageLoadResult result;
     if (!FileExists(path)) {
         result.fault = ImageFault::FileMissing;
-        result.detail = "no image file at " + path.string();
+        result.detail = "no image file at " + path.string() + ": " + ImageFileProblem(path);
         return result;
     }
     std::error_code ec;

@@ -42,6 +42,9 @@ struct ImageLoadResult {
 
 // True for an existing plain file that is not hidden (a name starting with ".").
 bool FileExists(const std::filesystem::path& path);
+// Why FileExists is false for `path`, for people ("No such file or directory", "a
+// folder, not a file", ...); empty when it is true.
+std::string ImageFileProblem(const std::filesystem::path& path);
 
 // Decodes a whole image file held in memory into `image`, including the checksum test.
 // `parameterRecord` is the text of string resource 20001 ("MERO|VOR|512|6865|1A").

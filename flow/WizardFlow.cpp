@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "firmware/ImageLoader.h"
 #include "flow/SetupRecord.h"
 #include "platform/PortDiagnosisText.h"
 #include "session/Messages.h"
@@ -57,7 +58,13 @@ void WizardFlow::InitInfo() {
     state_.ProfileIntact = true;
 
     if (backend_) backend_->GetCode();
-    if (ended_) return;
+    if (ended_) {
+        // A missing image closes without a box; the console names the file and why.
+        const std::string why = ImageFileProblem(state_.FirmwarePath);
+        if (!why.empty() && env_.printDiagnostic)
+            env_.printDiagnostic("the firmware image " + state_.FirmwarePath + " cannot be loaded: " + why);
+        return;
+    }
     TestInterface();
     if (ended_) return;
     ShowPage(1);

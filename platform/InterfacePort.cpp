@@ -42,7 +42,9 @@ PortOpenOutcome OpenInterfacePort(QtSerialPort& port, const std::optional<std::s
         outcome.detail = "no interface cable found";
         return outcome;
     }
-    return port.open(*name);
+    PortOpenOutcome outcome = port.open(*name);
+    outcome.named = forcedPortName.has_value();
+    return outcome;
 }
 
 }  // namespace vor

@@ -77,13 +77,26 @@ bool IsPidName(const std::string& name) {
     return !name.empty() && std::all_of(name.begin(), name.end(), [](unsigned char c) { return std::isdigit(c); });
 }
 
-// Inside `root`, the node of a device path as the live system names it.
+// Inside `root`, the node of a device path as the live system names it. A relative
+// path ("./ttyS0") names a file of the working folder.
 fs::path UnderRoot(const fs::path& root, const std::string& devicePath) {
-    return root / fs::path(devicePath).relative_path();
+    const fs::path path(devicePath);
+    if (path.is_relative()) return root == fs::path("/") ? path : root / path;
+    return root / path.relative_path();
 }
 
+std::string NotADeviceReason(const fs::file_status& status) {
+    switch (status.type()) {
+    case fs::file_type::directory: return "a folder, not a device";
+    case fs::file_type::fifo: return "a FIFO, not a device";
+    default: return "a file, not a device";
+    }
+}
+
+// As the serial port takes a name: a path as it is, a bare name under /dev.
 std::string DevicePathOf(const std::string& portName) {
-    return portName.front() == '/' ? portName : "/dev/" + portName;
+    const bool path = portName.front() == '/' || portName.starts_with("./") || portName.starts_with("../");
+    return path ? portName : "/dev/" + portName;
 }
 
 bool IsSerialPort(const fs::path& root, const std::string& devicePath) {
@@ -181,12 +194,21 @@ std::optional<PortLock> FindPortLock(const fs::path& root, const std::string& de
     return std::nullopt;
 }
 
-PortDiagnosis DiagnosePort(const PortDiagnosisSystem& system, const std::string& portName,
-                           const std::string& openError) {
+PortDiagnosis DiagnosePort(const PortDiagnosisSystem& system, const std::string& portName, const std::string& openError,
+                           bool named) {
     if (!portName.empty()) {
         const std::string devicePath = DevicePathOf(portName);
         std::error_code ec;
-        if (fs::exists(UnderRoot(system.root, devicePath), ec)) return Examine(system, devicePath, openError);
+        const fs::file_status status = fs::status(UnderRoot(system.root, devicePath), ec);
+        const bool found = !ec && fs::exists(status);
+        if (found && (!named || fs::is_character_file(status))) return Examine(system, devicePath, openError);
+        if (named) {
+            PortDiagnosis d;
+            d.problem = PortProblem::NotAPort;
+            d.portPath = devicePath;
+            d.openError = ec ? ec.message() : !openError.empty() ? openError : NotADeviceReason(status);
+            return d;
+        }
     }
     const std::vector<CableDevice> cables = FindCableDevices(system.root);
     for (const CableDevice& cable : cables) {
@@ -198,6 +220,15 @@ PortDiagnosis DiagnosePort(const PortDiagnosisSystem& system, const std::string&
     PortDiagnosis d;
     d.openError = openError;
     d.problem = cables.empty() ? PortProblem::NoCable : PortProblem::NoSerialDriver;
+    return d;
+}
+
+PortDiagnosis DiagnoseOpenFailure(const PortDiagnosisSystem& system, const PortOpenOutcome& outcome) {
+    const bool searched = outcome.result == PortOpenResult::NotFound && !outcome.named;
+    PortDiagnosis d = DiagnosePort(system, searched ? std::string() : outcome.portName, outcome.detail, outcome.named);
+    // A device that is no serial line (/dev/null): not opened, though nobody holds it.
+    if (outcome.named && outcome.result == PortOpenResult::Failed && d.problem == PortProblem::Unexplained)
+        d.problem = PortProblem::NotAPort;
     return d;
 }
 

@@ -24,6 +24,7 @@ enum class PortProblem {
     HeldByOther,       // another process has the port open, or its lock file names a running process
     StaleLock,         // a lock file names a process that no longer runs
     Unexplained,       // the port looks usable; the open failed for another reason
+    NotAPort,          // the name the user gave is missing, unreachable or no device (openError says why)
 };
 
 struct PortDiagnosis {
@@ -47,12 +48,19 @@ constexpr const char* CableSysfsVendor = "0403";
 constexpr const char* CableSysfsProduct = "f460";
 
 // Looks at `portName` ("/dev/ttyUSB0", "ttyUSB0") when the open got that far, else
-// searches the cable; `openError` is carried into the result.
-PortDiagnosis DiagnosePort(const PortDiagnosisSystem& system, const std::string& portName,
-                           const std::string& openError);
+// searches the cable; `openError` is carried into the result. A port the user `named`
+// is never replaced by a search: when it cannot be looked up (missing, a link loop, a
+// name too long) or is no device (a plain file, a folder, a FIFO), that is the finding,
+// with the system's reason.
+PortDiagnosis DiagnosePort(const PortDiagnosisSystem& system, const std::string& portName, const std::string& openError,
+                           bool named = false);
 
-// The diagnosis of a failed open of the cable's port on the running system (a port
-// not found is searched anew); empty where the system cannot be examined this way.
+// The diagnosis of a failed open: a port not found is searched anew, unless the user
+// named it. A named port whose open failed for a reason other than being refused
+// (busy, locked, no permission) is taken for a name that is no serial port.
+PortDiagnosis DiagnoseOpenFailure(const PortDiagnosisSystem& system, const PortOpenOutcome& outcome);
+
+// DiagnoseOpenFailure on the running system; empty where it cannot be examined this way.
 std::function<PortDiagnosis(const PortOpenOutcome&)> LivePortDiagnosis();
 
 // The ttyUSB names of every connected cable, sorted; an empty list for a cable

@@ -5,10 +5,7 @@
 namespace vor {
 
 std::function<PortDiagnosis(const PortOpenOutcome&)> LivePortDiagnosis() {
-    return [](const PortOpenOutcome& outcome) {
-        const std::string port = outcome.result == PortOpenResult::NotFound ? std::string() : outcome.portName;
-        return DiagnosePort(PortDiagnosisSystem{}, port, outcome.detail);
-    };
+    return [](const PortOpenOutcome& outcome) { return DiagnoseOpenFailure(PortDiagnosisSystem{}, outcome); };
 }
 
 }  // namespace vor

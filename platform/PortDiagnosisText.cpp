@@ -44,6 +44,9 @@ std::string PortMessageFallback(std::int32_t number) {
     case Msg::PortOpenFailedHelp:
         return "Another program may be using it. Close programs that use serial ports, unplug the cable, wait 5 "
                "seconds and plug it in again.";
+    case Msg::PortNameHelp:
+        return "Check the name given with --port: it must be the interface cable's serial port. Without --port the "
+               "program finds the cable by itself.";
     case Msg::RetryOrQuit: return "Click OK to try again or Cancel to quit.";
     case Msg::StaleLock:
         return "The interface cable's serial port %1 is locked by the file %3, which a program that is no longer "
@@ -74,11 +77,13 @@ std::string PortDiagnosisText(const PortDiagnosis& diagnosis, const std::functio
     case PortProblem::PermissionDenied: pair = {Msg::NoPermission, Msg::NoPermissionHelp}; break;
     case PortProblem::HeldByOther: pair = {Msg::PortHeld, Msg::PortHeldHelp}; break;
     case PortProblem::StaleLock: pair = {Msg::StaleLock, Msg::StaleLockHelp}; break;
+    case PortProblem::NotAPort: pair = {Msg::PortOpenFailed, Msg::PortNameHelp}; break;
     default: pair = {Msg::PortOpenFailed, Msg::PortOpenFailedHelp}; break;
     }
     std::string finding = text(pair.first);
-    if (diagnosis.problem == PortProblem::Unexplained && !diagnosis.openError.empty())
-        finding += " (" + diagnosis.openError + ")";
+    const bool reasonShown =
+        diagnosis.problem == PortProblem::Unexplained || diagnosis.problem == PortProblem::NotAPort;
+    if (reasonShown && !diagnosis.openError.empty()) finding += " (" + PrintableText(diagnosis.openError) + ")";
     return finding + Crlf + Crlf + text(pair.second) + Crlf + Crlf + text(Msg::RetryOrQuit);
 }
 

@@ -17,6 +17,7 @@ struct PortOpenOutcome {
     PortOpenResult result = PortOpenResult::NotFound;
     std::string portName;  // the port found, when any
     std::string detail;    // the system's reason, for the message box
+    bool named = false;    // the user named the port (--port): it is examined, never searched for
 };
 
 }  // namespace vor

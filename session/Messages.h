@@ -37,6 +37,7 @@ constexpr std::int32_t PortOpenFailedHelp = 908;
 constexpr std::int32_t RetryOrQuit = 909;    // how OK and Cancel work
 constexpr std::int32_t StaleLock = 930;      // %1: the port, %3: the lock file
 constexpr std::int32_t StaleLockHelp = 931;  // %3: the lock file
+constexpr std::int32_t PortNameHelp = 940;   // the port named with --port is no device
 
 // Loading the firmware image
 constexpr std::int32_t LoadingImage = 776;
@@ -114,6 +115,7 @@ inline constexpr std::array AllMessages{
     RetryOrQuit,
     StaleLock,
     StaleLockHelp,
+    PortNameHelp,
     LoadingImage,
     CheckingImage,
     ImageDamaged,

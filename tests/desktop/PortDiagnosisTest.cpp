@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <map>
 #include <set>
+#include <sys/stat.h>
 
 #include "platform/PortDiagnosis.h"
 #include "platform/PortDiagnosisText.h"
@@ -45,6 +46,13 @@ public:
         system.ownPid = 1;
         system.mayReadWrite = [this](const fs::path& node) { return !denied.count(node.filename().string()); };
         return DiagnosePort(system, portName, openError);
+    }
+    PortDiagnosis diagnoseOpen(const PortOpenOutcome& outcome) {
+        PortDiagnosisSystem system;
+        system.root = root;
+        system.ownPid = 1;
+        system.mayReadWrite = [](const fs::path&) { return true; };
+        return DiagnoseOpenFailure(system, outcome);
     }
 
     QTemporaryDir dir;
@@ -136,6 +144,91 @@ TEST(PortDiagnosis, NamedPortThatVanishedFallsBackToTheCableSearch) {
     EXPECT_EQ(s.diagnose("/dev/ttyUSB5").portPath, "/dev/ttyUSB1");
 }
 
+// A port the user named (--port) that cannot be a serial port: the finding is that name
+// and the system's reason, never a search for the cable nor a busy port.
+struct NamedPort {
+    const char* name;
+    std::function<std::string(FakeSystem&)> make;  // makes the name's target; returns the name
+    PortOpenResult result;                         // how the open failed
+    std::string openError;                         // and what it said
+    std::string reason;                            // what the box must give as the reason
+};
+
+class NamedPortThatIsNoPort : public ::testing::TestWithParam<NamedPort> {};
+
+TEST_P(NamedPortThatIsNoPort, IsNamedWithTheSystemsReason) {
+    FakeSystem s;
+    s.usbDevice("1-2", "0403", "f460");  // a cable is there, but it is not what the user asked for
+    s.tty("1-2", "ttyUSB0");
+    const std::string name = GetParam().make(s);
+    const PortDiagnosis d = s.diagnoseOpen({GetParam().result, name, GetParam().openError, true});
+    EXPECT_EQ(d.problem, PortProblem::NotAPort);
+    EXPECT_EQ(d.portPath, name);
+    EXPECT_EQ(d.openError, GetParam().reason);
+    const std::string text = PortDiagnosisText(d, [](std::int32_t) { return std::string(); });
+    EXPECT_NE(text.find(name), std::string::npos) << text;
+    EXPECT_NE(text.find("(" + GetParam().reason + ")"), std::string::npos) << text;
+    EXPECT_NE(text.find(PortMessageFallback(Msg::PortNameHelp)), std::string::npos) << text;
+    EXPECT_EQ(text.find("Another program"), std::string::npos) << text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PortDiagnosis, NamedPortThatIsNoPort,
+    ::testing::Values(NamedPort{"Missing", [](FakeSystem&) { return std::string("/dev/ttyUSB7"); },
+                                PortOpenResult::NotFound, "No such file or directory", "No such file or directory"},
+                      NamedPort{"LinkLoop",
+                                [](FakeSystem& s) {
+                                    fs::create_symlink("loop", s.root / "dev/loop");
+                                    return std::string("/dev/loop");
+                                },
+                                PortOpenResult::Failed, "", "Too many levels of symbolic links"},
+                      NamedPort{"NameTooLong", [](FakeSystem&) { return "/dev/" + std::string(5000, 'x'); },
+                                PortOpenResult::Failed, "", "File name too long"},
+                      NamedPort{"PlainFile",
+                                [](FakeSystem& s) {
+                                    s.write("tmp/notes.txt", "text");
+                                    return std::string("/tmp/notes.txt");
+                                },
+                                PortOpenResult::Failed, "Inappropriate ioctl for device",
+                                "Inappropriate ioctl for device"},
+                      // A device, but no serial line, and nobody holds it.
+                      NamedPort{"DeviceThatIsNoSerialLine",
+                                [](FakeSystem& s) {
+                                    fs::create_symlink("/dev/null", s.root / "dev/null");
+                                    return std::string("/dev/null");
+                                },
+                                PortOpenResult::Failed, "Inappropriate ioctl for device",
+                                "Inappropriate ioctl for device"},
+                      NamedPort{"Fifo",
+                                [](FakeSystem& s) {
+                                    fs::create_directories(s.root / "tmp");
+                                    ::mkfifo((s.root / "tmp/fifo").c_str(), 0600);
+                                    return std::string("/tmp/fifo");
+                                },
+                                PortOpenResult::Failed, "", "a FIFO, not a device"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST(PortDiagnosis, NamedPortThatRefusedTheOpenKeepsTheBusyHelp) {
+    FakeSystem s;
+    fs::create_directories(s.root / "dev");
+    fs::create_symlink("/dev/null", s.root / "dev/ttyUSB0");
+    const PortDiagnosis d =
+        s.diagnoseOpen({PortOpenResult::PermissionDenied, "/dev/ttyUSB0", "Device or resource busy", true});
+    EXPECT_EQ(d.problem, PortProblem::Unexplained);
+    EXPECT_NE(PortDiagnosisText(d, [](std::int32_t) { return std::string(); }).find("Another program"),
+              std::string::npos);
+}
+
+TEST(PortDiagnosis, BusyPortKeepsItsOwnHelpAndAHostileNameIsShownEscaped) {
+    const std::string text = PortDiagnosisText(
+        {PortProblem::HeldByOther, "/dev/ttyUSB0\nFAKE: The DC has its new firmware\x1b[2J", {"evil\r"}, {}, {}},
+        [](std::int32_t) { return std::string(); });
+    EXPECT_NE(text.find("/dev/ttyUSB0\\nFAKE: The DC has its new firmware\\x1B[2J"), std::string::npos) << text;
+    EXPECT_NE(text.find("evil\\r"), std::string::npos) << text;
+    EXPECT_EQ(text.find('\x1b'), std::string::npos);
+    EXPECT_EQ(text.find("\nFAKE"), std::string::npos);
+}
+
 // The box texts: database first, English where the database has nothing.
 class DiagnosisText : public ::testing::Test {
 protected:
@@ -184,7 +277,7 @@ TEST(DiagnosisTextShipped, EnglishFallbacksAreTheShippedEnglishAndEveryLanguageH
         LanguageDb db;
         ASSERT_TRUE(
             db.OpenLanguageDb(VOR_PROGRAM_DIR "/FirmwareUpdate.lng", LoadResString(ResDatabasePassword), column));
-        for (std::int32_t n : {901, 902, 903, 904, 905, 906, 907, 908, 909, 910, 911, 912, 930, 931}) {
+        for (std::int32_t n : {901, 902, 903, 904, 905, 906, 907, 908, 909, 910, 911, 912, 930, 931, 940}) {
             const std::string text = db.GetText(n);
             EXPECT_FALSE(text.empty()) << n << " column " << column;
             if (column == 1 && (n <= 909 || n >= 930)) {

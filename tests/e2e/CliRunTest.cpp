@@ -7,14 +7,19 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 
 #include "tests/e2e/Harness.h"
 #include "tests/e2e/JsonEvents.h"
 #include "tests/e2e/SimProcess.h"
+#include "cli/TerminalAnswers.h"
 
 namespace vor::e2e {
 namespace {
@@ -22,6 +27,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int RunLimitMs = 240000;
+constexpr std::size_t TerminalAnswersRetryLimit = TerminalAnswers::MaxYesRetries;
 const std::vector<std::string> QuickDc = {"--restart-after", "1", "--wake-after", "1"};
 
 struct Outcome {
@@ -141,6 +147,164 @@ TEST(CliRun, CtrlCDuringTheUploadClosesWithTheRecoveryAndGivesTheProfileBack) {
     EXPECT_EQ(ProfileLines(sim.memory(program.folder() / "after.dump")), before);
     EXPECT_FALSE(fs::exists(program.folder() / "6865.012345.bin"));
 }
+
+// Output that goes on while the program runs: what has been written so far.
+std::string ReadUntil(QProcess& run, std::string& out, const std::function<bool()>& enough) {
+    while (!enough() && run.waitForReadyRead(RunLimitMs)) out += run.readAllStandardOutput().toStdString();
+    return out;
+}
+
+bool HalfwayThroughSection1(const std::string& out) {
+    const auto upload = out.find("Writing new firmware");
+    return upload != std::string::npos && out.find("\"percent\":50", upload) != std::string::npos;
+}
+
+std::vector<fs::path> RecordsIn(const fs::path& folder) {
+    std::vector<fs::path> records;
+    for (const auto& e : fs::directory_iterator(folder))
+        if (e.path().filename().string().starts_with("task-log-")) records.push_back(e.path());
+    return records;
+}
+
+std::string FileText(const fs::path& file) {
+    std::ifstream in(file);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The cable pulled in section 1 and never put back, with --yes: the recovery tries a
+// few times and ends by itself, the profile left in its file.
+TEST(CliRun, CableLeftOutAfterAFailedSection1EndsWithinTheTryLimitAndNamesTheFile) {
+    EnsureApplication();
+    std::vector<std::string> options = QuickDc;
+    options.insert(options.end(), {"--pull-cable", "250"});
+    SimProcess sim(options);
+    ProgramCopy program;
+    const fs::path backup = program.folder() / "6865.012345.bin";
+    QElapsedTimer clock;
+    clock.start();
+    const Outcome run = program.run({"--cli", "--port", sim.port(), "--yes", "--json"});
+    EXPECT_EQ(run.exit, 4) << run.out.substr(0, 20000) << run.err;
+    EXPECT_LT(run.out.size(), 1'000'000u);
+    EXPECT_LT(clock.elapsed(), RunLimitMs / 2);
+    const std::vector<JsonEvent> events = ParseJsonEvents(run.out);
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back().at("backup"), backup.string());
+    EXPECT_LE(EventsOf(events, "question").size(), 2u + TerminalAnswersRetryLimit);  // Yes, the tries, the give-up
+    EXPECT_TRUE(fs::exists(backup));
+}
+
+// A remote shell that drops or `timeout`: the close sequence runs with the safe answers,
+// the profile stays in its file, and the run says so and keeps its record.
+TEST(CliRun, TerminateInSection1ClosesKeepsTheProfileInItsFileAndRecordsTheAttempt) {
+    EnsureApplication();
+    SimProcess sim(QuickDc);
+    ProgramCopy program;
+    const fs::path backup = program.folder() / "6865.012345.bin";
+    QProcess run;
+    program.start(run, {"--cli", "--port", sim.port(), "--yes", "--json"});
+    std::string out;
+    ReadUntil(run, out, [&out] { return HalfwayThroughSection1(out); });
+    ::kill(static_cast<pid_t>(run.processId()), SIGTERM);
+    ASSERT_TRUE(run.waitForFinished(RunLimitMs));
+    out += run.readAllStandardOutput().toStdString();
+    EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(run.exitCode(), 4) << out;
+    const std::vector<JsonEvent> events = ParseJsonEvents(out);
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back().at("event"), "outcome");
+    EXPECT_EQ(events.back().at("backup"), backup.string());
+    EXPECT_TRUE(EventsOf(events, "answer").empty()) << out;  // nobody was asked to write it back
+    EXPECT_TRUE(fs::exists(backup));
+    const auto records = RecordsIn(program.folder());
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_NE(FileText(records[0]).find("Interrupted"), std::string::npos) << FileText(records[0]);
+}
+
+// `vor-fwupdate --cli | grep -m1 ...`: the reader goes away; the update goes on.
+TEST(CliRun, ReaderOfTheOutputGoingAwayDoesNotStopTheUpdate) {
+    EnsureApplication();
+    SimProcess sim(QuickDc);
+    ProgramCopy program;
+    const auto before = ProfileLines(sim.memory(program.folder() / "before.dump"));
+    QProcess run;
+    program.start(run, {"--cli", "--port", sim.port(), "--yes"});
+    std::string out;
+    ReadUntil(run, out,
+              [&out] { return out.find("Waiting") != std::string::npos || out.find("Writing") != std::string::npos; });
+    run.closeReadChannel(QProcess::StandardOutput);
+    ASSERT_TRUE(run.waitForFinished(RunLimitMs));
+    EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(run.exitCode(), 0);
+    EXPECT_NE(sim.command("status").find("FW1H"), std::string::npos);
+    EXPECT_EQ(ProfileLines(sim.memory(program.folder() / "after.dump")), before);
+    ASSERT_EQ(RecordsIn(program.folder()).size(), 1u);
+}
+
+// A port or image named on the command line that cannot be used: the name and the
+// system's reason, and nothing else is blamed.
+struct UnusableName {
+    const char* name;
+    const char* option;  // --port or --image
+    std::function<fs::path(const fs::path& folder)> make;
+    std::string reason;
+};
+
+class CliUnusableName : public ::testing::TestWithParam<UnusableName> {};
+
+TEST_P(CliUnusableName, IsNamedWithTheReasonAndNothingChanges) {
+    EnsureApplication();
+    ProgramCopy program;
+    const UnusableName& c = GetParam();
+    const std::string name = c.make(program.folder()).string();
+    std::vector<std::string> args = {"--cli", "--json", c.option, name};
+    if (std::string(c.option) == "--image") args.insert(args.end(), {"--port", "/dev/null"});
+    const Outcome run = program.run(args);
+    EXPECT_EQ(run.exit, 3) << run.out << run.err;
+    const std::vector<JsonEvent> events = ParseJsonEvents(run.out);
+    const std::string told =
+        std::string(c.option) == "--port"
+            ? (EventsOf(events, "question").empty() ? "" : EventsOf(events, "question")[0].at("text"))
+            : run.err;
+    EXPECT_NE(told.find(name), std::string::npos) << told;
+    EXPECT_NE(told.find(c.reason), std::string::npos) << told;
+    EXPECT_EQ(told.find("Another program"), std::string::npos) << told;
+    EXPECT_EQ(told.find("cable was not found"), std::string::npos) << told;
+}
+
+fs::path Missing(const fs::path& folder) { return folder / "nothing-here"; }
+fs::path LinkLoop(const fs::path& folder) {
+    fs::create_symlink(folder / "loop", folder / "loop");
+    return folder / "loop";
+}
+fs::path PlainFile(const fs::path& folder) {
+    std::ofstream(folder / "plain.txt") << "text";
+    return folder / "plain.txt";
+}
+fs::path Folder(const fs::path& folder) {
+    fs::create_directory(folder / "folder");
+    return folder / "folder";
+}
+fs::path Fifo(const fs::path& folder) {
+    ::mkfifo((folder / "fifo").c_str(), 0600);
+    return folder / "fifo";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CliRun, CliUnusableName,
+    ::testing::Values(UnusableName{"MissingPort", "--port", Missing, "No such file or directory"},
+                      UnusableName{"PortInALinkLoop", "--port", LinkLoop, "Too many levels of symbolic links"},
+                      UnusableName{"PortNameTooLong", "--port",
+                                   [](const fs::path& folder) { return folder / std::string(5000, 'x'); },
+                                   "File name too long"},
+                      UnusableName{"PlainFileAsPort", "--port", PlainFile, "Inappropriate ioctl for device"},
+                      UnusableName{"DeviceThatIsNoSerialLineAsPort", "--port",
+                                   [](const fs::path&) { return fs::path("/dev/null"); },
+                                   "Inappropriate ioctl for device"},
+                      UnusableName{"MissingImage", "--image", Missing, "No such file or directory"},
+                      UnusableName{"FolderAsImage", "--image", Folder, "a folder, not a file"},
+                      UnusableName{"FifoAsImage", "--image", Fifo, "a FIFO, not a file"},
+                      UnusableName{"ImageInALinkLoop", "--image", LinkLoop, "Too many levels of symbolic links"}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 TEST(CliRun, SecondRunOnAPortInUseSaysSoAndChangesNothing) {
     EnsureApplication();
