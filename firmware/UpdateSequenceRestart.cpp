@@ -25,8 +25,8 @@ std::string FirmwareUpdater::NewCodeNotInText(const std::string& dcVersion) {
         const std::optional<std::uint8_t> shown = revisionChecked ? std::optional(revision) : std::nullopt;
         return VersionWithRevision(version, shown);
     };
-    return WithMarkers(Text(Msg::NewCodeNotIn),
-                       {versionText(dcVersion, DeviceRevision), versionText(image_.ImageVersion, image_.ImageRevision)});
+    return WithMarkers(Text(Msg::NewCodeNotIn), {versionText(dcVersion, DeviceRevision),
+                                                 versionText(image_.ImageVersion, image_.ImageRevision)});
 }
 
 void FirmwareUpdater::VerifyNewCode() {

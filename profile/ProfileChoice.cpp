@@ -28,15 +28,16 @@ std::string FileDateText(const std::filesystem::path& file) {
     std::error_code ec;
     const auto written = std::filesystem::last_write_time(file, ec);
     if (ec) return "?";
-    const std::time_t seconds =
-        std::chrono::system_clock::to_time_t(std::chrono::file_clock::to_sys(written));
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(std::chrono::file_clock::to_sys(written));
     const std::tm* local = std::localtime(&seconds);
     if (!local) return "?";
-    return DateText({local->tm_year + 1900, local->tm_mon + 1, local->tm_mday, local->tm_hour, local->tm_min,
-                     local->tm_sec});
+    return DateText(
+        {local->tm_year + 1900, local->tm_mon + 1, local->tm_mday, local->tm_hour, local->tm_min, local->tm_sec});
 }
 
-std::string KilobytesOf(int blocks) { return std::to_string((blocks * BlockDataBytes + BytesPerKilobyte - 1) / BytesPerKilobyte); }
+std::string KilobytesOf(int blocks) {
+    return std::to_string((blocks * BlockDataBytes + BytesPerKilobyte - 1) / BytesPerKilobyte);
+}
 
 }  // namespace
 
@@ -50,9 +51,9 @@ ProfileKeeper::Choice ProfileKeeper::ChooseBetweenProfiles() {
         return Choice::Open;
     }
     report_.dcCopy = *dcCopy;
-    const BoxAnswer answer = wizard_.MessageBox(BoxIcon::Question, BoxButtons::ProfileChoice,
-                                                wizard_.GetText(Msg::RecoveryCaption),
-                                                ChoiceQuestion(*dcCopy, dcSpan.blockCount));
+    const BoxAnswer answer =
+        wizard_.MessageBox(BoxIcon::Question, BoxButtons::ProfileChoice, wizard_.GetText(Msg::RecoveryCaption),
+                           ChoiceQuestion(*dcCopy, dcSpan.blockCount));
     if (answer == BoxAnswer::UseSaved) return Choice::UseSaved;
     if (answer == BoxAnswer::KeepDc) {
         wizard_.InsertTaskList(IconInfo, wizard_.GetText(Msg::NewerProfileInDc), "");
@@ -68,8 +69,9 @@ std::optional<std::filesystem::path> ProfileKeeper::SaveDcCopy(BackupContent& co
     for (int i = 0; i < 16; ++i) sum += copy.header[static_cast<std::size_t>(i)];
     copy.header[16] = static_cast<std::uint8_t>(sum % 256);
     for (std::size_t i = 0; i < SerialDigitCount; ++i) copy.digits[i] = static_cast<std::uint8_t>(serialText_[i] - '0');
-    span = LocateProfile(std::span<const std::uint8_t, ProfileHeaderSize>(copy.header).subspan<PointerHeaderOffset, 4>(),
-                         image_.MemorySize);
+    span =
+        LocateProfile(std::span<const std::uint8_t, ProfileHeaderSize>(copy.header).subspan<PointerHeaderOffset, 4>(),
+                      image_.MemorySize);
 
     wizard_.InsertTaskList(IconRunning, DcCopyStepText, "");
     const bool earlierFailure = state_.CommError;

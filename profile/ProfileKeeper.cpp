@@ -138,10 +138,10 @@ void ProfileKeeper::BackupProfile() {
             state_.ProfileBackupNeeded = false;
             wizard_.InsertTaskList(IconRunning, BackupStepText, "");
             wizard_.SetTaskStatus(wizard_.GetText(Msg::Failed));
-            wizard_.InsertTaskList(IconError,
-                                   WithMarkers(wizard_.GetText(Msg::ProfileChoiceOpen),
-                                               {BackupPath.string(), report_.dcCopy.string()}),
-                                   "");
+            wizard_.InsertTaskList(
+                IconError,
+                WithMarkers(wizard_.GetText(Msg::ProfileChoiceOpen), {BackupPath.string(), report_.dcCopy.string()}),
+                "");
             wizard_.ResetStage();
             return;
         }

@@ -75,7 +75,7 @@ constexpr std::int32_t NewerProfileInDc = 919;
 // %1..%3: the saved file, its date and size; %4..%6 the same of the DC's own profile's file.
 // Laid out in paragraphs.
 constexpr std::int32_t ProfileChoiceQuestion = 921;
-constexpr std::int32_t UseSavedProfile = 922;        // the choice's two buttons
+constexpr std::int32_t UseSavedProfile = 922;  // the choice's two buttons
 constexpr std::int32_t KeepDcProfile = 923;
 constexpr std::int32_t DcProfileSaved = 924;     // %1: the file that holds what the DC held
 constexpr std::int32_t ProfileChoiceOpen = 925;  // %1, %2: both files

@@ -263,8 +263,7 @@ TEST_F(DesktopWizard, RecordCarriesTheOutcomeAndTheLanguageFallbackWarning) {
     EXPECT_THAT(h.diagnostics, ElementsAre(HasSubstr(warning)));
     EXPECT_THAT(ReadFile(Records(recordsDir())[0]),
                 ::testing::AllOf(HasSubstr("Outcome: The update did not complete. "),
-                                 HasSubstr("Warning: language database "),
-                                 HasSubstr(warning + "\n")));
+                                 HasSubstr("Warning: language database "), HasSubstr(warning + "\n")));
 }
 
 TEST_F(DesktopWizard, SaveLogIsInTheTaskLogsContextMenuAndWritesTheRecordsText) {

@@ -125,7 +125,8 @@ std::string OutcomeProblem(const ProfileSnapshot& before, Harness& h) {
     if (pending && (o.run.pendingFile != h.backupFile() ||
                     json.find("\"backup\":" + JsonString(h.backupFile().string())) == std::string::npos))
         return told + " names another file than " + h.backupFile().string();
-    const bool saysInDc = o.exit == 0 || o.run.profile == ProfileEnd::Verified || o.run.profile == ProfileEnd::Untouched;
+    const bool saysInDc =
+        o.exit == 0 || o.run.profile == ProfileEnd::Verified || o.run.profile == ProfileEnd::Untouched;
     if (saysInDc && !inDc) return told + " says the DC holds its profile, but it does not";
     if (!inDc && !pending) {
         if (o.run.profile != ProfileEnd::SetAside) return told + " names no copy of the profile the DC lost";

@@ -103,9 +103,9 @@ TEST(UpdateFirmware, FailedVerificationCheckSaysWhatTheDcReportsAndFailsTheRun) 
     const FirmwareReport report = rig.updater.UpdateFirmware();
     // The profile is still written back, but the run is not reported as a success.
     EXPECT_NE(IndexOf(rig.journal, "RestoreProfile"), -1);
-    EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, "T782", "T777"}, Row{1, "VOR Watch DC, T781: 1E", ""},
-                                             Row{0, "T787", "T777"}, Row{0, "T803", "T777"}, Row{0, "T792", "T777"},
-                                             Row{2, "T920", ""}));
+    EXPECT_THAT(rig.wizard.rows,
+                ElementsAre(Row{0, "T782", "T777"}, Row{1, "VOR Watch DC, T781: 1E", ""}, Row{0, "T787", "T777"},
+                            Row{0, "T803", "T777"}, Row{0, "T792", "T777"}, Row{2, "T920", ""}));
     EXPECT_EQ(report.end, FirmwareEnd::Failed);
     EXPECT_EQ(report.failedStep, 792);
 }
@@ -317,9 +317,8 @@ TEST(UpdateFirmware, SilentDcBetweenSectionsSkipsSection2AndLeavesTheProfileForC
     const FirmwareReport report = rig.updater.UpdateFirmware();
 
     EXPECT_TRUE(Entries(rig.journal, "DC B7").empty());
-    EXPECT_THAT(rig.wizard.rows,
-                ElementsAre(Row{0, "T782", "T777"}, Row{1, "VOR Watch DC, T781: 1E", ""}, Row{0, "T788", "T777"},
-                            Row{0, "T803", "T280"}, Row{2, "T150", ""}));
+    EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, "T782", "T777"}, Row{1, "VOR Watch DC, T781: 1E", ""},
+                                             Row{0, "T788", "T777"}, Row{0, "T803", "T280"}, Row{2, "T150", ""}));
     EXPECT_EQ(report.end, FirmwareEnd::Failed);
     EXPECT_EQ(report.failedStep, 803);
     EXPECT_FALSE(rig.state.ProfileIntact);

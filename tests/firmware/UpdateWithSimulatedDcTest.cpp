@@ -24,7 +24,6 @@
 namespace vor::test {
 namespace {
 
-
 class UpdateWithSimulatedDc : public ::testing::Test {
 protected:
     Journal journal;
