@@ -36,7 +36,7 @@ void CommModule::ReleaseReplyBuffers() {
     ProfileBuffer.assign(1, 0);
 }
 
-void CommModule::SendBytes(int n) {
+void CommModule::SendBytes(int n, double replyTimeout) {
     if (PendingCommand == NoCommand) return;
     NakReceived = false;
     const std::size_t count = static_cast<std::size_t>(std::clamp(n, 0, static_cast<int>(SendBuffer.size())));
@@ -44,7 +44,7 @@ void CommModule::SendBytes(int n) {
     std::vector<std::uint8_t> bytes(count + 1, 0);
     std::copy_n(SendBuffer.begin(), count, bytes.begin());
     port_.write(bytes);
-    lastSendAt_ = pump_.now();
+    busyUntil_ = std::max(busyUntil_, pump_.now() + std::max(replyTimeout, MinimumReplyWindow));
     ++sendsInExchange_;
 }
 
@@ -141,19 +141,20 @@ bool CommModule::RenewLink() {
 }
 
 void CommModule::AwaitQuietLine() {
-    if (pump_.now() < quietAt_) {
+    const double quietAt = std::max(quietAt_, busyUntil_);
+    if (pump_.now() < quietAt) {
         const int pending = PendingCommand;
         PendingCommand = NoCommand;
-        while (pump_.now() < quietAt_) pump_.yieldUntil(quietAt_);
+        while (pump_.now() < quietAt) pump_.yieldUntil(quietAt);
         port_.discardBuffers();
         PendingCommand = pending;
     }
     sendsInExchange_ = 0;
 }
 
-void CommModule::EndExchange(double timeout) {
-    if (sendsInExchange_ > 1 || !ReplyComplete)
-        quietAt_ = std::max(quietAt_, lastSendAt_ + std::max(timeout, MinimumReplyWindow));
+void CommModule::EndExchange() {
+    if (sendsInExchange_ > 1 || !ReplyComplete) quietAt_ = std::max(quietAt_, busyUntil_);
+    busyUntil_ = 0.0;
     sendsInExchange_ = 0;
 }
 

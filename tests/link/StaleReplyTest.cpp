@@ -1,6 +1,7 @@
 // A reply that belongs to an earlier send (the unawaited last resend of a command that
-// gave up) arrives while the next command waits: it must never be taken for that
-// command's reply. And replies with a stray byte ahead of them.
+// gave up, or a command that Close interrupted) arrives while the next command waits: it
+// must never be taken for that command's reply. And replies with a stray byte ahead of
+// them.
 
 #include <gtest/gtest.h>
 
@@ -92,6 +93,33 @@ INSTANTIATE_TEST_SUITE_P(
                                 ReadBlock,
                                 Nothing}),
     [](const auto& p) { return std::string(p.param.name); });
+
+// Close (the window's, or Ctrl-C) runs inside the yield of a waiting command: its
+// recovery reads the identity at once, then it aborts the link. The interrupted
+// block reply is still coming in, in USB packets, when the identity read starts.
+TEST(StaleReply, TailOfABlockReplyCutOffByACloseInsideItsWaitIsNotTakenForTheRecoverysIdentity) {
+    LinkTestRig rig;
+    Bytes block{AckByte};
+    for (auto b : Block()) block.push_back(b);
+    rig.port.setPeer([&](std::span<const std::uint8_t> w) {
+        if (w[0] == Cmd::MemoryRead) rig.port.deliverChunks(block, {62, 62}, 0.01, 0.001);
+        if (w[0] == Cmd::Identity) rig.port.deliver(IdentityReply(Identity), 0.02);
+    });
+    bool identified = false;
+    rig.pump.schedule(0.0105, [&] {
+        ASSERT_TRUE(rig.link.RenewLink());
+        identified = rig.link.ReadIdentity();
+        rig.link.Abort();
+    });
+    EXPECT_FALSE(rig.link.ReadMemoryBlock(0));
+    EXPECT_TRUE(rig.state.CommError);
+    EXPECT_TRUE(identified);
+    EXPECT_EQ(rig.link.IdentityString(), Identity);
+    ASSERT_EQ(rig.sends(), 2);
+    EXPECT_EQ(rig.written(1), (Bytes{Cmd::Identity, 0x00}));
+    // Sent once the block read's send can no longer be answered.
+    EXPECT_NEAR(rig.sendTime(1) - rig.sendTime(0), CommModule::MinimumReplyWindow, 0.005);
+}
 
 TEST(StrayByte, AheadOfTheDeepSleepAcknowledgementOrTheRevisionIsPassedOver) {
     LinkTestRig rig;
