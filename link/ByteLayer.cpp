@@ -72,16 +72,9 @@ void CommModule::HandleReceivedData(std::span<const std::uint8_t> chunk) {
         if (ReceivedCount >= ExpectedLength) CompleteCountingReply();
         break;
     case Cmd::Revision:
-        // Appended, so a reply split into two chunks keeps both bytes; the reply is
-        // the last two bytes, so a stray byte ahead of it does not shift the revision.
         StoreReply(ReplyBuffer, chunk);
         if (ReplyBuffer[0] == NakByte) NakReceived = true;
-        if (ReceivedCount >= RevisionReplyLength) {
-            const int stored = std::min(ReceivedCount, static_cast<int>(ReplyBuffer.size()));
-            std::copy(ReplyBuffer.begin() + (stored - RevisionReplyLength), ReplyBuffer.begin() + stored,
-                      ReplyBuffer.begin());
-            CompleteCountingReply();
-        }
+        JudgeRevisionReply();
         break;
     case Cmd::DeepSleep: JudgeDeepSleepReply(chunk); break;
     case Cmd::MemoryRead:
@@ -124,6 +117,24 @@ void CommModule::JudgeDeepSleepReply(std::span<const std::uint8_t> chunk) {
             return;
         }
     }
+}
+
+void CommModule::JudgeRevisionReply() {
+    // Appended, so a reply split over several chunks keeps every byte.
+    const auto stored = ReplyBuffer.begin() + std::min(ReceivedCount, static_cast<int>(ReplyBuffer.size()));
+    const auto ack = std::find(ReplyBuffer.begin(), stored, AckByte);
+    std::vector<std::uint8_t>::iterator reply;
+    if (ack != stored) {
+        // The revision is the byte after the acknowledgement, whatever came before it.
+        if (stored - ack < RevisionReplyLength) return;
+        reply = ack;
+    } else {
+        // A DC that sends no acknowledgement: its two bytes, the last ones so far.
+        if (stored - ReplyBuffer.begin() < RevisionReplyLength) return;
+        reply = stored - RevisionReplyLength;
+    }
+    std::copy(reply, reply + RevisionReplyLength, ReplyBuffer.begin());
+    CompleteCountingReply();
 }
 
 void CommModule::WaitSeconds(double seconds) { pump_.sleepFor(seconds); }

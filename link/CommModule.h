@@ -74,7 +74,7 @@ public:
     // CommError on failure. A late acknowledgement still counts. Once the link is
     // aborted the remaining tries run out without sends, so it ends in about 4 s.
     bool EnterDeepSleep();
-    // 0xBA; the revision, 0 when no reply.
+    // 0xBA; the revision (the byte after the acknowledgement), 0 when no reply.
     std::uint8_t ReadRevision();
 
     // ---- block transfer ----
@@ -134,6 +134,11 @@ private:
     // At the end of an exchange: the line stays busy for its last send when it resent
     // or ended without a reply; a single send that got its reply leaves it quiet.
     void EndExchange();
+    // The 0xBA rule: the revision is the byte after the first acknowledgement byte, so
+    // stray bytes ahead of it and any split of the reply are passed over. Without an
+    // acknowledgement the last two bytes are the reply (unused byte, revision), so a
+    // revision equal to 0x5A from such a DC is waited for in vain.
+    void JudgeRevisionReply();
     // The 0xA8 rule: the first acknowledgement or rejection byte of the exchange
     // decides, so a stray byte ahead of it is passed over.
     void JudgeDeepSleepReply(std::span<const std::uint8_t> chunk);
