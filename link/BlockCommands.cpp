@@ -71,7 +71,7 @@ void CommModule::WriteCodeBlock(int address, std::uint8_t code, std::span<const 
                 LinkAbort = false;
                 port_.discardBuffers();
                 if (!SendBlockAddress(address, code) || state_.CommError) return;
-                AwaitQuietLine();
+                // The block follows its acknowledged announcement at once, even after a resend.
                 std::copy(block.begin(), block.end(), SendBuffer.begin());
                 ReceivedCount = 0;
                 ReplyComplete = false;

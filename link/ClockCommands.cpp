@@ -55,8 +55,7 @@ void CommModule::SetClock(const std::string& date, const std::string& time, std:
         state_.CommError = true;
         return;
     }
-    // PendingCommand is still 0x97: the record's acknowledgement uses the same rule.
-    AwaitQuietLine();
+    // Sent at once. PendingCommand is still 0x97: the record's acknowledgement uses the same rule.
     ReplyComplete = false;
     ReceivedCount = 0;
     std::copy(record->begin(), record->end(), SendBuffer.begin());

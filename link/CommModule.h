@@ -129,7 +129,9 @@ private:
     void HandleReceivedData(std::span<const std::uint8_t> chunk);
     // Before a command's first send: while an earlier send may still be answered, waits
     // with nothing pending, so that late reply is dropped instead of being taken for
-    // this command's, then discards what has arrived.
+    // this command's, then discards what has arrived. Never between the two parts of a
+    // command (block, line write, clock record): how long the DC waits for the second
+    // part is not known, so it follows the first part's acknowledgement at once.
     void AwaitQuietLine();
     // At the end of an exchange: the line stays busy for its last send when it resent
     // or ended without a reply; a single send that got its reply leaves it quiet.

@@ -120,7 +120,7 @@ void CommModule::WriteMemoryLine(int line, std::span<const std::uint8_t, MemoryL
         state_.CommError = true;
         return;
     }
-    AwaitQuietLine();
+    // The line's bytes follow the acknowledged request at once.
     ReplyBuffer[0] = 0;
     std::copy(bytes.begin(), bytes.end(), SendBuffer.begin());
     ReceivedCount = 0;
