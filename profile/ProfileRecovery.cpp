@@ -33,8 +33,13 @@ std::string ProfileKeeper::InstructionText() {
 void ProfileKeeper::ProfileRecovering() {
     recoveryOutcome_ = "Profile not written back";
     const std::string caption = wizard_.GetText(Msg::RecoveryCaption);
-    if (wizard_.MessageBox(BoxIcon::Warning, BoxButtons::YesNo, caption, TextWith(Msg::RecoveryQuestion, folder_)) !=
-        BoxAnswer::Yes) {
+    const BoxAnswer answer =
+        wizard_.MessageBox(BoxIcon::Warning, BoxButtons::YesNo, caption, TextWith(Msg::RecoveryQuestion, folder_));
+    if (answer == BoxAnswer::Undecided) {
+        recoveryOutcome_ = "Nobody could answer: the backup stays for the next run";
+        return;
+    }
+    if (answer != BoxAnswer::Yes) {
         recoveryOutcome_ = "Profile given up" + SetAsideNote(SetBackupAside());
         return;
     }
@@ -46,8 +51,13 @@ void ProfileKeeper::ProfileRecovering() {
 void ProfileKeeper::RecoverWithUser(const std::string& caption) {
     const std::filesystem::path pending = BackupPath;
     for (;;) {
-        if (wizard_.MessageBox(BoxIcon::Information, BoxButtons::OkCancel, caption, InstructionText()) !=
-            BoxAnswer::Ok) {
+        const BoxAnswer answer =
+            wizard_.MessageBox(BoxIcon::Information, BoxButtons::OkCancel, caption, InstructionText());
+        if (answer == BoxAnswer::Undecided) {
+            recoveryOutcome_ = "Nobody could answer: the backup stays for the next run";
+            return;
+        }
+        if (answer != BoxAnswer::Ok) {
             state_.ProfileIntact = true;
             recoveryOutcome_ = "Profile given up" + SetAsideNote(SetBackupAside());
             return;
@@ -64,24 +74,33 @@ void ProfileKeeper::RecoverWithUser(const std::string& caption) {
             wizard_.SetProcessPriority(PriorityNormal);
             continue;
         }
-        if (found == Lookup::Usable) {
-            RestoreProfile();
-            if (!state_.ProfileIntact) continue;
-            recoveryOutcome_ = "Profile written back";
-            return;
-        }
         std::error_code ec;
         if (BackupPath != pending && std::filesystem::exists(pending, ec)) {
-            // Another DC is on the cable: the pending profile is not its to take.
+            // Another DC is on the cable: the pending profile is not its to take, and
+            // whatever that DC's own file holds is no business of this recovery.
             BackupPath = pending;
             wizard_.MessageBox(BoxIcon::Warning, BoxButtons::Ok, caption, TextWith(Msg::OtherDcBackupKept, pending));
             recoveryOutcome_ =
                 "The DC on the cable is not the one whose profile was saved: backup kept in " + pending.string();
             return;
         }
-        state_.ProfileIntact = true;
+        Choice choice = found == Lookup::Usable ? Choice::UseSaved : Choice::Open;
         if (found == Lookup::Superseded) {
-            recoveryOutcome_ = "The DC holds newer dives than the backup" + SetAsideNote(SetSupersededAside());
+            choice = ChooseBetweenProfiles();
+            if (choice == Choice::Open) {
+                recoveryOutcome_ = "Nobody chose between the backup and the DC's own profile: both are kept";
+                return;
+            }
+        }
+        if (choice == Choice::UseSaved) {
+            RestoreProfile();
+            if (!state_.ProfileIntact) continue;
+            recoveryOutcome_ = "Profile written back";
+            return;
+        }
+        state_.ProfileIntact = true;
+        if (choice == Choice::KeepDc) {
+            recoveryOutcome_ = "The DC keeps its own profile; the backup was set aside";
         } else {
             recoveryOutcome_ = "No usable backup of the connected DC";
             // A damaged file stays where it is: it may still be worth something to the diver.

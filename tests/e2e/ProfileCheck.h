@@ -50,8 +50,14 @@ struct Judgement {
     std::string why;  // for Broken
 };
 
-// `endedEarly`: the program was closed or killed in the middle of a step.
+// `endedEarly`: the program was closed or killed in the middle of a step. Unless it was
+// killed, what the run says it came to (exit status, last line, JSON outcome, attempt
+// record) must agree with the DC's memory and the files on disk.
 Judgement JudgeProfile(const ProfileSnapshot& before, Harness& h, bool endedEarly = false);
+// The profile promise alone.
+Judgement JudgeFiles(const ProfileSnapshot& before, Harness& h, bool endedEarly = false);
+// Empty when the outcome tells the truth about the DC's memory and the files; otherwise why not.
+std::string OutcomeProblem(const ProfileSnapshot& before, Harness& h);
 
 // The verdict must not be Broken (and the run must not have hung); adds the task log to the failure.
 void ExpectProfileKept(const ProfileSnapshot& before, Harness& h, bool endedEarly = false);

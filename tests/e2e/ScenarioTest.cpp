@@ -347,7 +347,8 @@ const Phase BackupPhase{"Backup", UnitKind::MemoryRead, 3, {"M797", "M814"}};
 const Phase UploadPhase{"Upload", UnitKind::BlockData1, 100, {"M790", "M814"}};
 const Phase RestartPhase{"Restart", UnitKind::Identity, 3, {"M150", "M814"}};
 const Phase WriteBackPhase{"WriteBack", UnitKind::Announce1, 305, {"M790", "M814"}};
-const Phase ClockPhase{"Clock", UnitKind::ClockOpen, 1, {"M814"}};
+// The new code and the profile are in and verified: an unset clock does not undo that.
+const Phase ClockPhase{"Clock", UnitKind::ClockOpen, 1, {}};
 
 INSTANTIATE_TEST_SUITE_P(
     Scenario, FaultInPhase,
@@ -637,9 +638,23 @@ INSTANTIATE_TEST_SUITE_P(Scenario, WriteBackNotAsSent,
                                                                      .sameKindOnly = true}}}}),
                          [](const auto& row) { return std::string(row.param.name); });
 
-TEST(Scenario, OldBackupNeverGoesOverNewerDives) {
+// A backup waits, and the DC has been dived with since: its profile differs from the
+// file. What the DC holds is saved first, then the diver chooses; nobody choosing (the
+// box closed, --yes, no terminal) changes nothing in the DC and names both files.
+struct ProfileChoiceRow {
+    const char* name;
+    BoxAnswer answer;
+    int exit;
+    bool dcKeepsItsDives;  // otherwise the saved (older) profile is written back
+};
+
+class TwoProfiles : public ::testing::TestWithParam<ProfileChoiceRow> {};
+
+TEST_P(TwoProfiles, NeitherIsLostAndTheOutcomeNamesWhereEachIs) {
+    const ProfileChoiceRow& row = GetParam();
     Harness h;
     ASSERT_TRUE(h.start());
+    const ProfileSnapshot saved = TakeProfile(h.dc());
     h.killWhen(Nth(h, UnitKind::BlockData1, 100));  // nothing accepted: the DC keeps its profile
     UpdateThroughDeepSleep(h);
     ASSERT_TRUE(BackupFileExists(h));
@@ -649,13 +664,47 @@ TEST(Scenario, OldBackupNeverGoesOverNewerDives) {
     sim::Line header = memory.line(4);
     header[10] = static_cast<std::uint8_t>(header[10] + 16);
     memory.writeLine(4, header);
-    const ProfileSnapshot afterDive = TakeProfile(h.dc());
+    const ProfileSnapshot dived = TakeProfile(h.dc());
+    const std::size_t sectionsBefore = h.dc().sections().size();
 
-    UpdateAgainAndWriteBack(h, afterDive);
-    EXPECT_THAT(h.log(), ::testing::Contains(::testing::Field(&LogRow::event, "M919")));
-    ASSERT_EQ(SetAsideFiles(h).size(), 1u);
-    EXPECT_EQ(FileBytes(SetAsideFiles(h)[0]), oldBackup);
+    ASSERT_TRUE(h.startAgain());
+    h.boxes().answers = {row.answer};
+    UpdateThroughDeepSleep(h);
+    const CliOutcome outcome = h.outcome();
+    EXPECT_EQ(outcome.exit, row.exit) << outcome.message << "\n" << h.logText();
+    ASSERT_FALSE(h.boxes().shown.empty());
+    EXPECT_EQ(h.boxes().shown[0].buttons, BoxButtons::ProfileChoice);
+    // The question names both files; what the DC held was saved before it was asked.
+    EXPECT_NE(h.boxes().shown[0].text.find(h.backupFile().string()), std::string::npos);
+    EXPECT_NE(h.boxes().shown[0].text.find(".set-aside-"), std::string::npos);
+    const auto aside = SetAsideFiles(h);
+    const auto holds = [&](const ProfileSnapshot& p) {
+        return std::any_of(aside.begin(), aside.end(),
+                           [&](const auto& f) { return BackupFileProblem(f, p, h.serial()).empty(); });
+    };
+    if (row.answer == BoxAnswer::Undecided) {
+        EXPECT_EQ(h.dc().sections().size(), sectionsBefore);  // no code went out
+        EXPECT_TRUE(DcHoldsProfile(dived, h.dc()));
+        EXPECT_EQ(FileBytes(h.backupFile()), oldBackup);
+        EXPECT_TRUE(holds(dived));
+        EXPECT_NE(outcome.message.find(h.backupFile().string()), std::string::npos);
+        EXPECT_NE(outcome.message.find(outcome.run.dcCopy.string()), std::string::npos);
+        EXPECT_TRUE(outcome.run.choiceOpen);
+        ExpectProfileKept(dived, h);
+        return;
+    }
+    EXPECT_EQ(h.log().back(), (LogRow{1, "M786", ""})) << h.logText();
+    EXPECT_FALSE(BackupFileExists(h));
+    EXPECT_TRUE(DcHoldsProfile(row.dcKeepsItsDives ? dived : saved, h.dc()));
+    EXPECT_TRUE(holds(row.dcKeepsItsDives ? saved : dived));  // the other one lies set aside, whole
+    ExpectProfileKept(row.dcKeepsItsDives ? dived : saved, h);
 }
+
+INSTANTIATE_TEST_SUITE_P(Scenario, TwoProfiles,
+                         ::testing::Values(ProfileChoiceRow{"NobodyChooses", BoxAnswer::Undecided, 4, true},
+                                           ProfileChoiceRow{"SavedProfileWrittenBack", BoxAnswer::UseSaved, 0, false},
+                                           ProfileChoiceRow{"DcKeepsItsDives", BoxAnswer::KeepDc, 0, true}),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace vor::e2e
