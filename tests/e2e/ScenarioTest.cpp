@@ -266,6 +266,42 @@ TEST(Scenario, Section2ImageWaits45SecondsAndChecksTheRevision) {
     ExpectProfileKept(before, h);
 }
 
+// ---- the restarted DC does not run the new code ----
+
+struct NotTaken {
+    const char* name;
+    sim::DcConfig dc;
+    ImageKind kind;
+    const char* reports;  // what the error row says the DC reports ...
+    const char* needs;    // ... and what the image is
+};
+
+class NewCodeNotTaken : public ::testing::TestWithParam<NotTaken> {};
+
+TEST_P(NewCodeNotTaken, RunSaysWhatTheDcReportsAndEndsNotCompletedWithTheProfileBack) {
+    const NotTaken& row = GetParam();
+    Harness h(row.dc, ImageOfKind(row.kind));
+    ASSERT_TRUE(h.start());
+    const ProfileSnapshot before = TakeProfile(h.dc());
+    UpdateThroughDeepSleep(h);
+    const std::vector<std::string> errors = ErrorRows(h.log());
+    ASSERT_EQ(errors.size(), 2u) << h.logText();
+    EXPECT_NE(errors[0].find(std::string("reports ") + row.reports), std::string::npos) << errors[0];
+    EXPECT_NE(errors[0].find(std::string("firmware is ") + row.needs), std::string::npos) << errors[0];
+    EXPECT_EQ(errors[1], "M814");
+    const CliOutcome outcome = h.outcome();
+    EXPECT_EQ(outcome.exit, 1) << outcome.message;
+    EXPECT_NE(outcome.message.find(h.text(792)), std::string::npos) << outcome.message;  // the step that failed
+    EXPECT_TRUE(DcHoldsProfile(before, h.dc()));
+    ExpectProfileKept(before, h);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scenario, NewCodeNotTaken,
+    ::testing::Values(NotTaken{"RevisionStaysBehind", {.newRevision = 2}, ImageKind::BothSections, "1H.02", "1H.03"},
+                      NotTaken{"VersionStaysBehind", {.newVersion = "1G"}, ImageKind::OnlySection1, "1G", "1H"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
 // ---- a saved profile from an earlier run ----
 
 class KilledDuringWriteBack : public ::testing::Test {
