@@ -47,7 +47,6 @@ public:
     std::string SerialNumber() override {
         return profile_.BackupPath.empty() ? std::string() : SerialText(profile_.SerialNumber);
     }
-    std::string BackupPath() override { return profile_.BackupPath.string(); }
     bool EnterDeepSleep() override { return link_.EnterDeepSleep(); }
 
     void UpdateFirmware() override {

@@ -62,8 +62,6 @@ public:
     void RestoreProfile();
     // Close while a write-back is pending: asks, guides the user, retries the write-back.
     void ProfileRecovering();
-    // What the last ProfileRecovering came to, in words for the attempt's record.
-    const std::string& RecoveryOutcome() const { return recoveryOutcome_; }
     // What became of the profile since the attempt started (the recovery at close
     // belongs to the attempt it finishes).
     ProfileReport report() const;
@@ -151,7 +149,6 @@ private:
     std::filesystem::path folder_;
     std::string serialText_ = SerialText(0);  // the connected DC's, at least six digits
     WriteObserver writeObserver_;
-    std::string recoveryOutcome_;
     ProfileReport report_;
     MemoryBlock blockZero_{};  // the DC's block 0, as the last lookup read it
 };

@@ -70,7 +70,7 @@ TEST_F(RecoveryTest, NoSetsTheBackupAsideAndSendsNothing) {
     EXPECT_TRUE(port.writes().empty());
     ExpectSetAside();
     EXPECT_EQ(wizard.rows.back().event.rfind("T918", 0), 0u);
-    EXPECT_EQ(keeper->RecoveryOutcome().rfind("Profile given up; backup set aside as ", 0), 0u);
+    EXPECT_NE(keeper->report().setAside.string().find(".set-aside-"), std::string::npos);
 }
 
 TEST_F(RecoveryTest, CancelGivesTheProfileUpButStillSetsTheClockAndSleeps) {
@@ -108,7 +108,7 @@ TEST_F(RecoveryTest, UnansweredIdentityShowsTheSameInstructionsAgainThenWritesBa
         ASSERT_EQ(dc->line(line), Bytes(saved.begin() + line * 16, saved.begin() + line * 16 + 16)) << line;
     EXPECT_EQ(dc->line(4), Bytes(saved.begin() + 64, saved.begin() + 80));
     EXPECT_EQ(wizard.rows.back(), (TaskRow{0, "T915", "T777"}));
-    EXPECT_EQ(keeper->RecoveryOutcome(), "Profile written back");
+    EXPECT_EQ(keeper->report().writeBack, WriteBackEnd::Verified);
     EXPECT_EQ(dc->clockRecords.size(), 2u);  // the write-back's, then the closing one
     ExpectClockThenDeepSleepLast();
 }
