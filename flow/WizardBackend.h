@@ -31,8 +31,6 @@ public:
     // For the attempt record: the serial number in the DC's memory (block 0), as the
     // backup file is named; empty while block 0 has not been read.
     virtual std::string SerialNumber() { return {}; }
-    // The connected DC's backup file; empty while block 0 has not been read.
-    virtual std::string BackupPath() { return {}; }
     virtual bool EnterDeepSleep() = 0;
 
     // Next that starts the update; runs the whole attempt inside the click.

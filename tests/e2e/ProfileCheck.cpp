@@ -162,7 +162,14 @@ Judgement JudgeFiles(const ProfileSnapshot& before, Harness& h, bool endedEarly)
     }
     if (inDc) return {Verdict::SafeFailure, {}};
     const std::string problem = BackupFileProblem(h.backupFile(), before, h.serial());
-    if (!problem.empty()) return {Verdict::Broken, "the DC lost its profile and " + problem};
+    if (!problem.empty()) {
+        // Given up by the diver: then it must lie whole in a set-aside file.
+        for (const auto& e : std::filesystem::directory_iterator(h.backupFolder()))
+            if (e.path().filename().string().find(".set-aside-") != std::string::npos &&
+                BackupFileProblem(e.path(), before, h.serial()).empty())
+                return {Verdict::SafeFailure, {}};
+        return {Verdict::Broken, "the DC lost its profile and " + problem};
+    }
     if (!endedEarly && !h.ended() && h.state().ProfileIntact)
         return {Verdict::Broken, "the profile is only in the backup file but Close would not offer the recovery"};
     return {Verdict::SafeFailure, {}};

@@ -5,8 +5,9 @@
 //   whose row ends "Done") leaves the DC's profile area (lines 256 to the end of the
 //   area) and its header line 4 byte for byte as they were before the update, and
 //   leaves no backup file that a later run could write back over newer dives.
-// - Otherwise, when the DC no longer holds its profile, the backup file does: read
-//   here with a reader of its own, not the program's.
+// - Otherwise, when the DC no longer holds its profile, the backup file does (or, when
+//   the diver gave it up, a set-aside file): read here with a reader of its own, not
+//   the program's.
 // - A profile that lives only in the backup file is flagged for the recovery at
 //   Close, unless the program was ended before it could say so.
 //
