@@ -144,7 +144,11 @@ private:
     void buildControls();
     void CreateTrayIcon();
     void ApplyCaptions();
-    std::string TextOr(std::int32_t number, const char* fallback) { return flow_.TextOr(number, fallback); }
+    // The database's text, or the built-in one while the database has none.
+    std::string TextOr(std::int32_t number, const char* fallback) {
+        std::string text = flow_.GetText(number);
+        return text.empty() ? std::string(fallback) : text;
+    }
     WizardState& state_;
     WizardEnvironment env_;
     WizardFlow flow_;
