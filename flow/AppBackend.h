@@ -44,9 +44,7 @@ public:
     std::string IdentityString() override { return link_.IdentityString(); }
     std::string ImageVersion() override { return image_.ImageVersion; }
     // The keeper names the backup path once block 0 has been read.
-    std::string SerialNumber() override {
-        return profile_.BackupPath.empty() ? std::string() : SerialText(profile_.SerialNumber);
-    }
+    std::string SerialNumber() override { return profile_.ConnectedSerial(); }
     bool EnterDeepSleep() override { return link_.EnterDeepSleep(); }
 
     void UpdateFirmware() override {
@@ -62,11 +60,6 @@ public:
     void AbortLink() override { link_.Abort(); }
     void WaitSeconds(double seconds) override { link_.WaitSeconds(seconds); }
     void ReleaseReplyBuffers() override { link_.ReleaseReplyBuffers(); }
-
-    // For tests and the demo: the parts behind the handlers.
-    CommModule& link() { return link_; }
-    ProfileKeeper& profile() { return profile_; }
-    const FirmwareImage& image() const { return image_; }
 
 private:
     WizardState& state_;

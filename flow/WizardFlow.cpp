@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "flow/SetupRecord.h"
-#include "platform/PortDiagnosisText.h"
+#include "flow/PortBox.h"
 #include "session/Messages.h"
 
 namespace vor {
@@ -23,7 +23,12 @@ std::string JoinPath(const std::string& dir, const std::string& name) {
 }  // namespace
 
 WizardFlow::WizardFlow(WizardState& state, FlowEnvironment env, FrontEnd& frontEnd)
-    : state_(state), env_(std::move(env)), frontEnd_(frontEnd) {}
+    : state_(state), env_(std::move(env)), frontEnd_(frontEnd), taskLog_(frontEnd, env_.pump) {}
+
+void WizardFlow::setEnvironment(FlowEnvironment env) {
+    env_ = std::move(env);
+    taskLog_.setClock(env_.pump);
+}
 
 bool WizardFlow::Start() {
     state_.Stage = 1;
@@ -89,52 +94,25 @@ void WizardFlow::Warn(const std::string& text) {
     if (env_.printDiagnostic) env_.printDiagnostic("warning: " + text);
 }
 
-std::string WizardFlow::TextOr(std::int32_t number, const char* fallback) {
-    std::string text = GetText(number);
-    return text.empty() ? std::string(fallback) : text;
-}
-
 void WizardFlow::TestInterface() {
     for (;;) {
         const PortOpenOutcome outcome = backend_ ? backend_->OpenInterfacePort() : PortOpenOutcome{};
         if (outcome.result == PortOpenResult::Opened) return;
-        if (ShowPortBox(outcome) != BoxAnswer::Ok) {
+        const PortBoxServices box{env_.diagnosePort, [this](std::int32_t n) { return GetText(n); },
+                                  [this](BoxIcon icon, BoxButtons buttons, const std::string& caption,
+                                         const std::string& text) { return MessageBox(icon, buttons, caption, text); }};
+        if (ShowPortBox(outcome, box) != BoxAnswer::Ok) {
             EndAtOnce();
             return;
         }
     }
 }
 
-BoxAnswer WizardFlow::ShowPortBox(const PortOpenOutcome& outcome) {
-    PortDiagnosis diagnosis;
-    if (env_.diagnosePort) {
-        diagnosis = env_.diagnosePort(outcome);
-    } else {
-        diagnosis.portPath = outcome.portName;
-        diagnosis.openError = outcome.detail;
-        // Without a diagnosis only a refused permission is explained; the rest keeps the wizard's box.
-        diagnosis.problem =
-            outcome.result == PortOpenResult::PermissionDenied ? PortProblem::PermissionDenied : PortProblem::NoCable;
-    }
-    // The missing cable keeps the wizard's own caption and text; the others explain.
-    const std::string caption = diagnosis.problem == PortProblem::NoCable
-                                    ? GetText(Msg::PortBoxCaption)
-                                    : TextOr(Msg::PortBoxCaption, FixedBoxCaption);
-    return MessageBox(BoxIcon::Critical, BoxButtons::OkCancel, caption,
-                      PortDiagnosisText(diagnosis, [this](std::int32_t n) { return GetText(n); }));
-}
-
 void WizardFlow::InsertTaskList(int iconInd, const std::string& s1, const std::string& s2) {
-    TaskRow row{static_cast<int>(rows_.size()), iconInd, FormatTimeOfDay(env_.pump->localTime()), s1, s2};
-    rows_.push_back(row);
-    frontEnd_.RowAdded(row);
+    taskLog_.Insert(iconInd, s1, s2);
 }
 
-void WizardFlow::SetTaskStatus(const std::string& s) {
-    if (rows_.empty()) return;
-    rows_.back().status = s;
-    frontEnd_.RowChanged(rows_.back());
-}
+void WizardFlow::SetTaskStatus(const std::string& s) { taskLog_.SetStatus(s); }
 
 void WizardFlow::ResetStage() {
     resetStageCalled_ = true;

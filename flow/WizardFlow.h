@@ -20,6 +20,7 @@
 
 #include "flow/FrontEnd.h"
 #include "flow/RunOutcome.h"
+#include "flow/TaskLog.h"
 #include "flow/TaskLogRecord.h"
 #include "flow/WizardBackend.h"
 #include "platform/EventPump.h"
@@ -60,7 +61,8 @@ public:
     WizardFlow(WizardState& state, FlowEnvironment env, FrontEnd& frontEnd);
 
     void setBackend(WizardBackend* backend) { backend_ = backend; }
-    FlowEnvironment& environment() { return env_; }
+    // The environment changes before start-up (a window given its desktop services).
+    void setEnvironment(FlowEnvironment env);
 
     // Start-up up to the first page. False when the program has already ended.
     bool Start();
@@ -80,19 +82,16 @@ public:
     bool backEnabled() const { return backEnabled_; }
     // The instruction page shown (1 or 2), 0 while the task log is shown.
     int pageShown() const { return pageShown_; }
-    const std::vector<TaskRow>& rows() const { return rows_; }
+    const std::vector<TaskRow>& rows() const { return taskLog_.rows(); }
     // What the run has come to so far: the last attempt, a recovery at close, and the
     // backup files on disk now.
     RunOutcome Outcome() const;
     // The outcome in words, with the failed step's own text.
     std::string OutcomeText(const RunOutcome& outcome);
-    // The record of the last attempt; kind empty when there was none.
-    const AttemptRecord& lastAttempt() const { return lastAttempt_; }
-    AttemptRecord BeginAttempt(const char* kind);
+    // The record of the last attempt with the task log as it stands now (a record of
+    // no attempt before the first one), for "Save log...".
+    AttemptRecord RecordSoFar();
     const std::string& CloseProgramPath() const { return closeProgram_; }
-    std::string TextOr(std::int32_t number, const char* fallback);
-    // Runs a handler's work; ProgramEnding unwinds quietly, other errors get a box.
-    bool Guarded(const std::function<void()>& work);
 
     // WizardServices
     void InsertTaskList(int iconInd, const std::string& s1, const std::string& s2) override;
@@ -110,7 +109,9 @@ private:
     // A problem the diver can run with: to the console and into every attempt record.
     void Warn(const std::string& text);
     void TestInterface();
-    BoxAnswer ShowPortBox(const PortOpenOutcome& outcome);
+    // Runs a handler's work; ProgramEnding unwinds quietly, other errors get a box.
+    bool Guarded(const std::function<void()>& work);
+    AttemptRecord BeginAttempt(const char* kind);
     enum class NextOutcome { Stop, UpdateStarted, ShowPage };
     NextOutcome IdentifyAndPrepare();
     void StartUpdate();
@@ -129,7 +130,7 @@ private:
     WizardBackend* backend_ = nullptr;
     LanguageDb db_;
     std::string closeProgram_;
-    std::vector<TaskRow> rows_;
+    TaskLog taskLog_;
     bool ended_ = false;
     bool closing_ = false;
     bool nextRunning_ = false;

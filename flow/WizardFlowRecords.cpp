@@ -34,13 +34,19 @@ void WizardFlow::RecordAttempt(AttemptRecord record, const std::string& interrup
             record.image = std::filesystem::path(state_.FirmwarePath).filename().string() +
                            (version.empty() ? "" : ", version " + version);
         }
-        record.rows = rows_;
+        record.rows = taskLog_.rows();
         lastAttempt_ = record;
         if (!env_.recordFolder) return;
         std::string error;
         WriteAttemptRecord(env_.recordFolder(), record, error);
         // A record that cannot be written must not disturb the update's ending.
     } catch (...) {}
+}
+
+AttemptRecord WizardFlow::RecordSoFar() {
+    AttemptRecord record = lastAttempt_.kind.empty() ? BeginAttempt("No update attempt yet") : lastAttempt_;
+    record.rows = taskLog_.rows();
+    return record;
 }
 
 std::unique_ptr<SleepInhibitor::Hold> WizardFlow::KeepAwake(const char* why) {

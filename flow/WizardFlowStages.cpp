@@ -74,7 +74,7 @@ void WizardFlow::StartUpdate() {
     state_.ProfileBackupNeeded = true;
     state_.ProfileIntact = true;
     pageShown_ = 0;
-    rows_.clear();  // an attempt starts with an empty log
+    taskLog_.Clear();  // an attempt starts with an empty log
     frontEnd_.ShowTaskLog();
     SetNext(false);
     if (state_.CommError) {
@@ -123,7 +123,7 @@ void WizardFlow::Back() {
         if (state_.Stage > 1) {
             state_.Stage = 1;
             SetButtons(true, false);
-            rows_.clear();
+            taskLog_.Clear();
             frontEnd_.HideTaskLog();
             state_.CommError = false;
         }

@@ -69,15 +69,9 @@ public:
     // The folder the backups lie in.
     const std::filesystem::path& folder() const { return folder_; }
 
-    // ---- the in-memory backup ----
-    BlockTable ProfileBlocks;            // col 0 = first line - 256, 1..128 bytes, 129 check byte
-    ProfileHeaderBytes ProfileHeader{};  // block-0 bytes 64..79 and their sum
-    SerialDigitBytes SerialDigits{};     // six serial digits, one per byte, then zeros
-    std::int32_t SerialNumber = 0;
-    std::filesystem::path BackupPath;  // the connected DC's backup file
-    int ProfileStartLine = 0;
-    int ProfileEndLine = 0;
-    int ProfileBlockCount = 0;
+    // The connected DC's serial number as its backup file is named; empty while block 0
+    // has not been read.
+    std::string ConnectedSerial() const { return BackupPath.empty() ? std::string() : serialText_; }
 
     // Sees every step of a backup-file write; returning false fails it (for tests and
     // the fault sweep).
@@ -96,6 +90,16 @@ public:
     static constexpr int LineFallbackAddressB = 3080;
 
 private:
+    // ---- the in-memory backup ----
+    BlockTable ProfileBlocks;            // col 0 = first line - 256, 1..128 bytes, 129 check byte
+    ProfileHeaderBytes ProfileHeader{};  // block-0 bytes 64..79 and their sum
+    SerialDigitBytes SerialDigits{};     // six serial digits, one per byte, then zeros
+    std::int32_t SerialNumber = 0;
+    std::filesystem::path BackupPath;  // the connected DC's backup file
+    int ProfileStartLine = 0;
+    int ProfileEndLine = 0;
+    int ProfileBlockCount = 0;
+
     // Why a backup file is or is not usable.
     enum class Lookup {
         Usable,

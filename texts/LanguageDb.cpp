@@ -33,7 +33,7 @@ std::string FirstFieldOfContents(sqlite3* db) {
     return name;
 }
 
-// The cursor on "LANGUAGES" must find its first row, as at start-up of the original.
+// Opening the database also opens a cursor on "LANGUAGES": it must find a first row.
 std::string CheckLanguagesTable(sqlite3* db) {
     sqlite3_stmt* first = nullptr;
     if (sqlite3_prepare_v2(db, "SELECT * FROM \"LANGUAGES\" LIMIT 1", -1, &first, nullptr) != SQLITE_OK) {

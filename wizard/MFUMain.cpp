@@ -48,7 +48,7 @@ MFUMain::~MFUMain() { RemoveTrayIcon(); }
 
 void MFUMain::setDesktopServices(DesktopServices desktop) {
     env_.desktop = std::move(desktop);
-    flow_.environment() = FlowEnvironmentOf(env_);  // the one mapping of the window's environment
+    flow_.setEnvironment(FlowEnvironmentOf(env_));  // the one mapping of the window's environment
 }
 
 void MFUMain::setTaskObserver(std::function<void(const TaskRow&)> observer) {

@@ -91,7 +91,7 @@ public:
     void setDesktopServices(DesktopServices desktop);
     void setTaskObserver(std::function<void(const TaskRow&)> observer);
 
-    // Start-up (steps 1-19). False when the program has already ended.
+    // Start-up up to the first page. False when the program has already ended.
     bool Form_Load();
     bool programEnded() const { return flow_.ended(); }
     // What the process should return once the program has ended; not 0 when start-up
@@ -114,7 +114,6 @@ public:
     void LoadStepInstructions(int n);
     void PutOnTop();
     void UnDoPutOnTop();
-    void GetAgreement() {}
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -124,7 +123,6 @@ private slots:
     void BackCmd_Click();
     void CloseCmd_Click();
     void PrintCmd_Click();
-    void AgreeCmd_Click() {}
     void DisagreeCmd_Click();
     void SaveLogCmd_Click();
 
@@ -146,7 +144,11 @@ private:
     void buildControls();
     void CreateTrayIcon();
     void ApplyCaptions();
-    std::string TextOr(std::int32_t number, const char* fallback) { return flow_.TextOr(number, fallback); }
+    // The database's text, or the built-in one while the database has none.
+    std::string TextOr(std::int32_t number, const char* fallback) {
+        std::string text = flow_.GetText(number);
+        return text.empty() ? std::string(fallback) : text;
+    }
     WizardState& state_;
     WizardEnvironment env_;
     WizardFlow flow_;

@@ -20,25 +20,23 @@ void MFUMain::DisagreeCmd_Click() {
 
 void MFUMain::PrintCmd_Click() {
     if (flow_.ended()) return;
-    flow_.Guarded([&] {
-        const std::string path = (std::filesystem::path(env_.programDir) / AgreementFile).string();
-        QFile file(QString::fromStdString(path));
-        if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-            MessageBox(BoxIcon::Critical, BoxButtons::Ok, FixedBoxCaption,
-                       "The agreement text " + path + " could not be opened.");
-            return;
-        }
-        QStringList lines;
-        QTextStream in(&file);
-        while (!in.atEnd()) lines << in.readLine();
-        file.close();
+    const std::string path = (std::filesystem::path(env_.programDir) / AgreementFile).string();
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        MessageBox(BoxIcon::Critical, BoxButtons::Ok, FixedBoxCaption,
+                   "The agreement text " + path + " could not be opened.");
+        return;
+    }
+    QStringList lines;
+    QTextStream in(&file);
+    while (!in.atEnd()) lines << in.readLine();
+    file.close();
 
-        const QString error = env_.printer ? env_.printer->print(this, lines, font().family())
-                                           : QStringLiteral("No printer is available.");
-        if (!error.isEmpty())
-            MessageBox(BoxIcon::Critical, BoxButtons::Ok, FixedBoxCaption,
-                       "The agreement could not be printed: " + error.toStdString());
-    });
+    const QString error =
+        env_.printer ? env_.printer->print(this, lines, font().family()) : QStringLiteral("No printer is available.");
+    if (!error.isEmpty())
+        MessageBox(BoxIcon::Critical, BoxButtons::Ok, FixedBoxCaption,
+                   "The agreement could not be printed: " + error.toStdString());
 }
 
 }  // namespace vor

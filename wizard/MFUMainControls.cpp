@@ -123,7 +123,7 @@ void MFUMain::buildControls() {
     connect(backCmd_, &QPushButton::clicked, this, &MFUMain::BackCmd_Click);
     connect(closeCmd_, &QPushButton::clicked, this, &MFUMain::CloseCmd_Click);
     connect(printCmd_, &QPushButton::clicked, this, &MFUMain::PrintCmd_Click);
-    connect(agreeCmd_, &QPushButton::clicked, this, &MFUMain::AgreeCmd_Click);
+    // AgreeCmd does nothing: the agreement page only asks to print or to disagree.
     connect(disagreeCmd_, &QPushButton::clicked, this, &MFUMain::DisagreeCmd_Click);
     connect(saveLogAct_, &QAction::triggered, this, &MFUMain::SaveLogCmd_Click);
 }

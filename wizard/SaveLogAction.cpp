@@ -29,9 +29,7 @@ DesktopServices DefaultDesktopServices(const std::string& programDir) {
 
 void MFUMain::SaveLogCmd_Click() {
     if (flow_.ended()) return;
-    AttemptRecord record = flow_.lastAttempt();
-    if (record.kind.empty()) record = flow_.BeginAttempt("No update attempt yet");
-    record.rows = flow_.rows();
+    const AttemptRecord record = flow_.RecordSoFar();
 
     const std::filesystem::path folder =
         env_.desktop.recordFolder ? env_.desktop.recordFolder() : std::filesystem::path(env_.programDir);

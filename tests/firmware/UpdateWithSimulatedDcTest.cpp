@@ -106,8 +106,7 @@ TEST_F(UpdateWithSimulatedDc, CablePulledInSection2LeavesTheProfileForCloseAndSa
     EXPECT_EQ(report.failedStep, 789);  // section 2, where the cable went
 
     EXPECT_FALSE(state.ProfileIntact);  // the backup waits for the recovery at close
-    EXPECT_FALSE(keeper->BackupPath.empty());
-    EXPECT_TRUE(std::filesystem::exists(keeper->BackupPath));
+    EXPECT_TRUE(std::filesystem::exists(keeper->report().backupFile));
     const std::vector<std::string> rows = [&] {
         std::vector<std::string> texts;
         for (const auto& r : wizard.rows) texts.push_back(r.event);

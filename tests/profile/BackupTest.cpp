@@ -41,9 +41,10 @@ TEST_F(ProfileTest, ByteAddressPointersBackUpFromTheBlockHoldingTheStartToTheBlo
     EXPECT_EQ(wizard.statuses.front(), "6%");
     EXPECT_EQ(wizard.statuses[wizard.statuses.size() - 2], "100%");
     EXPECT_EQ(wizard.resets, 0);
-    EXPECT_EQ(keeper->ProfileBlockCount, 17);
-    EXPECT_EQ(keeper->ProfileStartLine, 291);
-    EXPECT_EQ(keeper->ProfileEndLine, 416);
+    // Block 0, then the 17 blocks from line 291's block to line 416's.
+    ASSERT_EQ(dc->reads.size(), 18u);
+    EXPECT_EQ(dc->reads[1], 288);
+    EXPECT_EQ(dc->reads.back(), 416);
 }
 
 TEST_F(ProfileTest, LinePointersOfTheLargeMemoryBackUpTheirLines) {
@@ -82,7 +83,6 @@ TEST_F(ProfileTest, WrappedPointersBackUpAllOf476Blocks) {
     const FileView f{ReadFile(BackupFile())};
     ASSERT_EQ(f.bytes.size(), FileSize);
     ExpectFileHoldsDcBlocks(f, 256, 476);
-    EXPECT_EQ(keeper->ProfileBlockCount, 476);
     EXPECT_EQ(wizard.rows.back().status, "T777");
 }
 
@@ -121,7 +121,8 @@ TEST_F(ProfileTest, UsableBackupIsLoadedWithOnlyBlockZeroReadAndTheFileUntouched
     EXPECT_EQ(ReadFile(BackupFile()), before);
     EXPECT_EQ(std::filesystem::last_write_time(BackupFile()), writtenAt);  // not written again
     EXPECT_TRUE(state.ProfileBackupNeeded);
-    EXPECT_EQ(keeper->ProfileBlockCount, 6);
+    keeper->RestoreProfile();  // the file's six blocks go back
+    EXPECT_EQ(dc->blockWrites.size(), 6u);
 }
 
 TEST_F(ProfileTest, RefusedBlockReadsFailTheBackupWithoutAFile) {
@@ -199,15 +200,13 @@ TEST_F(ProfileTest, SerialFortyTwoNamesTheFileAndGivesItsDigits) {
     const FileView f{ReadFile(folder / "6865.000042.bin")};
     ASSERT_EQ(f.bytes.size(), FileSize);
     EXPECT_EQ(f.digits(), (Bytes{0, 0, 0, 0, 4, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(keeper->SerialNumber, 42);
-    EXPECT_EQ(keeper->BackupPath, folder / "6865.000042.bin");
+    EXPECT_EQ(keeper->report().backupFile, folder / "6865.000042.bin");
 }
 
 TEST_F(ProfileTest, SerialNibblesAboveNineDecodeByTheSameArithmetic) {
     dc->setSerialBytes(0xFF, 0xFF, 0xFF);  // 165*10000 + 165*100 + 165
     SetProfileLines(256, 260);
     keeper->BackupProfile();
-    EXPECT_EQ(keeper->SerialNumber, 1666665);
     const FileView f{ReadFile(folder / "6865.1666665.bin")};
     ASSERT_EQ(f.bytes.size(), FileSize);
     EXPECT_EQ(f.digits(), (Bytes{1, 6, 6, 6, 6, 6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
