@@ -1,7 +1,5 @@
 // Block transfer commands: announcement 0xB5/0xB7, block data, closing words 0xB6/0xB8/0xB9.
 
-#include <algorithm>
-
 #include "link/CommModule.h"
 #include "link/RunTimeErrors.h"
 
@@ -11,9 +9,52 @@ namespace {
 constexpr double AnnouncementTimeout = 0.2;
 constexpr int AnnouncementMaxResends = 21;  // 22 sends, about 4.2 s of silence
 constexpr double BlockDataTimeout = 1.0;
-constexpr int BlockMaxAttempts = 4;  // announcement + data, four times at most
+constexpr int BlockDataResendsPerAttempt = 1;  // the one resend is the next attempt's
+constexpr int BlockMaxAttempts = 4;            // announcement + data, four times at most
 constexpr double CodeWordTimeout = 1.0;
 constexpr int CodeWordMaxResends = 4;  // 5 sends
+
+constexpr ExchangeRule Announcement{
+    .Timeout = AnnouncementTimeout,
+    .MaxResends = AnnouncementMaxResends,
+    .DiscardBuffers = Discard::BeforeEverySend,
+    .HeldBy = Flag::Reply | Flag::Abort | Flag::Error,
+    .EndOn = Flag::Reply | Flag::Abort | Flag::Error,
+};
+
+// Silence or a rejection repeats announcement and block: the caller's next attempt.
+constexpr ExchangeRule BlockData{
+    .Timeout = BlockDataTimeout,
+    .MaxResends = BlockDataResendsPerAttempt,
+    .SecondPart = true,
+    .DiscardBuffers = Discard::BeforeEverySend,
+    .HeldBy = Flag::Reply | Flag::Abort | Flag::Error,
+    .EndOn = Flag::Reply | Flag::CommError | Flag::Abort | Flag::Error,
+    .CallerRepeats = true,
+};
+
+// The reply does not hold a resend back: an acknowledgement seen after the time-out is
+// followed by a resend, whose acknowledgement is awaited. Only a failed link holds it.
+constexpr ExchangeRule CodeWord{
+    .Timeout = CodeWordTimeout,
+    .MaxResends = CodeWordMaxResends,
+    .ClearedFirst = Flag::Error,
+    .DiscardBuffers = Discard::BeforeEverySend,
+    .HeldBy = Flag::Error,
+    .EndOn = Flag::Reply | Flag::Error,
+    .RearmOnResend = false,
+};
+
+// As CodeWord, but a failed link does not end the wait: its tries run out.
+constexpr ExchangeRule CodeWordB8{
+    .Timeout = CodeWordTimeout,
+    .MaxResends = CodeWordMaxResends,
+    .ClearedFirst = Flag::Error,
+    .DiscardBuffers = Discard::BeforeEverySend,
+    .HeldBy = Flag::Error,
+    .EndOn = Flag::Reply,
+    .RearmOnResend = false,
+};
 
 bool FitsCodeWord(long value) { return value >= 0 && value <= CommModule::MaxCodeWordValue; }
 bool FitsAddress(int value) { return value >= 0 && value <= CommModule::MaxAddress; }
@@ -26,33 +67,7 @@ bool CommModule::SendBlockAddress(int address, std::uint8_t code) {
     }
     return CatchRunTimeError(
         [&] {
-            AwaitQuietLine();
-            PendingCommand = code;
-            ReplyComplete = false;
-            ReceivedCount = 0;
-            FillAddressCommand(code, address);
-            port_.discardBuffers();
-            int tries = 0;
-            SendStartTime = pump_.now();
-            SendBytes(3, AnnouncementTimeout);
-            for (;;) {
-                const double elapsed = PollPass(SendStartTime, AnnouncementTimeout);
-                if ((tries < AnnouncementMaxResends && elapsed > AnnouncementTimeout && !ReplyComplete && !LinkAbort &&
-                     !LinkError) ||
-                    NakReceived) {
-                    ReplyComplete = false;
-                    ++tries;
-                    port_.discardBuffers();
-                    NakReceived = false;
-                    ReceivedCount = 0;
-                    PendingCommand = code;
-                    FillAddressCommand(code, address);
-                    SendStartTime = pump_.now();
-                    SendBytes(3, AnnouncementTimeout);
-                }
-                if (tries > AnnouncementMaxResends - 1 || ReplyComplete || LinkAbort || LinkError) break;
-            }
-            EndExchange();
+            (void)Exchange(Announcement, MakeAddressCommand(code, address));
             if (ReplyComplete) return true;
             state_.CommError = true;
             return false;
@@ -66,37 +81,20 @@ bool CommModule::SendBlockAddress(int address, std::uint8_t code) {
 void CommModule::WriteCodeBlock(int address, std::uint8_t code, std::span<const std::uint8_t, CodeBlockLength> block) {
     CatchRunTimeError(
         [&] {
-            int attempts = 0;
-            for (;;) {
+            for (int attempts = 1;; ++attempts) {
                 LinkAbort = false;
                 port_.discardBuffers();
                 if (!SendBlockAddress(address, code) || state_.CommError) return;
                 // The block follows its acknowledged announcement at once, even after a resend.
-                std::copy(block.begin(), block.end(), SendBuffer.begin());
-                ReceivedCount = 0;
-                ReplyComplete = false;
                 NakReceived = false;
-                SendStartTime = pump_.now();
-                port_.discardBuffers();
-                SendBytes(static_cast<int>(CodeBlockLength),
-                          BlockDataTimeout);  // PendingCommand still holds the announcement's code
-                bool repeat = false;
-                while (!repeat) {
-                    const double elapsed = PollPass(SendStartTime, BlockDataTimeout);
-                    if ((elapsed > BlockDataTimeout && !ReplyComplete && !LinkAbort && !LinkError) || NakReceived) {
-                        ++attempts;
-                        if (attempts < BlockMaxAttempts)
-                            repeat = true;
-                        else
-                            state_.CommError = true;
-                    }
-                    if (repeat) EndExchange();
-                    if (!repeat && (ReplyComplete || state_.CommError || LinkAbort || LinkError)) {
-                        EndExchange();
-                        // Cut off by an abort: the block is not in, as with its announcement.
-                        if (!ReplyComplete) state_.CommError = true;
-                        return;
-                    }
+                if (!Exchange(BlockData, block)) {
+                    // Cut off by an abort: the block is not in, as with its announcement.
+                    if (!ReplyComplete) state_.CommError = true;
+                    return;
+                }
+                if (attempts == BlockMaxAttempts) {
+                    state_.CommError = true;
+                    return;
                 }
             }
         },
@@ -110,8 +108,8 @@ void CommModule::SendCodeWord(std::uint8_t code, long value) {
     }
     CatchRunTimeError(
         [&] {
-            const int tries = ExchangeCodeWord(code, static_cast<int>(value), true);
-            if (tries > CodeWordMaxResends - 1 || LinkError) state_.CommError = true;
+            const bool triesUsedUp = Exchange(CodeWord, MakeAddressCommand(code, static_cast<int>(value)));
+            if (triesUsedUp || LinkError) state_.CommError = true;
         },
         [&] { FailOnRunTimeError(); });
 }
@@ -121,46 +119,7 @@ void CommModule::SendCodeWordB8(long value) {
         state_.CommError = true;
         return;
     }
-    const int tries = ExchangeCodeWord(Cmd::Argument2, static_cast<int>(value), false);
-    if (tries > CodeWordMaxResends - 1) state_.CommError = true;
-}
-
-int CommModule::ExchangeCodeWord(std::uint8_t code, int word, bool endOnLinkError) {
-    AwaitQuietLine();
-    LinkError = false;
-    PendingCommand = code;
-    ExpectedLength = 1;
-    ReceivedCount = 0;
-    ReplyComplete = false;
-    FillAddressCommand(code, word);
-    port_.discardBuffers();
-    SendStartTime = pump_.now();
-    SendBytes(3, CodeWordTimeout);
-    int tries = 0;
-    for (;;) {
-        const double elapsed = PollPass(SendStartTime, CodeWordTimeout);
-        // ReplyComplete is not tested: an acknowledgement seen after the time-out is
-        // followed by a resend, whose acknowledgement is awaited.
-        const bool timedOut = tries < CodeWordMaxResends && elapsed > CodeWordTimeout;
-        if ((timedOut && !LinkError) || NakReceived) {
-            ++tries;
-            port_.discardBuffers();
-            ExpectedLength = 1;
-            ReceivedCount = 0;
-            ReplyComplete = false;
-            FillAddressCommand(code, word);
-            SendStartTime = pump_.now();
-            SendBytes(3, CodeWordTimeout);
-        } else if (timedOut) {
-            // Dead or closing link: the try is used up without a send, so a word that
-            // does not end on LinkError still ends by its try limit.
-            ++tries;
-            SendStartTime = pump_.now();
-        }
-        if (tries > CodeWordMaxResends - 1 || ReplyComplete || (endOnLinkError && LinkError)) break;
-    }
-    EndExchange();
-    return tries;
+    if (Exchange(CodeWordB8, MakeAddressCommand(Cmd::Argument2, static_cast<int>(value)))) state_.CommError = true;
 }
 
 }  // namespace vor

@@ -157,40 +157,11 @@ bool CommModule::RenewLink() {
     return !portFailed_;
 }
 
-void CommModule::AwaitQuietLine() {
-    const double quietAt = std::max(quietAt_, busyUntil_);
-    if (pump_.now() < quietAt) {
-        const int pending = PendingCommand;
-        PendingCommand = NoCommand;
-        while (pump_.now() < quietAt) pump_.yieldUntil(quietAt);
-        port_.discardBuffers();
-        PendingCommand = pending;
-    }
-    sendsInExchange_ = 0;
-}
-
-void CommModule::EndExchange() {
-    if (sendsInExchange_ > 1 || !ReplyComplete) quietAt_ = std::max(quietAt_, busyUntil_);
-    busyUntil_ = 0.0;
-    sendsInExchange_ = 0;
-}
-
 void CommModule::FailOnRunTimeError() {
     Abort();
     // Callers judge a command by CommError; without it a block read would hand on
     // stale bytes and a block write or closing word would pass for accepted.
     state_.CommError = true;
-}
-
-double CommModule::PollPass(double sendTime, double timeout) {
-    pump_.yieldUntil(sendTime + timeout);
-    return pump_.now() - sendTime;
-}
-
-void CommModule::FillAddressCommand(std::uint8_t code, int value) {
-    SendBuffer[0] = code;
-    SendBuffer[1] = static_cast<std::uint8_t>(value / 256);
-    SendBuffer[2] = static_cast<std::uint8_t>(value % 256);
 }
 
 }  // namespace vor

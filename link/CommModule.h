@@ -3,11 +3,11 @@
 // and every command of the DC's command set. One object owns all of it; the state is
 // private, so commands take what they send and return what they received.
 //
-// Every command follows the same pattern: set the pending code and counters, send,
-// then poll: yield to the event loop until the next deadline, resend on time-out or
-// rejection, stop on completion, on running out of tries, or on LinkAbort/LinkError.
-// The resend test comes before the stop test, so the last permitted resend is sent
-// and not waited for.
+// Every command runs the one exchange (link/Exchange.cpp) with its own rule
+// (link/ExchangeRule.h): set the pending code and counters, send, then poll: yield to
+// the event loop until the next deadline, resend on time-out or rejection, stop on
+// completion, on running out of tries, or on the rule's flags. The resend test comes
+// before the stop test, so the last permitted resend is sent and not waited for.
 //
 // Times are monotonic seconds from the EventPump. The CommError flag lives in the
 // shared WizardState.
@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "link/ExchangeRule.h"
 #include "link/LinkState.h"
 #include "platform/EventPump.h"
 #include "platform/SerialPort.h"
@@ -151,10 +152,12 @@ private:
     // One poll pass: serve events until the deadline sendTime + timeout (or until
     // something arrived), then return the seconds since sendTime.
     double PollPass(double sendTime, double timeout);
-    void FillAddressCommand(std::uint8_t code, int value);
-    // The send-and-resend loop of the closing words; returns the resends made.
-    // Clears LinkError first; ends on it only when `endOnLinkError`.
-    int ExchangeCodeWord(std::uint8_t code, int word, bool endOnLinkError);
+    // Sends `command` and waits for its reply by `rule`: resends on silence and on a
+    // rejection, stops on the rule's flags or its try limit. True when it ran out of
+    // tries. The command reads the reply and the flags afterwards.
+    bool Exchange(const ExchangeRule& rule, std::span<const std::uint8_t> command);
+    unsigned RaisedFlags() const;  // the Flag bits now set
+    void ClearFlags(unsigned flags);
     void StoreReply(std::vector<std::uint8_t>& buffer, std::span<const std::uint8_t> chunk);
     void CompleteCountingReply();
 

@@ -1,6 +1,7 @@
 // Identity and mode commands: 0x84 identity, 0xA8 deep sleep, 0xBA revision.
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 
 #include "link/CommModule.h"
@@ -13,12 +14,39 @@ constexpr int IdentityMaxResends = 11;   // 12 sends, gives up about 22 s after 
 constexpr int IdentityReplyLength = 18;  // unused byte, 16 identity characters, unused byte
 constexpr int IdentityLength = 16;
 
+constexpr ExchangeRule IdentityRead{
+    .Timeout = IdentityTimeout,
+    .MaxResends = IdentityMaxResends,
+    .ReplyLength = IdentityReplyLength,
+    .DiscardBuffers = Discard::BeforeEverySend,
+};
+
 constexpr double DeepSleepTimeout = 1.0;
 constexpr int DeepSleepMaxResends = 4;  // the fourth resend is sent but not waited for
+
+// Only a failed link holds a resend back, and the reply is not cleared: an
+// acknowledgement that comes late still counts. Nothing is discarded, and the code is
+// not set again, so a resend after a completed reply sends nothing.
+constexpr ExchangeRule DeepSleepRequest{
+    .Timeout = DeepSleepTimeout,
+    .MaxResends = DeepSleepMaxResends,
+    .ClearedFirst = Flag::Error | Flag::CommError,
+    .HeldBy = Flag::Error,
+    .EndOn = Flag::Reply,
+    .ClearReplyOnResend = false,
+    .RearmOnResend = false,
+};
 
 constexpr double RevisionTimeout = 1.0;
 constexpr int RevisionMaxResends = 11;
 constexpr int RevisionReplyLength = 2;
+
+constexpr ExchangeRule RevisionRead{
+    .Timeout = RevisionTimeout,
+    .MaxResends = RevisionMaxResends,
+    .ReplyLength = RevisionReplyLength,
+    .StampAfterFirstSend = true,
+};
 
 bool ContainsIgnoringCase(const std::string& text, const std::string& part) {
     auto lower = [](std::string s) {
@@ -35,32 +63,7 @@ std::string LastTwoCharacters(const std::string& word) {
 }  // namespace
 
 bool CommModule::ReadIdentity() {
-    AwaitQuietLine();
-    PendingCommand = Cmd::Identity;
-    ExpectedLength = IdentityReplyLength;
-    ReceivedCount = 0;
-    ReplyComplete = false;
-    SendStartTime = pump_.now();
-    int tries = 0;
-    port_.discardBuffers();
-    SendBuffer[0] = Cmd::Identity;
-    SendBytes(1, IdentityTimeout);
-    for (;;) {
-        const double elapsed = PollPass(SendStartTime, IdentityTimeout);
-        if ((tries < IdentityMaxResends && elapsed > IdentityTimeout && !ReplyComplete && !LinkAbort) || NakReceived) {
-            ExpectedLength = IdentityReplyLength;
-            ReceivedCount = 0;
-            ReplyComplete = false;
-            SendStartTime = pump_.now();
-            ++tries;
-            port_.discardBuffers();
-            PendingCommand = Cmd::Identity;
-            SendBuffer[0] = Cmd::Identity;
-            SendBytes(1, IdentityTimeout);
-        }
-        if (tries > IdentityMaxResends - 1 || ReplyComplete || LinkAbort) break;
-    }
-    EndExchange();
+    (void)Exchange(IdentityRead, std::array{Cmd::Identity});
     if (!ReplyComplete) return false;
     IdentityText.clear();
     for (int i = 0; i < IdentityLength; ++i)
@@ -94,73 +97,14 @@ bool CommModule::ParseIdentity(const std::string& modelName) {
 
 bool CommModule::EnterDeepSleep() {
     const std::uint8_t variant = state_.DeepSleepMode ? DeepSleepVariant : LeavePcVariant;
-    AwaitQuietLine();
-    LinkError = false;
-    state_.CommError = false;
-    PendingCommand = Cmd::DeepSleep;
-    ExpectedLength = 1;
-    ReceivedCount = 0;
-    ReplyComplete = false;
-    int tries = 0;
-    SendBuffer[0] = Cmd::DeepSleep;
-    SendBuffer[1] = variant;
-    SendStartTime = pump_.now();
-    SendBytes(2, DeepSleepTimeout);
-    for (;;) {
-        const double elapsed = PollPass(SendStartTime, DeepSleepTimeout);
-        const bool timedOut = elapsed > DeepSleepTimeout && tries < DeepSleepMaxResends;
-        if ((timedOut && !LinkError) || NakReceived) {
-            // ReplyComplete stays: a late acknowledgement still counts. The count
-            // restarts so the acknowledgement of this send lands at index 0.
-            ++tries;
-            ReceivedCount = 0;
-            SendBuffer[0] = Cmd::DeepSleep;
-            SendBuffer[1] = variant;
-            SendStartTime = pump_.now();
-            SendBytes(2, DeepSleepTimeout);
-        } else if (timedOut) {
-            // The link is dead or closing: the try is used up without a send, so the
-            // command still ends by its try limit instead of waiting for ever.
-            ++tries;
-            SendStartTime = pump_.now();
-        }
-        if (ReplyComplete && tries < DeepSleepMaxResends) {
-            EndExchange();
-            return true;
-        }
-        if (tries > DeepSleepMaxResends - 1) {
-            EndExchange();
-            state_.CommError = true;
-            return false;
-        }
-    }
+    const bool triesUsedUp = Exchange(DeepSleepRequest, std::array{Cmd::DeepSleep, variant});
+    if (ReplyComplete && !triesUsedUp) return true;
+    state_.CommError = true;
+    return false;
 }
 
 std::uint8_t CommModule::ReadRevision() {
-    AwaitQuietLine();
-    PendingCommand = Cmd::Revision;
-    ExpectedLength = RevisionReplyLength;
-    ReceivedCount = 0;
-    ReplyComplete = false;
-    int tries = 0;
-    SendBuffer[0] = Cmd::Revision;
-    SendBytes(1, RevisionTimeout);
-    SendStartTime = pump_.now();
-    for (;;) {
-        const double elapsed = PollPass(SendStartTime, RevisionTimeout);
-        if ((tries < RevisionMaxResends && elapsed > RevisionTimeout && !ReplyComplete && !LinkAbort) || NakReceived) {
-            ExpectedLength = RevisionReplyLength;
-            ReceivedCount = 0;
-            ReplyComplete = false;
-            SendStartTime = pump_.now();
-            ++tries;
-            PendingCommand = Cmd::Revision;
-            SendBuffer[0] = Cmd::Revision;
-            SendBytes(1, RevisionTimeout);
-        }
-        if (tries > RevisionMaxResends - 1 || ReplyComplete || LinkAbort) break;
-    }
-    EndExchange();
+    (void)Exchange(RevisionRead, std::array{Cmd::Revision});
     return ReplyComplete ? ReplyBuffer[1] : 0;
 }
 

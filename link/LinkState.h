@@ -34,6 +34,12 @@ constexpr std::uint8_t Close2 = 0xB9;     // closing word of section 2
 constexpr std::uint8_t Clock = 0x97;
 }  // namespace Cmd
 
+// A code and a 16-bit address or value, high byte first.
+using AddressCommand = std::array<std::uint8_t, 3>;
+constexpr AddressCommand MakeAddressCommand(std::uint8_t code, int value) {
+    return {code, static_cast<std::uint8_t>(value / 256), static_cast<std::uint8_t>(value % 256)};
+}
+
 constexpr std::uint8_t DeepSleepVariant = 0x55;  // DC sleeps; the diver wakes it into the PC screen
 constexpr std::uint8_t LeavePcVariant = 0x99;    // sent after an update
 

@@ -12,11 +12,40 @@ constexpr double MemoryReadTimeout = 0.2;
 constexpr int MemoryReadMaxResends = 4;     // about 0.8 s of silence end it
 constexpr int MemoryReadReplyLength = 129;  // acknowledgement + 128 block bytes
 
+constexpr ExchangeRule MemoryRead{
+    .Timeout = MemoryReadTimeout,
+    .MaxResends = MemoryReadMaxResends,
+    .ReplyLength = MemoryReadReplyLength,
+    .ClearedFirst = Flag::Abort,
+    .DiscardBuffers = Discard::BeforeEverySend,
+    .HeldBy = Flag::Reply | Flag::Abort | Flag::Error,
+    .EndOn = Flag::Reply | Flag::Abort | Flag::Error,
+};
+
 constexpr double LineRequestTimeout = 0.1;
 constexpr int LineRequestMaxResends = 11;
+
+// A rejection completes the reply and is not repeated.
+constexpr ExchangeRule LineRequest{
+    .Timeout = LineRequestTimeout,
+    .MaxResends = LineRequestMaxResends,
+    .ClearedFirst = Flag::Abort,
+    .DiscardBuffers = Discard::BeforeFirstSend,
+    .HeldBy = Flag::Reply | Flag::Abort | Flag::Error,
+    .EndOn = Flag::Reply | Flag::Abort | Flag::Error,
+    .ResendOnRejection = false,
+};
+
 constexpr double LineDataTimeout = 0.2;
 constexpr int LineDataMaxResends = 11;
-constexpr int LineDataLength = static_cast<int>(MemoryLineLength);
+
+constexpr ExchangeRule LineData{
+    .Timeout = LineDataTimeout,
+    .MaxResends = LineDataMaxResends,
+    .SecondPart = true,
+    .RearmOnResend = false,
+    .RefillOnResend = false,
+};
 
 bool FitsLine(int line) { return line >= 0 && line <= CommModule::MaxAddress; }
 }  // namespace
@@ -28,36 +57,8 @@ std::optional<MemoryBlock> CommModule::ReadMemoryBlock(int line) {
     }
     return CatchRunTimeError(
         [&]() -> std::optional<MemoryBlock> {
-            AwaitQuietLine();
-            LinkAbort = false;
-            PendingCommand = Cmd::MemoryRead;
-            ExpectedLength = MemoryReadReplyLength;
-            ReceivedCount = 0;
-            ReplyComplete = false;
-            int tries = 0;
-            FillAddressCommand(Cmd::MemoryRead, line);
-            SendStartTime = pump_.now();
-            port_.discardBuffers();
-            SendBytes(3, MemoryReadTimeout);
-            for (;;) {
-                const double elapsed = PollPass(SendStartTime, MemoryReadTimeout);
-                if ((elapsed > MemoryReadTimeout && tries < MemoryReadMaxResends && !ReplyComplete && !LinkAbort &&
-                     !LinkError) ||
-                    NakReceived) {
-                    ExpectedLength = MemoryReadReplyLength;
-                    ReceivedCount = 0;
-                    ReplyComplete = false;
-                    ++tries;
-                    PendingCommand = Cmd::MemoryRead;
-                    FillAddressCommand(Cmd::MemoryRead, line);
-                    port_.discardBuffers();
-                    SendStartTime = pump_.now();
-                    SendBytes(3, MemoryReadTimeout);
-                }
-                if (tries > MemoryReadMaxResends - 1 || ReplyComplete || LinkAbort || LinkError) break;
-            }
-            EndExchange();
-            if (LinkAbort || LinkError || tries > MemoryReadMaxResends - 1) {
+            const bool triesUsedUp = Exchange(MemoryRead, MakeAddressCommand(Cmd::MemoryRead, line));
+            if (LinkAbort || LinkError || triesUsedUp) {
                 state_.CommError = true;
                 return std::nullopt;
             }
@@ -79,32 +80,7 @@ bool CommModule::RequestLineWrite(int line) {
     }
     return CatchRunTimeError(
         [&] {
-            AwaitQuietLine();
-            PendingCommand = Cmd::LineWrite;
-            ReplyComplete = false;
-            ReceivedCount = 0;
-            port_.discardBuffers();
-            LinkAbort = false;
-            FillAddressCommand(Cmd::LineWrite, line);
-            SendStartTime = pump_.now();
-            int tries = 0;
-            SendBytes(3, LineRequestTimeout);
-            for (;;) {
-                const double elapsed = PollPass(SendStartTime, LineRequestTimeout);
-                // A rejection completes the reply and is not repeated.
-                if (elapsed > LineRequestTimeout && tries < LineRequestMaxResends && !ReplyComplete && !LinkAbort &&
-                    !LinkError) {
-                    ReplyComplete = false;
-                    ++tries;
-                    ReceivedCount = 0;
-                    PendingCommand = Cmd::LineWrite;
-                    FillAddressCommand(Cmd::LineWrite, line);
-                    SendStartTime = pump_.now();
-                    SendBytes(3, LineRequestTimeout);
-                }
-                if (tries > LineRequestMaxResends - 1 || ReplyComplete || LinkAbort || LinkError) break;
-            }
-            EndExchange();
+            (void)Exchange(LineRequest, MakeAddressCommand(Cmd::LineWrite, line));
             return ReplyComplete && !NakReceived;
         },
         [&] {
@@ -120,27 +96,10 @@ void CommModule::WriteMemoryLine(int line, std::span<const std::uint8_t, MemoryL
         state_.CommError = true;
         return;
     }
-    // The line's bytes follow the acknowledged request at once.
+    // The line's bytes follow the acknowledged request at once; PendingCommand stays 0xB2.
     ReplyBuffer[0] = 0;
-    std::copy(bytes.begin(), bytes.end(), SendBuffer.begin());
-    ReceivedCount = 0;
-    ReplyComplete = false;
-    SendStartTime = pump_.now();
-    SendBytes(LineDataLength, LineDataTimeout);  // PendingCommand stays 0xB2
-    int tries = 0;
-    for (;;) {
-        const double elapsed = PollPass(SendStartTime, LineDataTimeout);
-        if ((elapsed > LineDataTimeout && tries < LineDataMaxResends && !ReplyComplete && !LinkAbort) || NakReceived) {
-            ReplyComplete = false;
-            ++tries;
-            ReceivedCount = 0;
-            SendStartTime = pump_.now();
-            SendBytes(LineDataLength, LineDataTimeout);
-        }
-        if (tries > LineDataMaxResends - 1 || ReplyComplete || LinkAbort) break;
-    }
-    EndExchange();
-    if (LinkAbort || tries > LineDataMaxResends - 1) state_.CommError = true;
+    const bool triesUsedUp = Exchange(LineData, bytes);
+    if (LinkAbort || triesUsedUp) state_.CommError = true;
 }
 
 }  // namespace vor
