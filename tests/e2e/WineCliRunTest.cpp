@@ -69,6 +69,7 @@ public:
         if (!link_.empty()) fs::remove(link_, ec);
     }
 
+    bool ready() const { return !link_.empty(); }
     fs::path folder() const { return dir_.path().toStdString(); }
     const std::string& comName() const { return comName_; }
 
@@ -152,6 +153,7 @@ TEST(WineCliRun, WholeUpdateThroughAComPortExitsZeroWithTheProfileBackAndNoBacku
     SimProcess sim(options, trafficLog);
     ASSERT_FALSE(sim.port().empty());
     WineProgram program(sim, 7);
+    ASSERT_TRUE(program.ready());
     const auto before = ProfileLines(sim.memory(program.folder() / "before.dump"));
 
     const WineRun run = program.run({"--cli", "--port", program.comName(), "--yes", "--json"}, {}, trafficLog);
@@ -183,6 +185,7 @@ TEST(WineCliRun, DcSilentInSection2LeavesTheProfileInItsFileAndASecondRunWritesI
     SimProcess sim(options);
     ASSERT_FALSE(sim.port().empty());
     WineProgram program(sim, 8);
+    ASSERT_TRUE(program.ready());
     const auto before = ProfileLines(sim.memory(program.folder() / "before.dump"));
 
     // No terminal and no --yes: Enter twice from a script, and the recovery question is left alone.
