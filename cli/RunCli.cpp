@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "cli/CliOutcome.h"
 #include "cli/JsonLine.h"
 #include "cli/ListPorts.h"
 #include "cli/TerminalAnswers.h"
@@ -26,31 +27,6 @@ namespace vor {
 namespace {
 
 constexpr const char* LanguageDbFile = "FirmwareUpdate.lng";
-
-struct Outcome {
-    int exit = ExitNothingChanged;
-    const char* result = "nothing-changed";
-    std::string message;
-    std::string backup;
-};
-
-Outcome OutcomeOf(const WizardFlow& flow, const WizardState& state, const std::string& pendingBackup) {
-    if (!pendingBackup.empty() && !state.ProfileIntact)
-        return {ExitProfileSaved, "profile-saved",
-                "The update failed. The DC's profile is saved in " + pendingBackup +
-                    ". Keep the DC on the cable and run vor-fwupdate --cli again to write it back.",
-                pendingBackup};
-    switch (flow.lastAttemptEnd()) {
-    case AttemptEnd::Updated:
-        return {ExitUpdated, "updated", "The DC has its new firmware and its profile, verified.", {}};
-    case AttemptEnd::Failed:
-        return {ExitFailed,
-                "failed",
-                "The update did not complete. The DC keeps its own profile. Run the update again.",
-                {}};
-    default: return {ExitNothingChanged, "nothing-changed", "Nothing was changed in the DC.", {}};
-    }
-}
 
 class CliRun {
 public:
@@ -122,11 +98,10 @@ private:
     }
 
     BoxAnswer GiveUp(BoxButtons buttons) {
-        if (!flow_.closing()) return SafeAnswer(buttons);
-        // Inside the recovery: No or Cancel would set the backup aside. Ending instead
-        // leaves it where the next run finds it.
-        system_.endProgram();
-        return buttons == BoxButtons::YesNo ? BoxAnswer::Yes : BoxAnswer::Ok;
+        // Inside the recovery No or Cancel would set the backup aside: nobody decides
+        // instead, which leaves it where the next run finds it.
+        if (flow_.closing()) return BoxAnswer::Undecided;
+        return SafeAnswer(buttons);
     }
 
     void Interrupted() {
@@ -137,12 +112,8 @@ private:
 
     int Finish() {
         // A start-up that ended (no cable, image refused, texts unusable) changed nothing.
-        const Outcome outcome = OutcomeOf(flow_, state_, flow_.PendingBackup());
-        JsonLine line;
-        line.add("event", "outcome").add("exit", outcome.exit).add("result", outcome.result);
-        line.add("message", outcome.message);
-        if (!outcome.backup.empty()) line.add("backup", outcome.backup);
-        terminal_.Event(line.text());
+        const CliOutcome outcome = OutcomeOfRun(flow_);
+        terminal_.Event(OutcomeEvent(outcome));
         terminal_.Say(outcome.message);
         return outcome.exit;
     }

@@ -23,6 +23,7 @@ const char* ButtonsWord(BoxButtons buttons) {
     switch (buttons) {
     case BoxButtons::OkCancel: return "ok-cancel";
     case BoxButtons::YesNo: return "yes-no";
+    case BoxButtons::ProfileChoice: return "saved-or-dc";
     default: return "ok";
     }
 }
@@ -71,6 +72,9 @@ const char* AnswerWord(BoxAnswer answer) {
     case BoxAnswer::Cancel: return "cancel";
     case BoxAnswer::Yes: return "yes";
     case BoxAnswer::No: return "no";
+    case BoxAnswer::UseSaved: return "use-saved";
+    case BoxAnswer::KeepDc: return "keep-dc";
+    case BoxAnswer::Undecided: return "undecided";
     default: return "ok";
     }
 }
@@ -169,8 +173,12 @@ BoxAnswer TerminalFrontEnd::Ask(BoxIcon icon, BoxButtons buttons, const std::str
     const Answer a = answerer_.answer(icon, buttons, caption, text);
     Event(JsonLine().add("event", "answer").add("answer", AnswerWord(a.answer)).add("by", AnsweredByWord(a.by)).text());
     if (a.by == AnsweredBy::YesOption) Say(std::string("-> ") + AnswerWord(a.answer) + " (--yes)");
-    if (a.by == AnsweredBy::SafeChoice)
-        Say(std::string("-> ") + AnswerWord(a.answer) + " (no one at a terminal to answer: the safe choice)");
+    if (a.by == AnsweredBy::SafeChoice) {
+        Say(std::string("-> ") + AnswerWord(a.answer) +
+            (a.answer == BoxAnswer::Undecided ? " (nobody to decide: nothing is changed, a saved profile stays in its "
+                                                "backup file)"
+                                              : " (no one at a terminal to answer: the safe choice)"));
+    }
     return a.answer;
 }
 

@@ -235,15 +235,16 @@ ImageLoadResult LoadImageFile(const std::filesystem::path& path, std::string_vie
     return DecodeImage(bytes, parameterRecord, image);
 }
 
+std::string VersionWithRevision(const std::string& version, std::optional<std::uint8_t> revision) {
+    if (!revision) return version;
+    char suffix[8];
+    std::snprintf(suffix, sizeof suffix, ".%02u", static_cast<unsigned>(*revision));
+    return version + suffix;
+}
+
 std::string VersionRowText(const std::string& deviceName, const std::string& versionWord, const std::string& version,
                            std::optional<std::uint8_t> revision) {
-    std::string text = deviceName + ", " + versionWord + ": " + version;
-    if (revision) {
-        char suffix[8];
-        std::snprintf(suffix, sizeof suffix, ".%02u", static_cast<unsigned>(*revision));
-        text += suffix;
-    }
-    return text;
+    return deviceName + ", " + versionWord + ": " + VersionWithRevision(version, revision);
 }
 
 std::string ImageVersionRowText(const FirmwareImage& image, const std::string& versionWord) {

@@ -53,6 +53,9 @@ ImageLoadResult DecodeImage(std::span<const std::uint8_t> file, std::string_view
 ImageLoadResult LoadImageFile(const std::filesystem::path& path, std::string_view parameterRecord,
                               FirmwareImage& image);
 
+// "1H", or "1H.03" with a revision.
+std::string VersionWithRevision(const std::string& version, std::optional<std::uint8_t> revision);
+
 // A version row of the task log: deviceName, ", ", `versionWord` (Msg::Version), ": ",
 // version, then "." and the revision in at least two digits when one is given.
 std::string VersionRowText(const std::string& deviceName, const std::string& versionWord, const std::string& version,

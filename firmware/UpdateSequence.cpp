@@ -18,39 +18,41 @@ FirmwareUpdater::FirmwareUpdater(CommModule& link, WizardServices& wizard, Wizar
       pump_(pump),
       uploader_(link, wizard, state, image) {}
 
-void FirmwareUpdater::UpdateFirmware() {
-    updateFailed_ = false;
+FirmwareReport FirmwareUpdater::UpdateFirmware() {
+    report_ = FirmwareReport{};
+    report_.attempted = true;
     wizard_.SetProcessPriority(PriorityRealtime);
     wizard_.InsertTaskList(IconRunning, Text(Msg::CheckingDc), RunningStatus);
 
     if (!link_.ReadIdentity()) {
-        ReportNoIdentity();
-        return;
+        ReportNoIdentity(Msg::CheckingDc);
+        return report_;
     }
     wizard_.SetTaskStatus(Text(Msg::Done));
     if (!link_.ParseIdentity(image_.ModelName)) {
         wizard_.InsertTaskList(IconError, Text(Msg::NotForThisDc) + image_.DeviceName + "!", "");
         state_.CommError = true;
         wizard_.ResetStage();
-        return;
+        return report_;
     }
     if (RevisionInUse()) DeviceRevision = link_.ReadRevision();
 
     switch (DecideByVersion()) {
-    case Decision::Refused: return;
+    case Decision::Refused: return report_;
     case Decision::Current:
+        report_.alreadyCurrent = true;
         wizard_.InsertTaskList(IconInfo, Text(Msg::AlreadyCurrent), "");
         if (state_.ProfileBackupNeeded && profile_.GetBackupProfile()) {
             state_.ProfileIntact = false;  // pending until written back, as after a backup
             FinishRun();
             // An idle program must not stay at real-time priority with Back disabled.
             wizard_.ResetStage();
-            return;
+            return report_;
         }
         state_.ProfileBackupNeeded = false;
         wizard_.ResetStage();
         link_.EnterDeepSleep();
-        return;
+        return report_;
     case Decision::Update: break;
     }
 
@@ -63,8 +65,19 @@ void FirmwareUpdater::UpdateFirmware() {
     if (state_.ProfileBackupNeeded && !state_.CommError) state_.ProfileIntact = false;
     // A failed backup has logged itself; the upload is skipped, the run still ends below.
     if (!state_.CommError) UploadByImageKind();
-    if (state_.CommError) updateFailed_ = true;
     FinishRun();
+    return report_;
+}
+
+void FirmwareUpdater::SendingCode(std::int32_t step) {
+    report_.end = FirmwareEnd::Failed;  // until the restarted DC shows the new code
+    report_.failedStep = step;
+}
+
+void FirmwareUpdater::Fail(std::int32_t step) {
+    if (report_.end == FirmwareEnd::Unchanged) return;  // nothing was sent: nothing failed in the DC
+    report_.end = FirmwareEnd::Failed;
+    report_.failedStep = step;
 }
 
 FirmwareUpdater::Decision FirmwareUpdater::DecideByVersion() {
@@ -112,23 +125,27 @@ void FirmwareUpdater::LogDcVersion() {
 
 void FirmwareUpdater::UploadByImageKind() {
     if (image_.OnlySection1()) {
+        SendingCode(Msg::UploadingCode);
         uploader_.UploadCode();
         if (state_.CommError) return;
         WaitForReset(RestartWaitOnlySection1);
         VerifyNewCode();
     } else if (image_.OnlySection2()) {
+        SendingCode(Msg::UploadingCode);
         uploader_.UploadCode2();
         if (state_.CommError) return;
         WaitForReset(RestartWaitSection2);
         VerifyNewCode();
     } else if (image_.BothSections()) {
+        SendingCode(Msg::UploadingSection1);
         uploader_.UploadCode();
         if (state_.CommError) return;
         WaitForReset(RestartWaitBetweenSections);
         if (!link_.ReadIdentity()) {
-            ReportNoIdentity();
+            ReportNoIdentity(Msg::WaitingForRestart);
             return;
         }
+        SendingCode(Msg::UploadingSection2);
         uploader_.UploadCode2();
         if (state_.CommError) return;
         WaitForReset(RestartWaitSection2);
@@ -147,12 +164,7 @@ void FirmwareUpdater::FinishRun() {
     }
     SetClockNow();
     link_.EnterDeepSleep();
-    if (state_.CommError || !state_.ProfileIntact || updateFailed_) {
-        wizard_.InsertTaskList(IconError, Text(Msg::UpdateFailed), "");
-        wizard_.InsertTaskList(IconInfo, Text(Msg::ProfileOnClose), "");
-    } else {
-        wizard_.InsertTaskList(IconInfo, Text(Msg::UpdateSucceeded), "");
-    }
+    report_.summaryDue = true;
 }
 
 void FirmwareUpdater::SetClockNow() {
@@ -160,11 +172,11 @@ void FirmwareUpdater::SetClockNow() {
     link_.SetClock(FormatClockDate(t), FormatClockTime(t), ClockArgument);
 }
 
-void FirmwareUpdater::ReportNoIdentity() {
+void FirmwareUpdater::ReportNoIdentity(std::int32_t step) {
     wizard_.SetTaskStatus(Text(Msg::Failed));
     wizard_.InsertTaskList(IconError, Text(Msg::NoAnswer), "");
     state_.CommError = true;
-    updateFailed_ = true;
+    Fail(step);
     wizard_.ResetStage();
 }
 

@@ -32,14 +32,33 @@ constexpr double RestartWaitOnlySection1 = 12.0;     // after the section of an 
 constexpr double RestartWaitSection2 = 45.0;         // after section 2 of either image kind
 constexpr double RestartWaitBetweenSections = 10.0;  // after section 1 of a BothSections image
 
+// What an update run did to the DC's firmware, from what its steps returned.
+enum class FirmwareEnd {
+    Unchanged,  // no code was sent (refused, already current, no answer, backup failed)
+    Updated,    // code sent and the restarted DC reports the image's version and revision
+    Failed,     // code was sent, but the new code is not known to be in
+};
+
+struct FirmwareReport {
+    bool attempted = false;  // an update run has started
+    FirmwareEnd end = FirmwareEnd::Unchanged;
+    bool alreadyCurrent = false;  // the DC already runs the image's firmware
+    std::int32_t failedStep = 0;  // the message of the step that failed, when end is Failed
+    bool summaryDue = false;      // the run went through to its end (write-back, clock, deep sleep)
+};
+
 class FirmwareUpdater {
 public:
     FirmwareUpdater(CommModule& link, WizardServices& wizard, WizardState& state, const FirmwareImage& image,
                     ProfileOperations& profile, EventPump& pump);
 
     // The whole run; called by the wizard with CommError clear, ProfileBackupNeeded
-    // and ProfileIntact true and DeepSleepMode false.
-    void UpdateFirmware();
+    // and ProfileIntact true and DeepSleepMode false. The summary row is the caller's:
+    // it also knows what became of the profile.
+    FirmwareReport UpdateFirmware();
+    // What the current or last run has done so far: a run cut off by the program's end
+    // leaves its report here.
+    const FirmwareReport& report() const { return report_; }
     // Serves the event loop until more than `seconds` have passed.
     void WaitForReset(double seconds);
     // Reads the restarted DC's identity (and revision) and logs Msg::NewCodeVerified when the new code is in.
@@ -54,12 +73,17 @@ private:
     Decision DecideByVersion();
     void RefuseAndSleep(int icon, const std::string& text);
     void LogDcVersion();
+    // The row when the restarted DC does not report the image's version and revision.
+    std::string NewCodeNotInText(const std::string& dcVersion);
     void UploadByImageKind();
-    // Steps 14 to 17: profile write-back, clock, deep sleep, summary.
+    // The end of a run: profile write-back, clock, deep sleep.
     void FinishRun();
+    // Code is about to go out under `step`: from here a failure leaves the DC unknown.
+    void SendingCode(std::int32_t step);
+    void Fail(std::int32_t step);
     void SetClockNow();
-    // Status Msg::Failed, the Msg::NoAnswer row, CommError, ResetStage.
-    void ReportNoIdentity();
+    // Status Msg::Failed, the Msg::NoAnswer row, CommError, ResetStage; `step` failed.
+    void ReportNoIdentity(std::int32_t step);
     std::string Text(std::int32_t number) { return wizard_.GetText(number); }
     bool RevisionInUse() const { return image_.ConfigRevision >= 1 && image_.ConfigRevision <= 99; }
 
@@ -70,9 +94,7 @@ private:
     ProfileOperations& profile_;
     EventPump& pump_;
     CodeUploader uploader_;
-    // The new code did not get in (upload, restart or check failed). The summary must
-    // not report success then, even when the final deep-sleep command cleared CommError.
-    bool updateFailed_ = false;
+    FirmwareReport report_;
 };
 
 }  // namespace vor

@@ -1,8 +1,11 @@
 // The restart wait and the check of the restarted DC.
 #include <cmath>
+#include <optional>
 
 #include "firmware/UpdateSequence.h"
+#include "firmware/ImageLoader.h"
 #include "firmware/UpdateSequenceTexts.h"
+#include "session/TextMarkers.h"
 
 namespace vor {
 
@@ -16,17 +19,27 @@ void FirmwareUpdater::WaitForReset(double seconds) {
     wizard_.SetTaskStatus(Text(Msg::Done));
 }
 
+std::string FirmwareUpdater::NewCodeNotInText(const std::string& dcVersion) {
+    const bool revisionChecked = !image_.OnlySection1();
+    const auto versionText = [&](const std::string& version, std::uint8_t revision) {
+        const std::optional<std::uint8_t> shown = revisionChecked ? std::optional(revision) : std::nullopt;
+        return VersionWithRevision(version, shown);
+    };
+    return WithMarkers(Text(Msg::NewCodeNotIn), {versionText(dcVersion, DeviceRevision),
+                                                 versionText(image_.ImageVersion, image_.ImageRevision)});
+}
+
 void FirmwareUpdater::VerifyNewCode() {
     wizard_.InsertTaskList(IconRunning, Text(Msg::CheckingNewCode), RunningStatus);
     if (!link_.ReadIdentity()) {
-        ReportNoIdentity();
+        ReportNoIdentity(Msg::CheckingNewCode);
         return;
     }
     wizard_.SetTaskStatus(Text(Msg::Done));
     if (!link_.ParseIdentity(image_.ModelName)) {
         wizard_.InsertTaskList(IconError, Text(Msg::WrongDcAfterRestart), "");
         state_.CommError = true;
-        updateFailed_ = true;
+        Fail(Msg::CheckingNewCode);
         link_.EnterDeepSleep();
         wizard_.ResetStage();
         return;
@@ -43,10 +56,15 @@ void FirmwareUpdater::VerifyNewCode() {
         DeviceRevision = link_.ReadRevision();
         newCodeIn = dcVersion >= image_.ImageVersion && DeviceRevision >= image_.ImageRevision;
     }
-    if (newCodeIn)
+    if (newCodeIn) {
         wizard_.InsertTaskList(IconInfo, Text(Msg::NewCodeVerified), "");
-    else
-        updateFailed_ = true;  // the DC still reports the old version: not a success
+        report_.end = FirmwareEnd::Updated;
+        report_.failedStep = 0;
+    } else {
+        // The DC still runs the old code: say what it reports and what was sent.
+        Fail(Msg::CheckingNewCode);
+        wizard_.InsertTaskList(IconError, NewCodeNotInText(dcVersion), "");
+    }
 
     if (!state_.ProfileBackupNeeded) SetClockNow();
     wizard_.ResetStage();

@@ -47,15 +47,17 @@ public:
     std::string SerialNumber() override {
         return profile_.BackupPath.empty() ? std::string() : SerialText(profile_.SerialNumber);
     }
-    std::string BackupPath() override { return profile_.BackupPath.string(); }
     bool EnterDeepSleep() override { return link_.EnterDeepSleep(); }
 
     void UpdateFirmware() override {
+        profile_.StartAttempt();
         link_.RenewLink();
         updater_.UpdateFirmware();
     }
     void ProfileRecovering() override { profile_.ProfileRecovering(); }
-    std::string RecoveryOutcome() override { return profile_.RecoveryOutcome(); }
+    FirmwareReport FirmwareFacts() override { return updater_.report(); }
+    ProfileReport ProfileFacts() override { return profile_.report(); }
+    std::filesystem::path BackupFolder() override { return profile_.folder(); }
 
     void AbortLink() override { link_.Abort(); }
     void WaitSeconds(double seconds) override { link_.WaitSeconds(seconds); }

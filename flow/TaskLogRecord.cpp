@@ -88,7 +88,9 @@ std::string AttemptRecordText(const AttemptRecord& r) {
     line("DC firmware at the end", r.versionAfter);
     line("Firmware image", r.image);
     if (!r.outcome.empty()) line("Outcome", r.outcome);
-    line("Saved profile still to be written back", r.profilePending ? "yes" : "no");
+    line("Saved profile still to be written back", r.pendingFile.empty() ? "no" : "yes, in " + r.pendingFile);
+    if (!r.setAsideFile.empty()) line("Saved profile set aside as", r.setAsideFile);
+    if (!r.dcCopy.empty()) line("The DC's own profile saved as", r.dcCopy);
     for (const std::string& warning : r.warnings) line("Warning", warning);
     out += "\n";
     for (const TaskRow& row : r.rows) {

@@ -24,7 +24,9 @@ struct AttemptRecord {
     std::string versionAfter;           // ... and in the last identity read
     std::string image;                  // the firmware image file and its version
     std::string outcome;                // empty when not known yet
-    bool profilePending = false;        // a saved profile still waits to be written back
+    std::string pendingFile;            // the saved profile that still waits to be written back
+    std::string setAsideFile;           // a saved profile that was set aside
+    std::string dcCopy;                 // what the DC held, saved while nobody chose
     std::vector<std::string> warnings;  // problems the program ran on with (a faulty language database)
     std::vector<TaskRow> rows;
 };

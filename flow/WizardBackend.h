@@ -2,9 +2,12 @@
 // What the wizard's flow calls in the other subsystems. The application
 // wires the real link, firmware and profile code behind it; window tests use fakes.
 
+#include <filesystem>
 #include <string>
 
+#include "firmware/UpdateSequence.h"
 #include "platform/PortOpen.h"
+#include "profile/ProfileKeeper.h"
 
 namespace vor {
 
@@ -28,16 +31,17 @@ public:
     // For the attempt record: the serial number in the DC's memory (block 0), as the
     // backup file is named; empty while block 0 has not been read.
     virtual std::string SerialNumber() { return {}; }
-    // The connected DC's backup file; empty while block 0 has not been read.
-    virtual std::string BackupPath() { return {}; }
     virtual bool EnterDeepSleep() = 0;
 
     // Next that starts the update; runs the whole attempt inside the click.
     virtual void UpdateFirmware() = 0;
     // Close while a write-back is pending.
     virtual void ProfileRecovering() = 0;
-    // What the last ProfileRecovering came to, for the attempt record; empty: unknown.
-    virtual std::string RecoveryOutcome() { return {}; }
+    // What the current or last attempt did to the firmware and to the profile so far
+    // (also when the program ended in the middle of it), and where backups lie.
+    virtual FirmwareReport FirmwareFacts() { return {}; }
+    virtual ProfileReport ProfileFacts() { return {}; }
+    virtual std::filesystem::path BackupFolder() { return {}; }
 
     // Close: make a waiting command give up (LinkError and LinkAbort), the 1 s
     // busy-wait, and release the reply buffers.

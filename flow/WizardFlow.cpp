@@ -156,8 +156,19 @@ int WizardFlow::SetProcessPriority(int priorityClass) {
     return env_.setPriority ? env_.setPriority(priorityClass) : priorityClass;
 }
 
-std::string WizardFlow::PendingBackup() const {
-    return state_.ProfileIntact || !backend_ ? std::string() : backend_->BackupPath();
+RunOutcome WizardFlow::Outcome() const {
+    if (!backend_) return {};
+    const ProfileReport profile = backend_->ProfileFacts();
+    return JudgeRun(backend_->FirmwareFacts(), profile, state_.ProfileBackupNeeded,
+                    PendingBackups(backend_->BackupFolder(), profile.backupFile));
+}
+
+std::string WizardFlow::OutcomeText(const RunOutcome& outcome) {
+    if (!outcome.failedStep) return vor::OutcomeText(outcome, {});
+    // The database closes with the program; the last line is told after that.
+    std::string& step = stepTexts_[outcome.failedStep];
+    if (db_.isOpen()) step = GetText(outcome.failedStep);
+    return vor::OutcomeText(outcome, step);
 }
 
 void WizardFlow::Close() {
@@ -178,6 +189,7 @@ void WizardFlow::Close() {
     step([&] { frontEnd_.HideTitle(); });
     if (!closeProgram_.empty() && env_.startProgram)
         step([&] { env_.startProgram(JoinPath(env_.programDir, closeProgram_)); });
+    step([&] { OutcomeText(Outcome()); });  // keeps the failed step's text for the last line
     step([&] { db_.Close(); });
     FinishEnd();
 }
@@ -187,8 +199,8 @@ void WizardFlow::RecoverAtClose() {
         // Nobody to answer the recovery's questions: the backup stays where the next
         // run finds it and writes it back.
         if (env_.printDiagnostic)
-            env_.printDiagnostic("the profile was not written back; it stays saved in " + PendingBackup() +
-                                 " and the next update writes it back");
+            env_.printDiagnostic("the profile was not written back; it stays saved in " +
+                                 backend_->ProfileFacts().backupFile.string() + " and the next update writes it back");
         return;
     }
     AttemptRecord record = BeginAttempt("Profile recovery at close");
@@ -202,9 +214,7 @@ void WizardFlow::RecoverAtClose() {
         RecordAttempt(std::move(record), std::string("Stopped by an error: ") + e.what());
         throw;
     }
-    std::string outcome = backend_->RecoveryOutcome();
-    if (outcome.empty()) outcome = state_.ProfileIntact ? "Profile written back" : "Profile not written back";
-    RecordAttempt(std::move(record), outcome);
+    RecordAttempt(std::move(record));
 }
 
 void WizardFlow::EndAtOnce() {

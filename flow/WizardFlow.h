@@ -12,12 +12,14 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "flow/FrontEnd.h"
+#include "flow/RunOutcome.h"
 #include "flow/TaskLogRecord.h"
 #include "flow/WizardBackend.h"
 #include "platform/EventPump.h"
@@ -47,14 +49,6 @@ struct FlowEnvironment {
     std::shared_ptr<SleepInhibitor> sleepInhibitor;
     // Where attempt records go (beside the backups); empty: none are written.
     std::function<std::filesystem::path()> recordFolder;
-};
-
-// How the last update attempt ended, for a caller that must say it in one word.
-enum class AttemptEnd {
-    None,            // no attempt was started
-    Updated,         // the new code is in and the profile was verified
-    NothingChanged,  // the DC was current or refused; nothing was written
-    Failed,          // the attempt did not complete
 };
 
 class WizardFlow : public WizardServices {
@@ -87,13 +81,15 @@ public:
     // The instruction page shown (1 or 2), 0 while the task log is shown.
     int pageShown() const { return pageShown_; }
     const std::vector<TaskRow>& rows() const { return rows_; }
-    AttemptEnd lastAttemptEnd() const { return lastEnd_; }
+    // What the run has come to so far: the last attempt, a recovery at close, and the
+    // backup files on disk now.
+    RunOutcome Outcome() const;
+    // The outcome in words, with the failed step's own text.
+    std::string OutcomeText(const RunOutcome& outcome);
     // The record of the last attempt; kind empty when there was none.
     const AttemptRecord& lastAttempt() const { return lastAttempt_; }
     AttemptRecord BeginAttempt(const char* kind);
     const std::string& CloseProgramPath() const { return closeProgram_; }
-    // The backup file whose profile still waits to be written back; empty when none.
-    std::string PendingBackup() const;
     std::string TextOr(std::int32_t number, const char* fallback);
     // Runs a handler's work; ProgramEnding unwinds quietly, other errors get a box.
     bool Guarded(const std::function<void()>& work);
@@ -124,9 +120,9 @@ private:
     void SetBack(bool enabled) { SetButtons(nextEnabled_, enabled); }
     void RecoverAtClose();
     void FinishEnd();
-    void RecordAttempt(AttemptRecord record, const std::string& outcome) noexcept;
+    void RecordAttempt(AttemptRecord record, const std::string& interruption = {}) noexcept;
+    void InsertSummary(const RunOutcome& outcome);
     std::unique_ptr<SleepInhibitor::Hold> KeepAwake(const char* why);
-    AttemptEnd JudgeAttempt(bool errorShown);
     WizardState& state_;
     FlowEnvironment env_;
     FrontEnd& frontEnd_;
@@ -143,8 +139,8 @@ private:
     bool backEnabled_ = false;
     int pageShown_ = 1;
     int exitStatus_ = 0;
-    AttemptEnd lastEnd_ = AttemptEnd::None;
     std::vector<std::string> warnings_;
+    std::map<std::int32_t, std::string> stepTexts_;  // of failed steps, told after the database closed
     AttemptRecord lastAttempt_;
 };
 

@@ -16,10 +16,13 @@ AttemptRecord WizardFlow::BeginAttempt(const char* kind) {
     return record;
 }
 
-void WizardFlow::RecordAttempt(AttemptRecord record, const std::string& outcome) noexcept {
+void WizardFlow::RecordAttempt(AttemptRecord record, const std::string& interruption) noexcept {
     try {
-        record.outcome = outcome;
-        record.profilePending = !state_.ProfileIntact;
+        const RunOutcome outcome = Outcome();
+        record.outcome = (interruption.empty() ? "" : interruption + ". ") + OutcomeText(outcome);
+        record.pendingFile = outcome.pendingFile.string();
+        record.setAsideFile = outcome.setAsideFile.string();
+        record.dcCopy = outcome.dcCopy.string();
         if (backend_) {
             const std::string identity = backend_->IdentityString();
             if (!identity.empty()) record.identity = identity;

@@ -1,7 +1,5 @@
 // The stage machine: what Next and Back do, and the instruction pages.
 
-#include <algorithm>
-
 #include "flow/WizardFlow.h"
 #include "session/Messages.h"
 
@@ -89,7 +87,6 @@ void WizardFlow::StartUpdate() {
     const bool backWasEnabled = backEnabled_;
     SetBack(false);
     resetStageCalled_ = false;
-    lastEnd_ = AttemptEnd::Failed;  // until the attempt has run to its end
     AttemptRecord record = BeginAttempt("Firmware update");
     updateRunning_ = true;
     try {
@@ -106,30 +103,18 @@ void WizardFlow::StartUpdate() {
         RecordAttempt(std::move(record), std::string("Stopped by an error: ") + e.what());
         throw;
     }
-    // The flags alone can miss a failure (the closing deep-sleep command clears
-    // CommError): an error row counts as well.
-    const bool errorShown =
-        std::any_of(rows_.begin(), rows_.end(), [](const TaskRow& row) { return row.iconInd == IconError; });
-    lastEnd_ = JudgeAttempt(errorShown);
-    RecordAttempt(std::move(record), state_.CommError || !state_.ProfileIntact || errorShown
-                                         ? "Not completed"
-                                         : "Completed without errors");
+    if (backend_->FirmwareFacts().summaryDue) InsertSummary(Outcome());
+    RecordAttempt(std::move(record));
     if (backWasEnabled || resetStageCalled_) SetBack(true);
 }
 
-AttemptEnd WizardFlow::JudgeAttempt(bool errorShown) {
-    const auto shows = [this](std::int32_t message) {
-        const std::string text = db_.GetText(message);
-        return std::any_of(rows_.begin(), rows_.end(), [&](const TaskRow& r) { return r.event == text; });
-    };
-    if (!state_.ProfileIntact) return AttemptEnd::Failed;
-    if (!state_.CommError && !errorShown && !rows_.empty() && rows_.back().event == db_.GetText(Msg::UpdateSucceeded))
-        return AttemptEnd::Updated;
-    // Nothing written: the DC was current or refused the image, or the backup failed.
-    const bool wrote = shows(Msg::UploadingCode) || shows(Msg::UploadingSection1) || shows(Msg::UploadingSection2) ||
-                       shows(Msg::RestoreStep);
-    if (!wrote && (errorShown || shows(Msg::AlreadyCurrent) || state_.CommError)) return AttemptEnd::NothingChanged;
-    return AttemptEnd::Failed;
+void WizardFlow::InsertSummary(const RunOutcome& outcome) {
+    if (Succeeded(outcome)) {
+        InsertTaskList(IconInfo, GetText(Msg::UpdateSucceeded), "");
+        return;
+    }
+    InsertTaskList(IconError, GetText(Msg::UpdateFailed), "");
+    InsertTaskList(IconInfo, GetText(Msg::ProfileOnClose), "");
 }
 
 void WizardFlow::Back() {

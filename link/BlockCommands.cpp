@@ -34,7 +34,7 @@ bool CommModule::SendBlockAddress(int address, std::uint8_t code) {
             port_.discardBuffers();
             int tries = 0;
             SendStartTime = pump_.now();
-            SendBytes(3);
+            SendBytes(3, AnnouncementTimeout);
             for (;;) {
                 const double elapsed = PollPass(SendStartTime, AnnouncementTimeout);
                 if ((tries < AnnouncementMaxResends && elapsed > AnnouncementTimeout && !ReplyComplete && !LinkAbort &&
@@ -48,11 +48,11 @@ bool CommModule::SendBlockAddress(int address, std::uint8_t code) {
                     PendingCommand = code;
                     FillAddressCommand(code, address);
                     SendStartTime = pump_.now();
-                    SendBytes(3);
+                    SendBytes(3, AnnouncementTimeout);
                 }
                 if (tries > AnnouncementMaxResends - 1 || ReplyComplete || LinkAbort || LinkError) break;
             }
-            EndExchange(AnnouncementTimeout);
+            EndExchange();
             if (ReplyComplete) return true;
             state_.CommError = true;
             return false;
@@ -71,14 +71,15 @@ void CommModule::WriteCodeBlock(int address, std::uint8_t code, std::span<const 
                 LinkAbort = false;
                 port_.discardBuffers();
                 if (!SendBlockAddress(address, code) || state_.CommError) return;
-                AwaitQuietLine();
+                // The block follows its acknowledged announcement at once, even after a resend.
                 std::copy(block.begin(), block.end(), SendBuffer.begin());
                 ReceivedCount = 0;
                 ReplyComplete = false;
                 NakReceived = false;
                 SendStartTime = pump_.now();
                 port_.discardBuffers();
-                SendBytes(static_cast<int>(CodeBlockLength));  // PendingCommand still holds the announcement's code
+                SendBytes(static_cast<int>(CodeBlockLength),
+                          BlockDataTimeout);  // PendingCommand still holds the announcement's code
                 bool repeat = false;
                 while (!repeat) {
                     const double elapsed = PollPass(SendStartTime, BlockDataTimeout);
@@ -89,9 +90,9 @@ void CommModule::WriteCodeBlock(int address, std::uint8_t code, std::span<const 
                         else
                             state_.CommError = true;
                     }
-                    if (repeat) EndExchange(BlockDataTimeout);
+                    if (repeat) EndExchange();
                     if (!repeat && (ReplyComplete || state_.CommError || LinkAbort || LinkError)) {
-                        EndExchange(BlockDataTimeout);
+                        EndExchange();
                         // Cut off by an abort: the block is not in, as with its announcement.
                         if (!ReplyComplete) state_.CommError = true;
                         return;
@@ -134,7 +135,7 @@ int CommModule::ExchangeCodeWord(std::uint8_t code, int word, bool endOnLinkErro
     FillAddressCommand(code, word);
     port_.discardBuffers();
     SendStartTime = pump_.now();
-    SendBytes(3);
+    SendBytes(3, CodeWordTimeout);
     int tries = 0;
     for (;;) {
         const double elapsed = PollPass(SendStartTime, CodeWordTimeout);
@@ -149,7 +150,7 @@ int CommModule::ExchangeCodeWord(std::uint8_t code, int word, bool endOnLinkErro
             ReplyComplete = false;
             FillAddressCommand(code, word);
             SendStartTime = pump_.now();
-            SendBytes(3);
+            SendBytes(3, CodeWordTimeout);
         } else if (timedOut) {
             // Dead or closing link: the try is used up without a send, so a word that
             // does not end on LinkError still ends by its try limit.
@@ -158,7 +159,7 @@ int CommModule::ExchangeCodeWord(std::uint8_t code, int word, bool endOnLinkErro
         }
         if (tries > CodeWordMaxResends - 1 || ReplyComplete || (endOnLinkError && LinkError)) break;
     }
-    EndExchange(CodeWordTimeout);
+    EndExchange();
     return tries;
 }
 

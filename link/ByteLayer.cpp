@@ -36,7 +36,7 @@ void CommModule::ReleaseReplyBuffers() {
     ProfileBuffer.assign(1, 0);
 }
 
-void CommModule::SendBytes(int n) {
+void CommModule::SendBytes(int n, double replyTimeout) {
     if (PendingCommand == NoCommand) return;
     NakReceived = false;
     const std::size_t count = static_cast<std::size_t>(std::clamp(n, 0, static_cast<int>(SendBuffer.size())));
@@ -44,7 +44,7 @@ void CommModule::SendBytes(int n) {
     std::vector<std::uint8_t> bytes(count + 1, 0);
     std::copy_n(SendBuffer.begin(), count, bytes.begin());
     port_.write(bytes);
-    lastSendAt_ = pump_.now();
+    busyUntil_ = std::max(busyUntil_, pump_.now() + std::max(replyTimeout, MinimumReplyWindow));
     ++sendsInExchange_;
 }
 
@@ -72,16 +72,9 @@ void CommModule::HandleReceivedData(std::span<const std::uint8_t> chunk) {
         if (ReceivedCount >= ExpectedLength) CompleteCountingReply();
         break;
     case Cmd::Revision:
-        // Appended, so a reply split into two chunks keeps both bytes; the reply is
-        // the last two bytes, so a stray byte ahead of it does not shift the revision.
         StoreReply(ReplyBuffer, chunk);
         if (ReplyBuffer[0] == NakByte) NakReceived = true;
-        if (ReceivedCount >= RevisionReplyLength) {
-            const int stored = std::min(ReceivedCount, static_cast<int>(ReplyBuffer.size()));
-            std::copy(ReplyBuffer.begin() + (stored - RevisionReplyLength), ReplyBuffer.begin() + stored,
-                      ReplyBuffer.begin());
-            CompleteCountingReply();
-        }
+        JudgeRevisionReply();
         break;
     case Cmd::DeepSleep: JudgeDeepSleepReply(chunk); break;
     case Cmd::MemoryRead:
@@ -126,6 +119,24 @@ void CommModule::JudgeDeepSleepReply(std::span<const std::uint8_t> chunk) {
     }
 }
 
+void CommModule::JudgeRevisionReply() {
+    // Appended, so a reply split over several chunks keeps every byte.
+    const auto stored = ReplyBuffer.begin() + std::min(ReceivedCount, static_cast<int>(ReplyBuffer.size()));
+    const auto ack = std::find(ReplyBuffer.begin(), stored, AckByte);
+    std::vector<std::uint8_t>::iterator reply;
+    if (ack != stored) {
+        // The revision is the byte after the acknowledgement, whatever came before it.
+        if (stored - ack < RevisionReplyLength) return;
+        reply = ack;
+    } else {
+        // A DC that sends no acknowledgement: its two bytes, the last ones so far.
+        if (stored - ReplyBuffer.begin() < RevisionReplyLength) return;
+        reply = stored - RevisionReplyLength;
+    }
+    std::copy(reply, reply + RevisionReplyLength, ReplyBuffer.begin());
+    CompleteCountingReply();
+}
+
 void CommModule::WaitSeconds(double seconds) { pump_.sleepFor(seconds); }
 
 void CommModule::Abort() {
@@ -141,19 +152,20 @@ bool CommModule::RenewLink() {
 }
 
 void CommModule::AwaitQuietLine() {
-    if (pump_.now() < quietAt_) {
+    const double quietAt = std::max(quietAt_, busyUntil_);
+    if (pump_.now() < quietAt) {
         const int pending = PendingCommand;
         PendingCommand = NoCommand;
-        while (pump_.now() < quietAt_) pump_.yieldUntil(quietAt_);
+        while (pump_.now() < quietAt) pump_.yieldUntil(quietAt);
         port_.discardBuffers();
         PendingCommand = pending;
     }
     sendsInExchange_ = 0;
 }
 
-void CommModule::EndExchange(double timeout) {
-    if (sendsInExchange_ > 1 || !ReplyComplete)
-        quietAt_ = std::max(quietAt_, lastSendAt_ + std::max(timeout, MinimumReplyWindow));
+void CommModule::EndExchange() {
+    if (sendsInExchange_ > 1 || !ReplyComplete) quietAt_ = std::max(quietAt_, busyUntil_);
+    busyUntil_ = 0.0;
     sendsInExchange_ = 0;
 }
 

@@ -21,7 +21,7 @@ bool CommModule::OpenClockWrite() {
     ReceivedCount = 0;
     port_.discardBuffers();
     SendBuffer[0] = Cmd::Clock;
-    SendBytes(1);
+    SendBytes(1, OpenClockTimeout);
     SendStartTime = pump_.now();
     int tries = 0;
     for (;;) {
@@ -33,12 +33,12 @@ bool CommModule::OpenClockWrite() {
             ReceivedCount = 0;
             port_.discardBuffers();
             SendBuffer[0] = Cmd::Clock;
-            SendBytes(1);
+            SendBytes(1, OpenClockTimeout);
             SendStartTime = pump_.now();
         }
         if (tries > OpenClockMaxResends - 1 || ReplyComplete || LinkAbort) break;
     }
-    EndExchange(OpenClockTimeout);
+    EndExchange();
     return ReplyComplete && !NakReceived;
 }
 
@@ -55,13 +55,12 @@ void CommModule::SetClock(const std::string& date, const std::string& time, std:
         state_.CommError = true;
         return;
     }
-    // PendingCommand is still 0x97: the record's acknowledgement uses the same rule.
-    AwaitQuietLine();
+    // Sent at once. PendingCommand is still 0x97: the record's acknowledgement uses the same rule.
     ReplyComplete = false;
     ReceivedCount = 0;
     std::copy(record->begin(), record->end(), SendBuffer.begin());
     port_.discardBuffers();
-    SendBytes(static_cast<int>(record->size()));
+    SendBytes(static_cast<int>(record->size()), ClockRecordTimeout);
     SendStartTime = pump_.now();
     int tries = 0;
     for (;;) {
@@ -72,12 +71,12 @@ void CommModule::SetClock(const std::string& date, const std::string& time, std:
             ++tries;
             ReceivedCount = 0;
             port_.discardBuffers();
-            SendBytes(static_cast<int>(record->size()));
+            SendBytes(static_cast<int>(record->size()), ClockRecordTimeout);
             SendStartTime = pump_.now();
         }
         if (tries > ClockRecordMaxResends - 1 || ReplyComplete || LinkAbort) break;
     }
-    EndExchange(ClockRecordTimeout);
+    EndExchange();
     if (!LinkAbort && tries > ClockRecordMaxResends - 1) state_.CommError = true;
 }
 

@@ -74,7 +74,7 @@ public:
     // CommError on failure. A late acknowledgement still counts. Once the link is
     // aborted the remaining tries run out without sends, so it ends in about 4 s.
     bool EnterDeepSleep();
-    // 0xBA; the revision, 0 when no reply.
+    // 0xBA; the revision (the byte after the acknowledgement), 0 when no reply.
     std::uint8_t ReadRevision();
 
     // ---- block transfer ----
@@ -121,17 +121,26 @@ public:
 
 private:
     // Sends SendBuffer[0..n-1] followed by one 0x00 byte; nothing while PendingCommand is -1.
-    void SendBytes(int n);
+    // The line is busy from every send until `replyTimeout` (at least MinimumReplyWindow)
+    // has passed, so that a command started inside this one's wait (Close's recovery)
+    // waits its reply out too.
+    void SendBytes(int n, double replyTimeout);
     // Stores a received chunk and updates the link state by the reply rule of PendingCommand.
     void HandleReceivedData(std::span<const std::uint8_t> chunk);
-    // Before a command's first send (and before the second part of a two-part
-    // command): while an earlier send may still be answered, waits with nothing
-    // pending, so that late reply is dropped instead of being taken for this
-    // command's, then discards what has arrived.
+    // Before a command's first send: while an earlier send may still be answered, waits
+    // with nothing pending, so that late reply is dropped instead of being taken for
+    // this command's, then discards what has arrived. Never between the two parts of a
+    // command (block, line write, clock record): how long the DC waits for the second
+    // part is not known, so it follows the first part's acknowledgement at once.
     void AwaitQuietLine();
-    // At the end of an exchange: when it resent, or ended without a reply, its last
-    // send may still be answered within `timeout` (at least MinimumReplyWindow).
-    void EndExchange(double timeout);
+    // At the end of an exchange: the line stays busy for its last send when it resent
+    // or ended without a reply; a single send that got its reply leaves it quiet.
+    void EndExchange();
+    // The 0xBA rule: the revision is the byte after the first acknowledgement byte, so
+    // stray bytes ahead of it and any split of the reply are passed over. Without an
+    // acknowledgement the last two bytes are the reply (unused byte, revision), so a
+    // revision equal to 0x5A from such a DC is waited for in vain.
+    void JudgeRevisionReply();
     // The 0xA8 rule: the first acknowledgement or rejection byte of the exchange
     // decides, so a stray byte ahead of it is passed over.
     void JudgeDeepSleepReply(std::span<const std::uint8_t> chunk);
@@ -164,8 +173,8 @@ private:
     EventPump& pump_;
     WizardState& state_;
     bool portFailed_ = false;  // the port failed and has not been opened again
-    double quietAt_ = 0.0;     // an earlier send may be answered until then
-    double lastSendAt_ = 0.0;
+    double quietAt_ = 0.0;     // a send of an ended exchange may be answered until then
+    double busyUntil_ = 0.0;   // the last send of the exchange under way may be answered until then
     int sendsInExchange_ = 0;
 };
 

@@ -44,7 +44,7 @@ bool CommModule::ReadIdentity() {
     int tries = 0;
     port_.discardBuffers();
     SendBuffer[0] = Cmd::Identity;
-    SendBytes(1);
+    SendBytes(1, IdentityTimeout);
     for (;;) {
         const double elapsed = PollPass(SendStartTime, IdentityTimeout);
         if ((tries < IdentityMaxResends && elapsed > IdentityTimeout && !ReplyComplete && !LinkAbort) || NakReceived) {
@@ -56,11 +56,11 @@ bool CommModule::ReadIdentity() {
             port_.discardBuffers();
             PendingCommand = Cmd::Identity;
             SendBuffer[0] = Cmd::Identity;
-            SendBytes(1);
+            SendBytes(1, IdentityTimeout);
         }
         if (tries > IdentityMaxResends - 1 || ReplyComplete || LinkAbort) break;
     }
-    EndExchange(IdentityTimeout);
+    EndExchange();
     if (!ReplyComplete) return false;
     IdentityText.clear();
     for (int i = 0; i < IdentityLength; ++i)
@@ -105,7 +105,7 @@ bool CommModule::EnterDeepSleep() {
     SendBuffer[0] = Cmd::DeepSleep;
     SendBuffer[1] = variant;
     SendStartTime = pump_.now();
-    SendBytes(2);
+    SendBytes(2, DeepSleepTimeout);
     for (;;) {
         const double elapsed = PollPass(SendStartTime, DeepSleepTimeout);
         const bool timedOut = elapsed > DeepSleepTimeout && tries < DeepSleepMaxResends;
@@ -117,7 +117,7 @@ bool CommModule::EnterDeepSleep() {
             SendBuffer[0] = Cmd::DeepSleep;
             SendBuffer[1] = variant;
             SendStartTime = pump_.now();
-            SendBytes(2);
+            SendBytes(2, DeepSleepTimeout);
         } else if (timedOut) {
             // The link is dead or closing: the try is used up without a send, so the
             // command still ends by its try limit instead of waiting for ever.
@@ -125,11 +125,11 @@ bool CommModule::EnterDeepSleep() {
             SendStartTime = pump_.now();
         }
         if (ReplyComplete && tries < DeepSleepMaxResends) {
-            EndExchange(DeepSleepTimeout);
+            EndExchange();
             return true;
         }
         if (tries > DeepSleepMaxResends - 1) {
-            EndExchange(DeepSleepTimeout);
+            EndExchange();
             state_.CommError = true;
             return false;
         }
@@ -144,7 +144,7 @@ std::uint8_t CommModule::ReadRevision() {
     ReplyComplete = false;
     int tries = 0;
     SendBuffer[0] = Cmd::Revision;
-    SendBytes(1);
+    SendBytes(1, RevisionTimeout);
     SendStartTime = pump_.now();
     for (;;) {
         const double elapsed = PollPass(SendStartTime, RevisionTimeout);
@@ -156,11 +156,11 @@ std::uint8_t CommModule::ReadRevision() {
             ++tries;
             PendingCommand = Cmd::Revision;
             SendBuffer[0] = Cmd::Revision;
-            SendBytes(1);
+            SendBytes(1, RevisionTimeout);
         }
         if (tries > RevisionMaxResends - 1 || ReplyComplete || LinkAbort) break;
     }
-    EndExchange(RevisionTimeout);
+    EndExchange();
     return ReplyComplete ? ReplyBuffer[1] : 0;
 }
 

@@ -38,7 +38,7 @@ std::optional<MemoryBlock> CommModule::ReadMemoryBlock(int line) {
             FillAddressCommand(Cmd::MemoryRead, line);
             SendStartTime = pump_.now();
             port_.discardBuffers();
-            SendBytes(3);
+            SendBytes(3, MemoryReadTimeout);
             for (;;) {
                 const double elapsed = PollPass(SendStartTime, MemoryReadTimeout);
                 if ((elapsed > MemoryReadTimeout && tries < MemoryReadMaxResends && !ReplyComplete && !LinkAbort &&
@@ -52,11 +52,11 @@ std::optional<MemoryBlock> CommModule::ReadMemoryBlock(int line) {
                     FillAddressCommand(Cmd::MemoryRead, line);
                     port_.discardBuffers();
                     SendStartTime = pump_.now();
-                    SendBytes(3);
+                    SendBytes(3, MemoryReadTimeout);
                 }
                 if (tries > MemoryReadMaxResends - 1 || ReplyComplete || LinkAbort || LinkError) break;
             }
-            EndExchange(MemoryReadTimeout);
+            EndExchange();
             if (LinkAbort || LinkError || tries > MemoryReadMaxResends - 1) {
                 state_.CommError = true;
                 return std::nullopt;
@@ -88,7 +88,7 @@ bool CommModule::RequestLineWrite(int line) {
             FillAddressCommand(Cmd::LineWrite, line);
             SendStartTime = pump_.now();
             int tries = 0;
-            SendBytes(3);
+            SendBytes(3, LineRequestTimeout);
             for (;;) {
                 const double elapsed = PollPass(SendStartTime, LineRequestTimeout);
                 // A rejection completes the reply and is not repeated.
@@ -100,11 +100,11 @@ bool CommModule::RequestLineWrite(int line) {
                     PendingCommand = Cmd::LineWrite;
                     FillAddressCommand(Cmd::LineWrite, line);
                     SendStartTime = pump_.now();
-                    SendBytes(3);
+                    SendBytes(3, LineRequestTimeout);
                 }
                 if (tries > LineRequestMaxResends - 1 || ReplyComplete || LinkAbort || LinkError) break;
             }
-            EndExchange(LineRequestTimeout);
+            EndExchange();
             return ReplyComplete && !NakReceived;
         },
         [&] {
@@ -120,13 +120,13 @@ void CommModule::WriteMemoryLine(int line, std::span<const std::uint8_t, MemoryL
         state_.CommError = true;
         return;
     }
-    AwaitQuietLine();
+    // The line's bytes follow the acknowledged request at once.
     ReplyBuffer[0] = 0;
     std::copy(bytes.begin(), bytes.end(), SendBuffer.begin());
     ReceivedCount = 0;
     ReplyComplete = false;
     SendStartTime = pump_.now();
-    SendBytes(LineDataLength);  // PendingCommand stays 0xB2
+    SendBytes(LineDataLength, LineDataTimeout);  // PendingCommand stays 0xB2
     int tries = 0;
     for (;;) {
         const double elapsed = PollPass(SendStartTime, LineDataTimeout);
@@ -135,11 +135,11 @@ void CommModule::WriteMemoryLine(int line, std::span<const std::uint8_t, MemoryL
             ++tries;
             ReceivedCount = 0;
             SendStartTime = pump_.now();
-            SendBytes(LineDataLength);
+            SendBytes(LineDataLength, LineDataTimeout);
         }
         if (tries > LineDataMaxResends - 1 || ReplyComplete || LinkAbort) break;
     }
-    EndExchange(LineDataTimeout);
+    EndExchange();
     if (LinkAbort || tries > LineDataMaxResends - 1) state_.CommError = true;
 }
 

@@ -39,15 +39,20 @@ void PruneAsideFiles(const std::filesystem::path& folder) {
 
 }  // namespace
 
-std::optional<std::filesystem::path> SetBackupAside(const std::filesystem::path& backup, const LocalTime& when,
-                                                    std::string& error) {
+std::filesystem::path FreeAsidePath(const std::filesystem::path& backup, const LocalTime& when) {
     const std::string base = backup.stem().string() + AsideMark + Stamp(when);
     std::filesystem::path target;
     std::error_code ec;
     for (int n = 1;; ++n) {
         target = backup.parent_path() / (base + (n == 1 ? "" : "-" + std::to_string(n)) + ".bin");
-        if (!std::filesystem::exists(std::filesystem::symlink_status(target, ec))) break;
+        if (!std::filesystem::exists(std::filesystem::symlink_status(target, ec))) return target;
     }
+}
+
+std::optional<std::filesystem::path> SetBackupAside(const std::filesystem::path& backup, const LocalTime& when,
+                                                    std::string& error) {
+    const std::filesystem::path target = FreeAsidePath(backup, when);
+    std::error_code ec;
     std::filesystem::rename(backup, target, ec);
     if (ec) {
         error = ec.message();

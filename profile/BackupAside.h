@@ -16,6 +16,9 @@ namespace vor {
 
 constexpr int KeptAsideFiles = 20;
 
+// A set-aside name for `backup` that no file has yet.
+std::filesystem::path FreeAsidePath(const std::filesystem::path& backup, const LocalTime& when);
+
 // Renames `backup` beside itself (never over another file) and prunes the oldest
 // set-aside files of the folder. The new path, or nothing with `error` set.
 std::optional<std::filesystem::path> SetBackupAside(const std::filesystem::path& backup, const LocalTime& when,

@@ -8,6 +8,7 @@
 #include "profile/BackupAside.h"
 #include "session/Messages.h"
 #include "session/ProgressText.h"
+#include "session/TextMarkers.h"
 
 namespace vor {
 namespace {
@@ -80,10 +81,7 @@ ProfileKeeper::Lookup ProfileKeeper::LookUpBackup() {
     if (!span.empty && (span.outOfRange || !ProfileRowsAreSound(content->blocks, span.blockCount)))
         return Lookup::Unreadable;
 
-    ProfileHeader = content->header;
-    SerialDigits = content->digits;
-    ProfileBlocks = std::move(content->blocks);
-    UseSpan(span);
+    UseContent(std::move(*content), span);
     if (span.empty) return Lookup::EmptyProfile;
     for (std::size_t i = 0; i < SerialDigitCount; ++i)
         if (static_cast<int>(SerialDigits[i]) != serialText_[i] - '0') return Lookup::OtherDc;
@@ -104,29 +102,50 @@ bool ProfileKeeper::DcHoldsOtherProfile() const {
 std::optional<std::filesystem::path> ProfileKeeper::SetBackupAside() {
     std::string error;
     const auto moved = vor::SetBackupAside(BackupPath, pump_.localTime(), error);
-    if (moved) wizard_.InsertTaskList(IconInfo, TextWith(Msg::BackupSetAside, *moved), "");
+    if (moved) {
+        report_.setAside = *moved;
+        wizard_.InsertTaskList(IconInfo, TextWith(Msg::BackupSetAside, *moved), "");
+    }
     return moved;
 }
 
-std::optional<std::filesystem::path> ProfileKeeper::SetSupersededAside() {
-    wizard_.InsertTaskList(IconInfo, wizard_.GetText(Msg::NewerProfileInDc), "");
-    return SetBackupAside();
+std::string ProfileKeeper::TextWith(std::int32_t message, const std::filesystem::path& path) {
+    return WithMarkers(wizard_.GetText(message), {path.string()});
 }
 
-std::string ProfileKeeper::TextWith(std::int32_t message, const std::filesystem::path& path) {
-    std::string text = wizard_.GetText(message);
-    if (const auto at = text.find("%1"); at != std::string::npos) text.replace(at, 2, path.string());
-    return text;
+ProfileReport ProfileKeeper::report() const {
+    ProfileReport report = report_;
+    report.backupFile = BackupPath;
+    return report;
 }
 
 bool ProfileKeeper::GetBackupProfile() {
     const Lookup found = LookUpBackup();
-    if (found == Lookup::Superseded) SetSupersededAside();
-    return found == Lookup::Usable;
+    if (found != Lookup::Superseded) return found == Lookup::Usable;
+    return ChooseBetweenProfiles() == Choice::UseSaved;
 }
 
 void ProfileKeeper::BackupProfile() {
-    const Lookup found = LookUpBackup();
+    Lookup found = LookUpBackup();
+    if (found == Lookup::Superseded) {
+        switch (ChooseBetweenProfiles()) {
+        case Choice::UseSaved: found = Lookup::Usable; break;
+        case Choice::KeepDc: found = Lookup::NoFile; break;  // a fresh backup of what the DC holds
+        case Choice::Open:
+            // Nothing is sent while nobody has chosen: the DC keeps what it holds and
+            // the backup stays where the next run finds it.
+            state_.CommError = true;
+            state_.ProfileBackupNeeded = false;
+            wizard_.InsertTaskList(IconRunning, BackupStepText, "");
+            wizard_.SetTaskStatus(wizard_.GetText(Msg::Failed));
+            wizard_.InsertTaskList(
+                IconError,
+                WithMarkers(wizard_.GetText(Msg::ProfileChoiceOpen), {BackupPath.string(), report_.dcCopy.string()}),
+                "");
+            wizard_.ResetStage();
+            return;
+        }
+    }
     if (found == Lookup::Usable) {  // kept as it is on disk
         if (state_.CommError)
             ReportBackupFailure(Msg::BackupFailed);
@@ -136,13 +155,6 @@ void ProfileKeeper::BackupProfile() {
     }
     if (found == Lookup::BlockZeroUnread) {
         state_.ProfileBackupNeeded = true;  // unknown profile: assume there is one to keep
-        wizard_.InsertTaskList(IconRunning, BackupStepText, "");
-        ReportBackupFailure(Msg::BackupFailed);
-        return;
-    }
-    // A file that cannot move aside would be overwritten by the new backup.
-    if (found == Lookup::Superseded && !SetSupersededAside()) {
-        state_.ProfileBackupNeeded = true;
         wizard_.InsertTaskList(IconRunning, BackupStepText, "");
         ReportBackupFailure(Msg::BackupFailed);
         return;
@@ -166,19 +178,25 @@ void ProfileKeeper::BackupProfile() {
         ReportBackupFailure(Msg::BackupFailed);
         return;
     }
-    if (!ReadProfileBlocks(span.firstBlockLine) || state_.CommError)
+    if (!ReadProfileBlocks(ProfileBlocks, span.firstBlockLine, ProfileBlockCount) || state_.CommError) {
         ReportBackupFailure(Msg::BackupFailed);
-    else if (!SaveBackupFile())
+        return;
+    }
+    // A damaged file or another DC's under this DC's name may be the only copy of
+    // somebody's dives: it is set aside, never written over. One that holds no
+    // profile has nothing to lose.
+    const bool foreign = found == Lookup::Unreadable || found == Lookup::OtherDc;
+    if ((foreign && !SetBackupAside()) || !SaveBackupFile())
         ReportBackupFailure(Msg::BackupNotSaved);
     else
         wizard_.SetTaskStatus(wizard_.GetText(Msg::Done));
 }
 
-bool ProfileKeeper::ReadProfileBlocks(int firstLine) {
+bool ProfileKeeper::ReadProfileBlocks(BlockTable& table, int firstLine, int count) {
     int line = firstLine;
-    for (int j = 1; j <= ProfileBlockCount; ++j) {
-        wizard_.SetTaskStatus(PercentText(j, ProfileBlockCount));
-        BlockRow& row = ProfileBlocks[j - 1];
+    for (int j = 1; j <= count; ++j) {
+        wizard_.SetTaskStatus(PercentText(j, count));
+        BlockRow& row = table[j - 1];
         row[0] = static_cast<std::int16_t>(line - ProfileAreaFirstLine);
         const auto block = link_.ReadMemoryBlock(line);
         if (state_.CommError || !block) {
@@ -197,11 +215,21 @@ bool ProfileKeeper::ReadProfileBlocks(int firstLine) {
 }
 
 bool ProfileKeeper::SaveBackupFile() {
-    const std::vector<std::uint8_t> bytes = EncodeBackup(ProfileHeader, SerialDigits, ProfileBlocks);
-    if (!WriteFileDurably(BackupPath, bytes, writeObserver_).ok) return false;
+    return SaveFile(BackupPath, EncodeBackup(ProfileHeader, SerialDigits, ProfileBlocks));
+}
+
+bool ProfileKeeper::SaveFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+    if (!WriteFileDurably(path, bytes, writeObserver_).ok) return false;
     // Only what can be read back counts as saved.
-    const auto stored = ReadWholeFile(BackupPath, BackupFileSize);
+    const auto stored = ReadWholeFile(path, BackupFileSize);
     return stored && *stored == bytes;
+}
+
+void ProfileKeeper::UseContent(BackupContent content, const ProfileSpan& span) {
+    ProfileHeader = content.header;
+    SerialDigits = content.digits;
+    ProfileBlocks = std::move(content.blocks);
+    UseSpan(span);
 }
 
 void ProfileKeeper::ReportBackupFailure(std::int32_t why) {

@@ -29,6 +29,17 @@
 
 namespace vor {
 
+// What became of the DC's profile in an attempt, for the attempt's outcome.
+enum class WriteBackEnd { None, Verified, Failed };
+
+struct ProfileReport {
+    WriteBackEnd writeBack = WriteBackEnd::None;  // the last write-back of the attempt
+    std::filesystem::path backupFile;             // the connected DC's; empty while block 0 is unread
+    std::filesystem::path setAside;               // the last backup set aside in the attempt
+    std::filesystem::path dcCopy;                 // what the DC held while it differed from its backup
+    bool choiceOpen = false;                      // nobody chose between that and the backup
+};
+
 // What the profile code needs of the loaded firmware image.
 struct ProfileImageFacts {
     int ModelNumber = 0;   // names the backup file
@@ -51,8 +62,12 @@ public:
     void RestoreProfile();
     // Close while a write-back is pending: asks, guides the user, retries the write-back.
     void ProfileRecovering();
-    // What the last ProfileRecovering came to, in words for the attempt's record.
-    const std::string& RecoveryOutcome() const { return recoveryOutcome_; }
+    // What became of the profile since the attempt started (the recovery at close
+    // belongs to the attempt it finishes).
+    ProfileReport report() const;
+    void StartAttempt() { report_ = {}; }
+    // The folder the backups lie in.
+    const std::filesystem::path& folder() const { return folder_; }
 
     // ---- the in-memory backup ----
     BlockTable ProfileBlocks;            // col 0 = first line - 256, 1..128 bytes, 129 check byte
@@ -98,15 +113,23 @@ private:
     std::span<const std::uint8_t, 4> HeaderPointers() const;
     void SetConnectedDigits();
     void UseSpan(const ProfileSpan& span);
-    bool ReadProfileBlocks(int firstLine);
+    bool ReadProfileBlocks(BlockTable& table, int firstLine, int count);
     bool SaveBackupFile();
+    bool SaveFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
+    void UseContent(BackupContent content, const ProfileSpan& span);
     bool DcHoldsOtherProfile() const;
     void ReportBackupFailure(std::int32_t why);
     void DeleteBackupFile();
     // Moves the file at BackupPath aside with a task-log row naming the new file.
     std::optional<std::filesystem::path> SetBackupAside();
-    // The file at BackupPath is older than the DC's own profile: it goes aside.
-    std::optional<std::filesystem::path> SetSupersededAside();
+    // The DC holds another profile than the backup loaded from BackupPath: what it
+    // holds is saved to a file of its own, then a person chooses which one it keeps.
+    // KeepDc has set the backup aside; Open changed nothing.
+    enum class Choice { UseSaved, KeepDc, Open };
+    Choice ChooseBetweenProfiles();
+    // What the DC holds now, read whole into `copy` and saved under a set-aside name.
+    std::optional<std::filesystem::path> SaveDcCopy(BackupContent& copy, ProfileSpan& span);
+    std::string ChoiceQuestion(const std::filesystem::path& dcCopy, int dcBlocks);
     std::string TextWith(std::int32_t message, const std::filesystem::path& path);
     bool CheckWrittenBlocks();
     void FailWriteBack(std::int32_t why);
@@ -126,7 +149,7 @@ private:
     std::filesystem::path folder_;
     std::string serialText_ = SerialText(0);  // the connected DC's, at least six digits
     WriteObserver writeObserver_;
-    std::string recoveryOutcome_;
+    ProfileReport report_;
     MemoryBlock blockZero_{};  // the DC's block 0, as the last lookup read it
 };
 

@@ -4,14 +4,6 @@
 #include "session/Messages.h"
 
 namespace vor {
-namespace {
-
-std::string SetAsideNote(const std::optional<std::filesystem::path>& file) {
-    return file ? "; backup set aside as " + file->string() : "; the backup could not be set aside";
-}
-
-}  // namespace
-
 std::string ProfileKeeper::InstructionText() {
     std::string text;
     int number = 0;
@@ -31,11 +23,12 @@ std::string ProfileKeeper::InstructionText() {
 }
 
 void ProfileKeeper::ProfileRecovering() {
-    recoveryOutcome_ = "Profile not written back";
     const std::string caption = wizard_.GetText(Msg::RecoveryCaption);
-    if (wizard_.MessageBox(BoxIcon::Warning, BoxButtons::YesNo, caption, TextWith(Msg::RecoveryQuestion, folder_)) !=
-        BoxAnswer::Yes) {
-        recoveryOutcome_ = "Profile given up" + SetAsideNote(SetBackupAside());
+    const BoxAnswer answer =
+        wizard_.MessageBox(BoxIcon::Warning, BoxButtons::YesNo, caption, TextWith(Msg::RecoveryQuestion, folder_));
+    if (answer == BoxAnswer::Undecided) return;  // nobody could answer: the backup stays for the next run
+    if (answer != BoxAnswer::Yes) {
+        SetBackupAside();
         return;
     }
     RecoverWithUser(caption);
@@ -46,10 +39,12 @@ void ProfileKeeper::ProfileRecovering() {
 void ProfileKeeper::RecoverWithUser(const std::string& caption) {
     const std::filesystem::path pending = BackupPath;
     for (;;) {
-        if (wizard_.MessageBox(BoxIcon::Information, BoxButtons::OkCancel, caption, InstructionText()) !=
-            BoxAnswer::Ok) {
+        const BoxAnswer answer =
+            wizard_.MessageBox(BoxIcon::Information, BoxButtons::OkCancel, caption, InstructionText());
+        if (answer == BoxAnswer::Undecided) return;
+        if (answer != BoxAnswer::Ok) {
             state_.ProfileIntact = true;
-            recoveryOutcome_ = "Profile given up" + SetAsideNote(SetBackupAside());
+            SetBackupAside();
             return;
         }
         wizard_.SetProcessPriority(PriorityHigh);
@@ -64,30 +59,28 @@ void ProfileKeeper::RecoverWithUser(const std::string& caption) {
             wizard_.SetProcessPriority(PriorityNormal);
             continue;
         }
-        if (found == Lookup::Usable) {
-            RestoreProfile();
-            if (!state_.ProfileIntact) continue;
-            recoveryOutcome_ = "Profile written back";
-            return;
-        }
         std::error_code ec;
         if (BackupPath != pending && std::filesystem::exists(pending, ec)) {
-            // Another DC is on the cable: the pending profile is not its to take.
+            // Another DC is on the cable: the pending profile is not its to take, and
+            // whatever that DC's own file holds is no business of this recovery.
             BackupPath = pending;
             wizard_.MessageBox(BoxIcon::Warning, BoxButtons::Ok, caption, TextWith(Msg::OtherDcBackupKept, pending));
-            recoveryOutcome_ =
-                "The DC on the cable is not the one whose profile was saved: backup kept in " + pending.string();
+            return;
+        }
+        Choice choice = found == Lookup::Usable ? Choice::UseSaved : Choice::Open;
+        if (found == Lookup::Superseded) {
+            choice = ChooseBetweenProfiles();
+            if (choice == Choice::Open) return;  // both kept until a person chooses
+        }
+        if (choice == Choice::UseSaved) {
+            RestoreProfile();
+            if (!state_.ProfileIntact) continue;
             return;
         }
         state_.ProfileIntact = true;
-        if (found == Lookup::Superseded) {
-            recoveryOutcome_ = "The DC holds newer dives than the backup" + SetAsideNote(SetSupersededAside());
-        } else {
-            recoveryOutcome_ = "No usable backup of the connected DC";
-            // A damaged file stays where it is: it may still be worth something to the diver.
-            if (found != Lookup::Unreadable && found != Lookup::NoFile)
-                recoveryOutcome_ += SetAsideNote(SetBackupAside());
-        }
+        // No usable backup of the connected DC. A damaged file stays where it is: it may
+        // still be worth something to the diver. (KeepDc has set the backup aside already.)
+        if (choice != Choice::KeepDc && found != Lookup::Unreadable && found != Lookup::NoFile) SetBackupAside();
         return;
     }
 }

@@ -33,6 +33,7 @@ void ProfileKeeper::RestoreProfile() {
         if (CheckWrittenBlocks()) {
             wizard_.SetTaskStatus(wizard_.GetText(Msg::Done));
             state_.ProfileIntact = true;
+            report_.writeBack = WriteBackEnd::Verified;
             DeleteBackupFile();
         } else {
             FailWriteBack(Msg::VerifyFailed);
@@ -43,6 +44,7 @@ void ProfileKeeper::RestoreProfile() {
 
 void ProfileKeeper::FailWriteBack(std::int32_t why) {
     state_.ProfileIntact = false;
+    report_.writeBack = WriteBackEnd::Failed;
     wizard_.SetTaskStatus(wizard_.GetText(Msg::Failed));
     wizard_.InsertTaskList(IconError, wizard_.GetText(why), "");
     wizard_.ResetStage();

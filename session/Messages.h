@@ -58,6 +58,7 @@ constexpr std::int32_t DataRefused = 790;        // the DC refused code or profi
 constexpr std::int32_t CheckingNewCode = 792;
 constexpr std::int32_t WrongDcAfterRestart = 793;
 constexpr std::int32_t NewCodeVerified = 794;
+constexpr std::int32_t NewCodeNotIn = 920;  // %1: what the DC reports, %2: what the image needs
 constexpr std::int32_t WaitingForRestart = 803;
 constexpr std::int32_t UpdateFailed = 814;
 constexpr std::int32_t ProfileOnClose = 815;  // the profile is written back when the wizard closes
@@ -71,6 +72,13 @@ constexpr std::int32_t VerifyFailed = 816;
 constexpr std::int32_t OtherDcBackupKept = 917;  // %1: the pending backup file
 constexpr std::int32_t BackupSetAside = 918;     // %1: the set-aside file
 constexpr std::int32_t NewerProfileInDc = 919;
+// %1..%3: the saved file, its date and size; %4..%6 the same of the DC's own profile's file.
+// Laid out in paragraphs.
+constexpr std::int32_t ProfileChoiceQuestion = 921;
+constexpr std::int32_t UseSavedProfile = 922;  // the choice's two buttons
+constexpr std::int32_t KeepDcProfile = 923;
+constexpr std::int32_t DcProfileSaved = 924;     // %1: the file that holds what the DC held
+constexpr std::int32_t ProfileChoiceOpen = 925;  // %1, %2: both files
 constexpr std::int32_t RecoveryCaption = 817;
 constexpr std::int32_t RecoveryQuestion = 913;  // %1: the folder; the one text laid out in paragraphs
 // The recovery steps 1. to 6.; the wake step (3.) has three unnumbered lines
@@ -131,6 +139,7 @@ inline constexpr std::array AllMessages{
     CheckingNewCode,
     WrongDcAfterRestart,
     NewCodeVerified,
+    NewCodeNotIn,
     WaitingForRestart,
     UpdateFailed,
     ProfileOnClose,
@@ -142,6 +151,11 @@ inline constexpr std::array AllMessages{
     OtherDcBackupKept,
     BackupSetAside,
     NewerProfileInDc,
+    ProfileChoiceQuestion,
+    UseSavedProfile,
+    KeepDcProfile,
+    DcProfileSaved,
+    ProfileChoiceOpen,
     RecoveryCaption,
     RecoveryQuestion,
     RecoveryUnplug,

@@ -14,8 +14,12 @@ enum TaskIcon : int { IconRunning = 0, IconInfo = 1, IconError = 2 };
 enum PriorityClass : int { PriorityNormal = 32, PriorityHigh = 128, PriorityRealtime = 256 };
 
 enum class BoxIcon { Critical, Warning, Information, Question };
-enum class BoxButtons { Ok, OkCancel, YesNo };
-enum class BoxAnswer { Ok, Cancel, Yes, No };
+// ProfileChoice: the DC's own profile differs from its saved one; the two buttons are
+// UseSaved and KeepDc, and closing the box leaves the choice open (Undecided).
+enum class BoxButtons { Ok, OkCancel, YesNo, ProfileChoice };
+// Undecided: nobody could decide (no one to ask, or asked to stop); the caller then
+// changes nothing and leaves a saved profile where the next run finds it.
+enum class BoxAnswer { Ok, Cancel, Yes, No, UseSaved, KeepDc, Undecided };
 
 class WizardServices {
 public:

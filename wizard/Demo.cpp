@@ -76,6 +76,7 @@ BoxAnswer DemoBoxes::show(QWidget*, BoxIcon, BoxButtons buttons, const std::stri
         std::fprintf(stderr, "demo: too many boxes, giving up\n");
         std::exit(3);
     }
+    if (buttons == BoxButtons::ProfileChoice) return BoxAnswer::Undecided;  // a person's choice, not the demo's
     return buttons == BoxButtons::YesNo ? BoxAnswer::Yes : BoxAnswer::Ok;
 }
 

@@ -78,6 +78,9 @@ void MFUMain::ApplyCaptions() {
     backCmd_->setText(QString::fromStdString(TextOr(Msg::BackCaption, "Back")));
     closeCmd_->setText(QString::fromStdString(TextOr(Msg::CloseCaption, "Close")));
     nextCmd_->setText(QString::fromStdString(TextOr(Msg::NextCaption, "Next")));
+    if (env_.boxes)
+        env_.boxes->setChoiceLabels(TextOr(Msg::UseSavedProfile, "Write the saved profile back"),
+                                    TextOr(Msg::KeepDcProfile, "Keep the DC's profile"));
     taskLst_->setColumnTitles(TextOr(Msg::TimeColumn, "Time"), TextOr(Msg::EventColumn, "Event"),
                               TextOr(Msg::StatusColumn, "Status"));
     saveLogAct_->setText(QString::fromStdString(TextOr(Msg::SaveLogAction, "Save log...")));

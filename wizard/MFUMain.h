@@ -86,6 +86,8 @@ public:
     ~MFUMain() override;
 
     void setBackend(WizardBackend* backend) { flow_.setBackend(backend); }
+    // The flow behind the window, for what the run came to.
+    WizardFlow& flow() { return flow_; }
     void setDesktopServices(DesktopServices desktop);
     void setTaskObserver(std::function<void(const TaskRow&)> observer);
 

@@ -1,4 +1,5 @@
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "wizard/BoxPresenter.h"
 
@@ -32,6 +33,18 @@ BoxAnswer QtBoxPresenter::show(QWidget* owner, BoxIcon icon, BoxButtons buttons,
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setEscapeButton(QMessageBox::No);
         break;
+    case BoxButtons::ProfileChoice: {
+        // Neither is the default: the diver must pick one, or close the box and pick later.
+        QPushButton* useSaved = box.addButton(QString::fromStdString(useSavedLabel_), QMessageBox::AcceptRole);
+        QPushButton* keepDc = box.addButton(QString::fromStdString(keepDcLabel_), QMessageBox::RejectRole);
+        box.addButton(QMessageBox::Cancel);
+        box.setEscapeButton(QMessageBox::Cancel);
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
+        box.exec();
+        if (box.clickedButton() == useSaved) return BoxAnswer::UseSaved;
+        if (box.clickedButton() == keepDc) return BoxAnswer::KeepDc;
+        return BoxAnswer::Undecided;
+    }
     }
     box.setWindowFlag(Qt::WindowStaysOnTopHint);  // the wizard is top-most; its boxes must not hide behind it
     switch (box.exec()) {

@@ -82,7 +82,7 @@ TEST_P(Answers, FollowTheOptionAndTheTerminal) {
                              [](const std::string&) {},
                              [&giveUps](BoxButtons) {
                                  ++giveUps;
-                                 return BoxAnswer::Ok;
+                                 return BoxAnswer::Undecided;  // as the run gives up: nothing changes
                              }});
     std::vector<BoxAnswer> got;
     for (BoxButtons b : c.asked) got.push_back(answers.answer(BoxIcon::Question, b, "Caption", "Text").answer);
@@ -93,30 +93,48 @@ TEST_P(Answers, FollowTheOptionAndTheTerminal) {
 
 using B = BoxButtons;
 using A = BoxAnswer;
-INSTANTIATE_TEST_SUITE_P(Terminal, Answers,
-                         ::testing::Values(AnswerCase{"YesSaysYesAndOkThenGivesUpAfterThreeRetries",
-                                                      true,
-                                                      false,
-                                                      {B::YesNo, B::OkCancel, B::OkCancel, B::OkCancel, B::OkCancel},
-                                                      {},
-                                                      {A::Yes, A::Ok, A::Ok, A::Ok, A::Ok},
-                                                      1},
-                                           AnswerCase{"NobodyAtATerminalGetsTheSafeChoice",
-                                                      false,
-                                                      false,
-                                                      {B::YesNo, B::OkCancel, B::Ok},
-                                                      {},
-                                                      {A::No, A::Cancel, A::Ok},
-                                                      0},
-                                           AnswerCase{"TypedAnswersAndAQuestionAskedAgainOnNonsense",
-                                                      false,
-                                                      true,
-                                                      {B::YesNo, B::OkCancel, B::OkCancel},
-                                                      {"maybe", " Y ", "", "c"},
-                                                      {A::Yes, A::Ok, A::Cancel},
-                                                      0},
-                                           AnswerCase{"InputEndingGivesUp", false, true, {B::YesNo}, {}, {A::Ok}, 1}),
-                         [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Terminal, Answers,
+    ::testing::Values(AnswerCase{"YesSaysYesAndOkThenGivesUpAfterThreeRetries",
+                                 true,
+                                 false,
+                                 {B::YesNo, B::OkCancel, B::OkCancel, B::OkCancel, B::OkCancel},
+                                 {},
+                                 {A::Yes, A::Ok, A::Ok, A::Ok, A::Undecided},
+                                 1},
+                      // Which of two dive logs the DC keeps is a person's choice.
+                      AnswerCase{"YesNeverChoosesBetweenTwoProfiles",
+                                 true,
+                                 true,
+                                 {B::ProfileChoice, B::YesNo},
+                                 {},
+                                 {A::Undecided, A::Yes},
+                                 0},
+                      AnswerCase{"TypedProfileChoices",
+                                 false,
+                                 true,
+                                 {B::ProfileChoice, B::ProfileChoice},
+                                 {"y", "k", "S"},
+                                 {A::KeepDc, A::UseSaved},
+                                 0},
+                      AnswerCase{"NobodyAtATerminalGetsTheSafeChoice",
+                                 false,
+                                 false,
+                                 {B::YesNo, B::OkCancel, B::Ok},
+                                 {},
+                                 {A::No, A::Cancel, A::Ok},
+                                 0},
+                      AnswerCase{
+                          "NobodyAtATerminalChoosesNoProfile", false, false, {B::ProfileChoice}, {}, {A::Undecided}, 0},
+                      AnswerCase{"TypedAnswersAndAQuestionAskedAgainOnNonsense",
+                                 false,
+                                 true,
+                                 {B::YesNo, B::OkCancel, B::OkCancel},
+                                 {"maybe", " Y ", "", "c"},
+                                 {A::Yes, A::Ok, A::Cancel},
+                                 0},
+                      AnswerCase{"InputEndingGivesUp", false, true, {B::YesNo}, {}, {A::Undecided}, 1}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace vor

@@ -177,7 +177,7 @@ TEST_F(DesktopWizard, CloseDuringTheUpdateReleasesTheHoldAndRecordsTheInterrupti
     EXPECT_EQ(h.endCalls, 1);
     const auto files = Records(recordsDir());
     ASSERT_EQ(files.size(), 1u);
-    EXPECT_THAT(ReadFile(files[0]), HasSubstr("Outcome: Interrupted: the program was ended\n"));
+    EXPECT_THAT(ReadFile(files[0]), HasSubstr("Outcome: Interrupted: the program was ended. "));
 }
 
 TEST_F(DesktopWizard, FailedUpdateReleasesTheHoldAndRecordsTheError) {
@@ -187,7 +187,7 @@ TEST_F(DesktopWizard, FailedUpdateReleasesTheHoldAndRecordsTheError) {
     ASSERT_EQ(h.boxes.shown.size(), 1u);
     const auto files = Records(recordsDir());
     ASSERT_EQ(files.size(), 1u);
-    EXPECT_THAT(ReadFile(files[0]), HasSubstr("Outcome: Stopped by an error: port vanished\n"));
+    EXPECT_THAT(ReadFile(files[0]), HasSubstr("Outcome: Stopped by an error: port vanished. "));
 }
 
 TEST_F(DesktopWizard, RefusedInhibitorDoesNotStopTheUpdate) {
@@ -200,15 +200,21 @@ TEST_F(DesktopWizard, RefusedInhibitorDoesNotStopTheUpdate) {
 
 TEST_F(DesktopWizard, RecoveryAtCloseIsKeptAwakeAndRecordedBesideTheUpdate) {
     start();
+    const fs::path backup = recordsDir() / "6865.000042.bin";
     runUpdate([&] {
         h.state.CommError = true;
         h.state.ProfileIntact = false;
+        backend.firmwareReport = {.attempted = true, .end = FirmwareEnd::Failed};
+        backend.profileReport.backupFile = backup;
+        std::ofstream(backup) << "profile";
     });
     int aliveDuringRecovery = -1;
     backend.onRecover = [&] {
         aliveDuringRecovery = inhibitor->alive;
         h.window->InsertTaskList(IconInfo, "Profile written back.", "");
         h.state.ProfileIntact = true;
+        backend.profileReport.writeBack = WriteBackEnd::Verified;
+        fs::remove(backup);
     };
     h.click("CloseCmd");
     EXPECT_EQ(aliveDuringRecovery, 1);
@@ -217,15 +223,19 @@ TEST_F(DesktopWizard, RecoveryAtCloseIsKeptAwakeAndRecordedBesideTheUpdate) {
                 ElementsAre("Updating the dive computer", "Writing the profile back into the dive computer"));
     const auto files = Records(recordsDir());
     ASSERT_EQ(files.size(), 2u);
-    EXPECT_THAT(ReadFile(files[0]), HasSubstr("Outcome: Not completed\nSaved profile still to be written back: yes\n"));
+    EXPECT_THAT(ReadFile(files[0]), HasSubstr("Saved profile still to be written back: yes, in " + backup.string()));
     EXPECT_THAT(ReadFile(files[1]), HasSubstr("Attempt: Profile recovery at close\n"));
-    EXPECT_THAT(ReadFile(files[1]),
-                HasSubstr("Outcome: Profile written back\nSaved profile still to be written back: no\n"));
+    EXPECT_THAT(ReadFile(files[1]), HasSubstr("Outcome: The update did not complete; the DC's profile was written back "
+                                              "and verified.\nSaved profile still to be written back: no\n"));
 }
 
 TEST_F(DesktopWizard, AttemptRecordHoldsDateDcVersionsOutcomeAndEveryRow) {
     start();
-    runUpdate([&] { backend.identity = "VOR WATCH 1J 512"; });  // read, but not parsed
+    runUpdate([&] {
+        backend.identity = "VOR WATCH 1J 512";  // read, but not parsed
+        backend.firmwareReport = {.attempted = true, .end = FirmwareEnd::Updated};
+        backend.profileReport.writeBack = WriteBackEnd::Verified;
+    });
     const auto files = Records(recordsDir());
     ASSERT_EQ(files.size(), 1u);
     EXPECT_EQ(files[0].filename(), "task-log-2026-03-14-092653.txt");
@@ -238,22 +248,22 @@ TEST_F(DesktopWizard, AttemptRecordHoldsDateDcVersionsOutcomeAndEveryRow) {
               "DC firmware at the start: 1H\n"
               "DC firmware at the end: 1J\n"
               "Firmware image: VOR.1H.FWR, version 1H\n"
-              "Outcome: Completed without errors\n"
+              "Outcome: The DC has its new firmware; the DC's profile was written back and verified.\n"
               "Saved profile still to be written back: no\n"
               "\n"
               "09:26:53  step   Reading DC identity  [Done]\n"
               "09:26:55  info   Finished without errors.\n");
 }
 
-TEST_F(DesktopWizard, RecordFollowsTheScreenAndCarriesTheLanguageFallbackWarning) {
+TEST_F(DesktopWizard, RecordCarriesTheOutcomeAndTheLanguageFallbackWarning) {
     start({}, MakeSetupRecord("VOR.1H.FWR", "", "9000"));
-    // The error row stands although the closing deep-sleep command cleared CommError.
-    runUpdate([&] { h.window->InsertTaskList(IconError, "The firmware update was not completed.", ""); });
+    // The closing deep-sleep command cleared CommError: the verdict is the update's report.
+    runUpdate([&] { backend.firmwareReport = {.attempted = true, .end = FirmwareEnd::Failed}; });
     const std::string warning = "language column 5 is not in the table; using column 1";
     EXPECT_THAT(h.diagnostics, ElementsAre(HasSubstr(warning)));
     EXPECT_THAT(ReadFile(Records(recordsDir())[0]),
-                ::testing::AllOf(HasSubstr("Outcome: Not completed\n"), HasSubstr("Warning: language database "),
-                                 HasSubstr(warning + "\n")));
+                ::testing::AllOf(HasSubstr("Outcome: The update did not complete. "),
+                                 HasSubstr("Warning: language database "), HasSubstr(warning + "\n")));
 }
 
 TEST_F(DesktopWizard, SaveLogIsInTheTaskLogsContextMenuAndWritesTheRecordsText) {

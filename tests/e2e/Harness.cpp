@@ -6,6 +6,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -182,6 +183,8 @@ struct Harness::Start {
     std::string terminalOutput;
     std::unique_ptr<WizardFlow> flow;
     std::unique_ptr<AppBackend> backend;
+    std::size_t recordsBefore = 0;  // attempt records in the folder when it started
+    bool killed = false;
     WizardServices& services() { return window ? static_cast<WizardServices&>(*window) : *flow; }
 };
 
@@ -228,6 +231,7 @@ bool Harness::startAgain(std::optional<ImageContent> image) {
 
 bool Harness::launch(std::optional<sim::SimulatedDc> dc) {
     auto s = std::make_unique<Start>();
+    s->recordsBefore = records().size();
     if (!starts_.empty()) s->pump.yieldUntil(current().pump.now() + RestartPause);  // the DC's clock goes on
     s->pump.setBudget(s->pump.now() + RunTimeBudget, s->pump.yieldCount() + RunYieldBudget);
     if (dc)
@@ -256,6 +260,7 @@ bool Harness::launch(std::optional<sim::SimulatedDc> dc) {
     };
     env.startProgram = [](const std::string&) {};
     env.endProgram = [raw] { raw->pump.endProgram(); };
+    env.desktop.recordFolder = [folder = backupFolder_] { return folder; };
     if (FrontEndUnderTest() == FrontEndKind::Window) {
         s->window = std::make_unique<MFUMain>(s->state, std::move(env));
     } else {
@@ -283,9 +288,12 @@ bool Harness::launch(std::optional<sim::SimulatedDc> dc) {
 }
 
 void Harness::kill() {
+    current().killed = true;
     current().pump.endProgram();
     if (current().window) current().window->hide();
 }
+
+bool Harness::killed() const { return current().killed; }
 
 bool Harness::ended() const {
     const Start& s = current();
@@ -375,6 +383,27 @@ std::vector<LogRow> Harness::log() const {
 }
 
 std::string Harness::terminalOutput() const { return current().terminalOutput; }
+
+CliOutcome Harness::outcome() {
+    Start& s = current();
+    return OutcomeOfRun(s.window ? s.window->flow() : *s.flow);
+}
+
+std::vector<std::filesystem::path> Harness::records() const {
+    std::vector<std::filesystem::path> found;
+    for (const auto& e : std::filesystem::directory_iterator(backupFolder_))
+        if (e.path().filename().string().rfind("task-log-", 0) == 0) found.push_back(e.path());
+    return found;
+}
+
+std::string Harness::lastRecord() const {
+    std::vector<std::filesystem::path> records = this->records();
+    if (records.size() <= current().recordsBefore) return {};  // none of this start
+    // Names carry the time; "-2" of the same second sorts after the plain name.
+    std::sort(records.begin(), records.end(), [](const auto& a, const auto& b) { return a.stem() < b.stem(); });
+    std::ifstream in(records.back(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
 
 std::vector<LogRow> Harness::updateLog() const {
     std::vector<LogRow> rows = log();

@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/CliOutcome.h"
 #include "firmware/ImageCodec.h"
 #include "platform/fake/FakeEventPump.h"
 #include "platform/fake/FakeSerialPort.h"
@@ -149,10 +150,18 @@ public:
     std::string text(std::int32_t message) const;
     // The terminal's event stream of the current start (empty for the window).
     std::string terminalOutput() const;
+    // What the current start came to, as the terminal reports it on exit (the same
+    // value the window's summary row and the attempt record read).
+    CliOutcome outcome();
+    // The newest attempt record of the current start; empty when it wrote none.
+    std::string lastRecord() const;
+    // The current start was ended by kill(): it could tell nobody anything.
+    bool killed() const;
 
 private:
     struct Start;
     Start& current() const;
+    std::vector<std::filesystem::path> records() const;
     void useImage(const std::optional<ImageContent>& image);
     bool launch(std::optional<sim::SimulatedDc> dc);
     void click(const char* name);

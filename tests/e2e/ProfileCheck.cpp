@@ -1,5 +1,7 @@
 #include "tests/e2e/ProfileCheck.h"
 
+#include "cli/JsonLine.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -110,8 +112,45 @@ bool ReportsSuccess(const std::vector<LogRow>& log) {
     });
 }
 
+std::string OutcomeProblem(const ProfileSnapshot& before, Harness& h) {
+    const CliOutcome o = h.outcome();
+    const bool inDc = DcHoldsProfile(before, h.dc());
+    std::error_code ec;
+    const bool pending = std::filesystem::exists(h.backupFile(), ec);
+    const std::string json = OutcomeEvent(o);
+    const std::string told = "the outcome (exit " + std::to_string(o.exit) + ": " + o.message + ")";
+    if ((o.exit == 4) != pending)
+        return told + (pending ? " does not name the pending " : " names a backup, but there is no ") +
+               h.backupFile().string();
+    if (pending && (o.run.pendingFile != h.backupFile() ||
+                    json.find("\"backup\":" + JsonString(h.backupFile().string())) == std::string::npos))
+        return told + " names another file than " + h.backupFile().string();
+    const bool saysInDc =
+        o.exit == 0 || o.run.profile == ProfileEnd::Verified || o.run.profile == ProfileEnd::Untouched;
+    if (saysInDc && !inDc) return told + " says the DC holds its profile, but it does not";
+    if (!inDc && !pending) {
+        if (o.run.profile != ProfileEnd::SetAside) return told + " names no copy of the profile the DC lost";
+        const std::string problem = BackupFileProblem(o.run.setAsideFile, before, h.serial());
+        if (!problem.empty()) return told + " names a set-aside file, but " + problem;
+    }
+    const std::string record = h.lastRecord();
+    if (!record.empty()) {
+        if (record.find(o.message + "\n") == std::string::npos) return "the attempt record says otherwise than " + told;
+        const bool recordPending = record.find("Saved profile still to be written back: yes") != std::string::npos;
+        if (recordPending != pending) return "the attempt record's pending line disagrees with the files on disk";
+    }
+    return {};
+}
+
 Judgement JudgeProfile(const ProfileSnapshot& before, Harness& h, bool endedEarly) {
     if (h.overran()) return {Verdict::Broken, "the program did not finish within its budget"};
+    Judgement j = JudgeFiles(before, h, endedEarly);
+    if (j.verdict == Verdict::Broken || h.killed()) return j;
+    if (std::string problem = OutcomeProblem(before, h); !problem.empty()) return {Verdict::Broken, problem};
+    return j;
+}
+
+Judgement JudgeFiles(const ProfileSnapshot& before, Harness& h, bool endedEarly) {
     const std::vector<LogRow> log = h.log();
     const bool inDc = DcHoldsProfile(before, h.dc());
     std::error_code ec;
@@ -123,7 +162,14 @@ Judgement JudgeProfile(const ProfileSnapshot& before, Harness& h, bool endedEarl
     }
     if (inDc) return {Verdict::SafeFailure, {}};
     const std::string problem = BackupFileProblem(h.backupFile(), before, h.serial());
-    if (!problem.empty()) return {Verdict::Broken, "the DC lost its profile and " + problem};
+    if (!problem.empty()) {
+        // Given up by the diver: then it must lie whole in a set-aside file.
+        for (const auto& e : std::filesystem::directory_iterator(h.backupFolder()))
+            if (e.path().filename().string().find(".set-aside-") != std::string::npos &&
+                BackupFileProblem(e.path(), before, h.serial()).empty())
+                return {Verdict::SafeFailure, {}};
+        return {Verdict::Broken, "the DC lost its profile and " + problem};
+    }
     if (!endedEarly && !h.ended() && h.state().ProfileIntact)
         return {Verdict::Broken, "the profile is only in the backup file but Close would not offer the recovery"};
     return {Verdict::SafeFailure, {}};

@@ -5,8 +5,9 @@
 //   whose row ends "Done") leaves the DC's profile area (lines 256 to the end of the
 //   area) and its header line 4 byte for byte as they were before the update, and
 //   leaves no backup file that a later run could write back over newer dives.
-// - Otherwise, when the DC no longer holds its profile, the backup file does: read
-//   here with a reader of its own, not the program's.
+// - Otherwise, when the DC no longer holds its profile, the backup file does (or, when
+//   the diver gave it up, a set-aside file): read here with a reader of its own, not
+//   the program's.
 // - A profile that lives only in the backup file is flagged for the recovery at
 //   Close, unless the program was ended before it could say so.
 //
@@ -50,8 +51,14 @@ struct Judgement {
     std::string why;  // for Broken
 };
 
-// `endedEarly`: the program was closed or killed in the middle of a step.
+// `endedEarly`: the program was closed or killed in the middle of a step. Unless it was
+// killed, what the run says it came to (exit status, last line, JSON outcome, attempt
+// record) must agree with the DC's memory and the files on disk.
 Judgement JudgeProfile(const ProfileSnapshot& before, Harness& h, bool endedEarly = false);
+// The profile promise alone.
+Judgement JudgeFiles(const ProfileSnapshot& before, Harness& h, bool endedEarly = false);
+// Empty when the outcome tells the truth about the DC's memory and the files; otherwise why not.
+std::string OutcomeProblem(const ProfileSnapshot& before, Harness& h);
 
 // The verdict must not be Broken (and the run must not have hung); adds the task log to the failure.
 void ExpectProfileKept(const ProfileSnapshot& before, Harness& h, bool endedEarly = false);

@@ -266,6 +266,42 @@ TEST(Scenario, Section2ImageWaits45SecondsAndChecksTheRevision) {
     ExpectProfileKept(before, h);
 }
 
+// ---- the restarted DC does not run the new code ----
+
+struct NotTaken {
+    const char* name;
+    sim::DcConfig dc;
+    ImageKind kind;
+    const char* reports;  // what the error row says the DC reports ...
+    const char* needs;    // ... and what the image is
+};
+
+class NewCodeNotTaken : public ::testing::TestWithParam<NotTaken> {};
+
+TEST_P(NewCodeNotTaken, RunSaysWhatTheDcReportsAndEndsNotCompletedWithTheProfileBack) {
+    const NotTaken& row = GetParam();
+    Harness h(row.dc, ImageOfKind(row.kind));
+    ASSERT_TRUE(h.start());
+    const ProfileSnapshot before = TakeProfile(h.dc());
+    UpdateThroughDeepSleep(h);
+    const std::vector<std::string> errors = ErrorRows(h.log());
+    ASSERT_EQ(errors.size(), 2u) << h.logText();
+    EXPECT_NE(errors[0].find(std::string("reports ") + row.reports), std::string::npos) << errors[0];
+    EXPECT_NE(errors[0].find(std::string("firmware is ") + row.needs), std::string::npos) << errors[0];
+    EXPECT_EQ(errors[1], "M814");
+    const CliOutcome outcome = h.outcome();
+    EXPECT_EQ(outcome.exit, 1) << outcome.message;
+    EXPECT_NE(outcome.message.find(h.text(792)), std::string::npos) << outcome.message;  // the step that failed
+    EXPECT_TRUE(DcHoldsProfile(before, h.dc()));
+    ExpectProfileKept(before, h);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scenario, NewCodeNotTaken,
+    ::testing::Values(NotTaken{"RevisionStaysBehind", {.newRevision = 2}, ImageKind::BothSections, "1H.02", "1H.03"},
+                      NotTaken{"VersionStaysBehind", {.newVersion = "1G"}, ImageKind::OnlySection1, "1G", "1H"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
 // ---- a saved profile from an earlier run ----
 
 class KilledDuringWriteBack : public ::testing::Test {
@@ -293,6 +329,22 @@ TEST_F(KilledDuringWriteBack, NextStartUpdatesAgainAndWritesTheSavedProfileBack)
     // Block 0, then the read-back of block 0 and of the profile's blocks (the first
     // run read block 0 and the profile's blocks).
     EXPECT_EQ(h.dc().exchanges(UnitKind::MemoryRead) - readsBefore, 2 + (readsBefore - 1));
+}
+
+TEST_F(KilledDuringWriteBack, NextStartThatNeverReachesTheDcStillNamesThePendingBackup) {
+    ASSERT_TRUE(h.startAgain());
+    h.dc().addFault({.action = sim::FaultAction::Silent,
+                     .kind = UnitKind::Identity,
+                     .nth = h.dc().exchanges(UnitKind::Identity) + 1,
+                     .lastsFor = 3600.0,
+                     .sameKindOnly = true});
+    h.clickNext();  // no answer: the first page stays
+    EXPECT_EQ(h.state().Stage, 1);
+    h.clickClose();
+    const CliOutcome outcome = h.outcome();
+    EXPECT_EQ(outcome.exit, 4) << outcome.message;
+    EXPECT_EQ(outcome.run.pendingFile, h.backupFile());
+    ExpectProfileKept(before, h);
 }
 
 TEST_F(KilledDuringWriteBack, CurrentDcWithTheSavedProfileGetsItBackWithoutAnUpload) {
@@ -347,7 +399,8 @@ const Phase BackupPhase{"Backup", UnitKind::MemoryRead, 3, {"M797", "M814"}};
 const Phase UploadPhase{"Upload", UnitKind::BlockData1, 100, {"M790", "M814"}};
 const Phase RestartPhase{"Restart", UnitKind::Identity, 3, {"M150", "M814"}};
 const Phase WriteBackPhase{"WriteBack", UnitKind::Announce1, 305, {"M790", "M814"}};
-const Phase ClockPhase{"Clock", UnitKind::ClockOpen, 1, {"M814"}};
+// The new code and the profile are in and verified: an unset clock does not undo that.
+const Phase ClockPhase{"Clock", UnitKind::ClockOpen, 1, {}};
 
 INSTANTIATE_TEST_SUITE_P(
     Scenario, FaultInPhase,
@@ -418,11 +471,24 @@ TEST(Scenario, DcThatNeverRestartsKeepsItsProfileInTheFileWhileTheDiverTries) {
 
 struct CloseMoment {
     const char* name;
-    UnitKind kind;
-    int nth;
+    std::function<Harness::UnitTrigger(Harness&)> when;
     double delay;
     bool backupTaken;  // Close comes after the backup and before a verified write-back
+    int exit;          // what the run then comes to, as the terminal's exit status says it
 };
+
+std::function<Harness::UnitTrigger(Harness&)> At(UnitKind kind, int n) {
+    return [kind, n](Harness& h) { return Nth(h, kind, n); };
+}
+
+// The third block of the read-back that checks the written profile.
+Harness::UnitTrigger InTheReadBack(Harness& h) {
+    return [&h, headerWritten = -1](UnitKind kind, int) mutable {
+        if (kind == UnitKind::LineRequest && headerWritten < 0) headerWritten = h.dc().exchanges(UnitKind::MemoryRead);
+        return headerWritten >= 0 && kind == UnitKind::MemoryRead &&
+               h.dc().exchanges(UnitKind::MemoryRead) >= headerWritten + 1 + 3;
+    };
+}
 
 class ClosedDuring : public ::testing::TestWithParam<CloseMoment> {};
 
@@ -432,7 +498,7 @@ TEST_P(ClosedDuring, PendingProfileIsWrittenBackBeforeTheProgramEnds) {
     ASSERT_TRUE(h.start());
     const ProfileSnapshot before = TakeProfile(h.dc());
     h.answerRecovery();
-    h.closeWhen(Nth(h, m.kind, m.nth), m.delay);
+    h.closeWhen(m.when(h), m.delay);
     UpdateThroughDeepSleep(h);
     EXPECT_TRUE(h.ended());
     EXPECT_FALSE(h.overran());
@@ -443,15 +509,18 @@ TEST_P(ClosedDuring, PendingProfileIsWrittenBackBeforeTheProgramEnds) {
     }
     EXPECT_FALSE(BackupFileExists(h));
     EXPECT_TRUE(DcHoldsProfile(before, h.dc())) << h.logText();
+    EXPECT_EQ(h.outcome().exit, m.exit) << h.outcome().message;
     ExpectProfileKept(before, h, true);
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenario, ClosedDuring,
-                         ::testing::Values(CloseMoment{"Backup", UnitKind::MemoryRead, 3, 0.0, false},
-                                           CloseMoment{"Upload", UnitKind::BlockData1, 100, 0.0, true},
-                                           CloseMoment{"RestartWait", UnitKind::Close1, 1, 3.0, true},
-                                           CloseMoment{"WriteBack", UnitKind::Announce1, 305, 0.0, true},
-                                           CloseMoment{"Clock", UnitKind::ClockOpen, 1, 0.0, false}),
+                         ::testing::Values(CloseMoment{"Backup", At(UnitKind::MemoryRead, 3), 0.0, false, 3},
+                                           CloseMoment{"Upload", At(UnitKind::BlockData1, 100), 0.0, true, 1},
+                                           CloseMoment{"RestartWait", At(UnitKind::Close1, 1), 3.0, true, 1},
+                                           // The new code was verified before the write-back began.
+                                           CloseMoment{"WriteBack", At(UnitKind::Announce1, 305), 0.0, true, 0},
+                                           CloseMoment{"ReadBack", InTheReadBack, 0.0, true, 0},
+                                           CloseMoment{"Clock", At(UnitKind::ClockOpen, 1), 0.0, false, 0}),
                          [](const auto& row) { return std::string(row.param.name); });
 
 TEST(Scenario, CloseDuringTheUploadLeavesNoStaleBackupToOverwriteLaterDives) {
@@ -565,6 +634,12 @@ TEST(Scenario, NoOrCancelAtTheRecoverySetsTheBackupAsideWhole) {
         const auto aside = SetAsideFiles(h);
         ASSERT_EQ(aside.size(), 1u);
         EXPECT_EQ(BackupFileProblem(aside[0], before, h.serial()), "");
+        // The run says where the profile went, not that it waits in a file that is gone.
+        const CliOutcome outcome = h.outcome();
+        EXPECT_EQ(outcome.exit, 1);
+        EXPECT_EQ(outcome.run.setAsideFile, aside[0]);
+        EXPECT_NE(outcome.message.find(aside[0].string()), std::string::npos) << outcome.message;
+        ExpectProfileKept(before, h);
         ASSERT_TRUE(h.startAgain());  // a later run does not take it for a backup
         h.clickNext();
         EXPECT_FALSE(BackupFileExists(h));
@@ -608,9 +683,23 @@ INSTANTIATE_TEST_SUITE_P(Scenario, WriteBackNotAsSent,
                                                                      .sameKindOnly = true}}}}),
                          [](const auto& row) { return std::string(row.param.name); });
 
-TEST(Scenario, OldBackupNeverGoesOverNewerDives) {
+// A backup waits, and the DC has been dived with since: its profile differs from the
+// file. What the DC holds is saved first, then the diver chooses; nobody choosing (the
+// box closed, --yes, no terminal) changes nothing in the DC and names both files.
+struct ProfileChoiceRow {
+    const char* name;
+    BoxAnswer answer;
+    int exit;
+    bool dcKeepsItsDives;  // otherwise the saved (older) profile is written back
+};
+
+class TwoProfiles : public ::testing::TestWithParam<ProfileChoiceRow> {};
+
+TEST_P(TwoProfiles, NeitherIsLostAndTheOutcomeNamesWhereEachIs) {
+    const ProfileChoiceRow& row = GetParam();
     Harness h;
     ASSERT_TRUE(h.start());
+    const ProfileSnapshot saved = TakeProfile(h.dc());
     h.killWhen(Nth(h, UnitKind::BlockData1, 100));  // nothing accepted: the DC keeps its profile
     UpdateThroughDeepSleep(h);
     ASSERT_TRUE(BackupFileExists(h));
@@ -620,13 +709,47 @@ TEST(Scenario, OldBackupNeverGoesOverNewerDives) {
     sim::Line header = memory.line(4);
     header[10] = static_cast<std::uint8_t>(header[10] + 16);
     memory.writeLine(4, header);
-    const ProfileSnapshot afterDive = TakeProfile(h.dc());
+    const ProfileSnapshot dived = TakeProfile(h.dc());
+    const std::size_t sectionsBefore = h.dc().sections().size();
 
-    UpdateAgainAndWriteBack(h, afterDive);
-    EXPECT_THAT(h.log(), ::testing::Contains(::testing::Field(&LogRow::event, "M919")));
-    ASSERT_EQ(SetAsideFiles(h).size(), 1u);
-    EXPECT_EQ(FileBytes(SetAsideFiles(h)[0]), oldBackup);
+    ASSERT_TRUE(h.startAgain());
+    h.boxes().answers = {row.answer};
+    UpdateThroughDeepSleep(h);
+    const CliOutcome outcome = h.outcome();
+    EXPECT_EQ(outcome.exit, row.exit) << outcome.message << "\n" << h.logText();
+    ASSERT_FALSE(h.boxes().shown.empty());
+    EXPECT_EQ(h.boxes().shown[0].buttons, BoxButtons::ProfileChoice);
+    // The question names both files; what the DC held was saved before it was asked.
+    EXPECT_NE(h.boxes().shown[0].text.find(h.backupFile().string()), std::string::npos);
+    EXPECT_NE(h.boxes().shown[0].text.find(".set-aside-"), std::string::npos);
+    const auto aside = SetAsideFiles(h);
+    const auto holds = [&](const ProfileSnapshot& p) {
+        return std::any_of(aside.begin(), aside.end(),
+                           [&](const auto& f) { return BackupFileProblem(f, p, h.serial()).empty(); });
+    };
+    if (row.answer == BoxAnswer::Undecided) {
+        EXPECT_EQ(h.dc().sections().size(), sectionsBefore);  // no code went out
+        EXPECT_TRUE(DcHoldsProfile(dived, h.dc()));
+        EXPECT_EQ(FileBytes(h.backupFile()), oldBackup);
+        EXPECT_TRUE(holds(dived));
+        EXPECT_NE(outcome.message.find(h.backupFile().string()), std::string::npos);
+        EXPECT_NE(outcome.message.find(outcome.run.dcCopy.string()), std::string::npos);
+        EXPECT_TRUE(outcome.run.choiceOpen);
+        ExpectProfileKept(dived, h);
+        return;
+    }
+    EXPECT_EQ(h.log().back(), (LogRow{1, "M786", ""})) << h.logText();
+    EXPECT_FALSE(BackupFileExists(h));
+    EXPECT_TRUE(DcHoldsProfile(row.dcKeepsItsDives ? dived : saved, h.dc()));
+    EXPECT_TRUE(holds(row.dcKeepsItsDives ? saved : dived));  // the other one lies set aside, whole
+    ExpectProfileKept(row.dcKeepsItsDives ? dived : saved, h);
 }
+
+INSTANTIATE_TEST_SUITE_P(Scenario, TwoProfiles,
+                         ::testing::Values(ProfileChoiceRow{"NobodyChooses", BoxAnswer::Undecided, 4, true},
+                                           ProfileChoiceRow{"SavedProfileWrittenBack", BoxAnswer::UseSaved, 0, false},
+                                           ProfileChoiceRow{"DcKeepsItsDives", BoxAnswer::KeepDc, 0, true}),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace vor::e2e

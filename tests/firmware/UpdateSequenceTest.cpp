@@ -1,4 +1,5 @@
-// UpdateFirmware from the first identity read to the summary row.
+// UpdateFirmware from the first identity read to the deep-sleep command that ends it,
+// and the report of what it did to the firmware (the summary row is the caller's).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -24,11 +25,13 @@ TEST(UpdateFirmware, OnlySection1RunLogsEveryStepAndEndsWithSuccess) {
     UpdateRig rig(ImageKind::OnlySection1);
     rig.pump.setLocalTimeBase({2009, 3, 7, 14, 5, 0});
     rig.dc.identityAfterClose1 = NewIdentity;
-    rig.updater.UpdateFirmware();
+    const FirmwareReport report = rig.updater.UpdateFirmware();
 
     EXPECT_THAT(rig.wizard.rows,
                 ElementsAre(Row{0, "T782", "T777"}, Row{1, "VOR Watch DC, T781: 1E", ""}, Row{0, "T787", "T777"},
-                            Row{0, "T803", "T777"}, Row{0, "T792", "T777"}, Row{1, "T794", ""}, Row{1, "T786", ""}));
+                            Row{0, "T803", "T777"}, Row{0, "T792", "T777"}, Row{1, "T794", ""}));
+    EXPECT_EQ(report.end, FirmwareEnd::Updated);
+    EXPECT_TRUE(report.summaryDue);
     EXPECT_EQ(rig.journal.front(), "priority 256");
     // Backup before the first block; write-back, clock and deep sleep after the check.
     const int backup = IndexOf(rig.journal, "BackupProfile");
@@ -85,22 +88,26 @@ TEST(UpdateFirmware, BothSectionsRunUploadsBothAndVerifiesVersionAndRevision) {
     rig.dc.identityChunks = {5, 5, 8};  // the identity comes in pieces
     rig.dc.identityAfterClose2 = NewIdentity;
     rig.dc.revisionAfterClose2 = 3;
-    rig.updater.UpdateFirmware();
+    EXPECT_EQ(rig.updater.UpdateFirmware().end, FirmwareEnd::Updated);
 
     EXPECT_THAT(rig.rowTexts(),
-                ElementsAre("T782", "VOR Watch DC, T781: 1E", "T788", "T803", "T789", "T803", "T792", "T794", "T786"));
+                ElementsAre("T782", "VOR Watch DC, T781: 1E", "T788", "T803", "T789", "T803", "T792", "T794"));
     EXPECT_THAT(Entries(rig.journal, "DC B"), ElementsAre("DC B5 0000", "DC B5 0080", "DC B6 0102", "DC B7 4000",
                                                           "DC B7 4080", "DC B8 1234", "DC B9 0304", "DC BA"));
     EXPECT_EQ(rig.updater.DeviceRevision, 3);
     EXPECT_FALSE(rig.state.CommError);
 }
 
-TEST(UpdateFirmware, FailedVerificationCheckAddsNoRowAndEndsWithTheFailureSummary) {
+TEST(UpdateFirmware, FailedVerificationCheckSaysWhatTheDcReportsAndFailsTheRun) {
     UpdateRig rig(ImageKind::OnlySection1);  // the DC keeps reporting 1E
-    rig.updater.UpdateFirmware();
+    const FirmwareReport report = rig.updater.UpdateFirmware();
     // The profile is still written back, but the run is not reported as a success.
     EXPECT_NE(IndexOf(rig.journal, "RestoreProfile"), -1);
-    EXPECT_THAT(rig.rowTexts(), ElementsAre("T782", "VOR Watch DC, T781: 1E", "T787", "T803", "T792", "T814", "T815"));
+    EXPECT_THAT(rig.wizard.rows,
+                ElementsAre(Row{0, "T782", "T777"}, Row{1, "VOR Watch DC, T781: 1E", ""}, Row{0, "T787", "T777"},
+                            Row{0, "T803", "T777"}, Row{0, "T792", "T777"}, Row{2, "T920", ""}));
+    EXPECT_EQ(report.end, FirmwareEnd::Failed);
+    EXPECT_EQ(report.failedStep, 792);
 }
 
 // ---- version decisions ----
@@ -123,10 +130,13 @@ TEST(UpdateFirmware, CurrentDcWithSavedProfileGetsItBackAndLeavesRealTimePriorit
     UpdateRig rig(ImageKind::OnlySection1);
     rig.dc.identity = NewIdentity;
     rig.profile.savedProfileFound = true;
-    rig.updater.UpdateFirmware();
+    const FirmwareReport report = rig.updater.UpdateFirmware();
 
     EXPECT_FALSE(Uploaded(rig));
-    EXPECT_THAT(rig.rowTexts(), ElementsAre("T782", "T785", "T786"));
+    EXPECT_THAT(rig.rowTexts(), ElementsAre("T782", "T785"));
+    EXPECT_EQ(report.end, FirmwareEnd::Unchanged);
+    EXPECT_TRUE(report.alreadyCurrent);
+    EXPECT_TRUE(report.summaryDue);
     const int restore = IndexOf(rig.journal, "RestoreProfile");
     EXPECT_GE(restore, 0);
     EXPECT_LT(restore, IndexOf(rig.journal, "DC clock"));
@@ -187,8 +197,7 @@ TEST(UpdateFirmware, OnlySection2AtEqualRevisionIsUpdated) {
     rig.dc.revision = 3;
     rig.updater.UpdateFirmware();
     EXPECT_THAT(Entries(rig.journal, "DC B7"), ElementsAre("DC B7 4000", "DC B7 4080"));
-    EXPECT_THAT(rig.rowTexts(),
-                ElementsAre("T782", "VOR Watch DC, T781: 1E.03", "T787", "T803", "T792", "T794", "T786"));
+    EXPECT_THAT(rig.rowTexts(), ElementsAre("T782", "VOR Watch DC, T781: 1E.03", "T787", "T803", "T792", "T794"));
 }
 
 TEST(UpdateFirmware, OnlySection2OlderThanTheDcIsRefusedAndTheRevisionIsKept) {
@@ -244,23 +253,23 @@ TEST(UpdateFirmware, IdentityOfAnotherProductEndsTheRun) {
 TEST(UpdateFirmware, FailedBackupSkipsTheUploadAndLeavesTheProfileForClose) {
     UpdateRig rig(ImageKind::OnlySection1);
     rig.profile.backupFails = true;
-    rig.updater.UpdateFirmware();
+    EXPECT_EQ(rig.updater.UpdateFirmware().end, FirmwareEnd::Unchanged);  // no code went out
 
     EXPECT_FALSE(Uploaded(rig));
     EXPECT_FALSE(rig.state.ProfileIntact);
     EXPECT_TRUE(Entries(rig.journal, "RestoreProfile").empty());
     EXPECT_EQ(Entries(rig.journal, "DC clock").size(), 1u);
     EXPECT_EQ(Entries(rig.journal, "DC A8 99").size(), 1u);
-    EXPECT_THAT(rig.rowTexts(), ElementsAre("T782", "VOR Watch DC, T781: 1E", "backup failed", "T814", "T815"));
+    EXPECT_THAT(rig.rowTexts(), ElementsAre("T782", "VOR Watch DC, T781: 1E", "backup failed"));
 }
 
-TEST(UpdateFirmware, FailedUploadWithEmptyProfileNeverEndsWithTheSuccessSummary) {
+TEST(UpdateFirmware, FailedUploadWithEmptyProfileIsAFailureWhateverTheDeepSleepCommandLeaves) {
     for (bool sleepAcknowledged : {true, false}) {
         UpdateRig rig(ImageKind::OnlySection1);
         rig.profile.profileEmpty = true;
         rig.dc.silentDataAt = {0x0000};
         rig.dc.ackDeepSleep = sleepAcknowledged;
-        rig.updater.UpdateFirmware();
+        const FirmwareReport report = rig.updater.UpdateFirmware();
 
         SCOPED_TRACE(sleepAcknowledged ? "acknowledged" : "not acknowledged");
         EXPECT_TRUE(Entries(rig.journal, "DC B6").empty());
@@ -268,7 +277,9 @@ TEST(UpdateFirmware, FailedUploadWithEmptyProfileNeverEndsWithTheSuccessSummary)
         EXPECT_TRUE(rig.state.ProfileIntact);
         const std::vector<std::string> texts = rig.rowTexts();
         const std::vector<std::string> tail(texts.begin() + 2, texts.end());
-        EXPECT_THAT(tail, ElementsAre("T787", "T790", "T814", "T815"));
+        EXPECT_THAT(tail, ElementsAre("T787", "T790"));
+        EXPECT_EQ(report.end, FirmwareEnd::Failed);
+        EXPECT_EQ(report.failedStep, 787);
     }
 }
 
@@ -279,16 +290,18 @@ TEST(UpdateFirmware, EmptyProfileRunSetsTheClockInTheCheckAndAgainAtTheEnd) {
     rig.updater.UpdateFirmware();
     EXPECT_EQ(Entries(rig.journal, "DC clock").size(), 2u);
     EXPECT_LT(IndexOf(rig.journal, "DC clock"), IndexOf(rig.journal, "ResetStage"));
-    EXPECT_EQ(rig.wizard.rows.back(), (Row{1, "T786", ""}));
+    EXPECT_EQ(rig.wizard.rows.back(), (Row{1, "T794", ""}));
+    EXPECT_EQ(rig.updater.report().end, FirmwareEnd::Updated);
 }
 
 TEST(UpdateFirmware, RestartedDcOfAnotherProductStillGetsItsProfileWhenSleepIsAcknowledged) {
     UpdateRig rig(ImageKind::OnlySection1);
     rig.dc.identityAfterClose1 = "ABC FW1H 0012345";
-    rig.updater.UpdateFirmware();
+    const FirmwareReport report = rig.updater.UpdateFirmware();
 
-    EXPECT_THAT(rig.rowTexts(),
-                ElementsAre("T782", "VOR Watch DC, T781: 1E", "T787", "T803", "T792", "T793", "T814", "T815"));
+    EXPECT_THAT(rig.rowTexts(), ElementsAre("T782", "VOR Watch DC, T781: 1E", "T787", "T803", "T792", "T793"));
+    EXPECT_EQ(report.end, FirmwareEnd::Failed);
+    EXPECT_EQ(report.failedStep, 792);
     EXPECT_EQ(rig.wizard.rows[5].icon, 2);
     const int firstSleep = IndexOf(rig.journal, "DC A8 99");
     const int reset = IndexOf(rig.journal, "ResetStage");
@@ -301,12 +314,13 @@ TEST(UpdateFirmware, RestartedDcOfAnotherProductStillGetsItsProfileWhenSleepIsAc
 TEST(UpdateFirmware, SilentDcBetweenSectionsSkipsSection2AndLeavesTheProfileForClose) {
     UpdateRig rig(ImageKind::BothSections);
     rig.dc.identityAnswersLeft = 1;
-    rig.updater.UpdateFirmware();
+    const FirmwareReport report = rig.updater.UpdateFirmware();
 
     EXPECT_TRUE(Entries(rig.journal, "DC B7").empty());
-    EXPECT_THAT(rig.wizard.rows,
-                ElementsAre(Row{0, "T782", "T777"}, Row{1, "VOR Watch DC, T781: 1E", ""}, Row{0, "T788", "T777"},
-                            Row{0, "T803", "T280"}, Row{2, "T150", ""}, Row{2, "T814", ""}, Row{1, "T815", ""}));
+    EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, "T782", "T777"}, Row{1, "VOR Watch DC, T781: 1E", ""},
+                                             Row{0, "T788", "T777"}, Row{0, "T803", "T280"}, Row{2, "T150", ""}));
+    EXPECT_EQ(report.end, FirmwareEnd::Failed);
+    EXPECT_EQ(report.failedStep, 803);
     EXPECT_FALSE(rig.state.ProfileIntact);
     EXPECT_TRUE(Entries(rig.journal, "RestoreProfile").empty());
     EXPECT_EQ(Entries(rig.journal, "DC clock").size(), 1u);

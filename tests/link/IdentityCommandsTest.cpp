@@ -195,6 +195,53 @@ TEST(ReadRevision, ReplyInTwoOneByteChunksGivesTheRevisionNotAStaleByte) {
     EXPECT_EQ(rig.link.ReadRevision(), 3);
 }
 
+struct RevisionReplyCase {
+    const char* name;
+    Bytes reply;
+    std::vector<std::size_t> packets;  // sizes of the USB packets it comes in; the rest in a last one
+    std::uint8_t revision;
+};
+void PrintTo(const RevisionReplyCase& c, std::ostream* os) { *os << c.name; }
+
+class RevisionReply : public ::testing::TestWithParam<RevisionReplyCase> {};
+
+TEST_P(RevisionReply, GivesTheByteAfterTheAcknowledgementFromOneSend) {
+    const RevisionReplyCase& c = GetParam();
+    LinkTestRig rig;
+    rig.port.setPeer([&](std::span<const std::uint8_t>) { rig.port.deliverChunks(c.reply, c.packets, 0.01, 0.01); });
+    EXPECT_EQ(rig.link.ReadRevision(), c.revision);
+    EXPECT_EQ(rig.sends(), 1);
+    EXPECT_LT(rig.pump.now(), 0.1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ReadRevision, RevisionReply,
+    ::testing::Values(RevisionReplyCase{"StrayByteAndAcknowledgementThenTheRevision", {0xEE, AckByte, 0x02}, {2}, 0x02},
+                      RevisionReplyCase{"StrayByteFirstOneBytePerPacket", {0xEE, AckByte, 0x02}, {1, 1}, 0x02},
+                      RevisionReplyCase{"StrayBytesFirstAllInOnePacket", {0xEE, 0x00, AckByte, 0x02}, {}, 0x02},
+                      RevisionReplyCase{"AcknowledgementAndRevisionInOnePacket", {AckByte, 0x03}, {}, 0x03},
+                      RevisionReplyCase{"AcknowledgementAndRevisionOneBytePerPacket", {AckByte, 0x03}, {1}, 0x03},
+                      RevisionReplyCase{
+                          "RevisionThatEqualsTheAcknowledgementByte", {0xEE, AckByte, AckByte}, {2}, 0x5A},
+                      RevisionReplyCase{"NoAcknowledgementTakesTheSecondByte", {0x00, 0x03}, {}, 0x03},
+                      RevisionReplyCase{"NoAcknowledgementOneBytePerPacket", {0xBA, 0x03}, {1}, 0x03}),
+    [](const auto& p) { return std::string(p.param.name); });
+
+TEST(ReadRevision, RejectionIsResentAtOnceAndTheNextReplyCounts) {
+    LinkTestRig rig;
+    int reply = 0;
+    rig.port.setPeer([&](std::span<const std::uint8_t>) {
+        if (reply++ == 0)
+            rig.port.deliver({NakByte}, 0.01);
+        else
+            rig.port.deliverChunks({0xEE, AckByte, 0x02}, {2}, 0.01);
+    });
+    EXPECT_EQ(rig.link.ReadRevision(), 0x02);
+    ASSERT_EQ(rig.sends(), 2);
+    EXPECT_EQ(rig.written(1), (Bytes{0xBA, 0x00}));
+    EXPECT_LT(rig.sendTime(1), 0.1);
+}
+
 TEST(ReadRevision, SilentDcGetsTwelveSendsOneSecondApartAndGivesZero) {
     LinkTestRig rig;
     EXPECT_EQ(rig.link.ReadRevision(), 0);

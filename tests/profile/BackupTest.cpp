@@ -247,19 +247,32 @@ TEST_F(ProfileTest, WrongSizedOrOutOfRangeFilesAreNotUsableAndStay) {
     EXPECT_EQ(ReadFile(BackupFile()), file);
 }
 
-TEST_F(ProfileTest, FailedFileWriteIsABackupFailureAndKeepsTheOldFile) {
-    SetProfileLines(300, 340);
-    const Bytes old = MakeBackupFile(Bytes(16, 0x22), {9, 9, 9, 9, 9, 9}, 256, 3, Bytes(dc->memory.size(), 1));
-    WriteFile(BackupFile(), old);
-    keeper->setWriteObserver([](WriteStep step, std::size_t done) {
-        return !(step == WriteStep::DataWritten && done > 100000);  // disk full half-way
-    });
-    keeper->BackupProfile();
-    EXPECT_EQ(wizard.rows, (std::vector<TaskRow>{{0, BackupRowText, "T280"}, {2, "T916", ""}}));
-    EXPECT_TRUE(state.CommError);
-    EXPECT_EQ(wizard.resets, 1);
-    EXPECT_EQ(ReadFile(BackupFile()), old);
-    EXPECT_FALSE(std::filesystem::exists(TemporaryPathFor(BackupFile())));
+// A file under this DC's name that is another DC's, or that cannot be read, may be the
+// only copy of somebody's dives: it goes aside whole before the new backup takes the name.
+TEST_F(ProfileTest, ForeignFileUnderTheDcsNameIsSetAsideBeforeTheBackupIsWritten) {
+    for (const bool diskFull : {false, true}) {
+        SCOPED_TRACE(diskFull ? "disk full" : "written");
+        for (const auto& e : std::filesystem::directory_iterator(folder)) std::filesystem::remove(e.path());
+        wizard.rows.clear();
+        state.CommError = false;
+        NewRun();
+        SetProfileLines(300, 340);
+        const Bytes old = MakeBackupFile(DcHeader(), {9, 9, 9, 9, 9, 9}, 256, 3, Bytes(dc->memory.size(), 1));
+        WriteFile(BackupFile(), old);
+        keeper->setWriteObserver([diskFull](WriteStep step, std::size_t done) {
+            return !(diskFull && step == WriteStep::DataWritten && done > 100000);  // full half-way
+        });
+        keeper->BackupProfile();
+        ASSERT_GE(wizard.rows.size(), 2u);
+        EXPECT_EQ(wizard.rows[1].event.rfind("T918", 0), 0u);  // "set aside as ..."
+        EXPECT_EQ(state.CommError, diskFull);
+        EXPECT_EQ(SetAsideFiles(), std::vector<Bytes>{old});
+        EXPECT_EQ(std::filesystem::exists(BackupFile()), !diskFull);
+        if (diskFull) {
+            EXPECT_EQ(wizard.rows.back(), (TaskRow{2, "T916", ""}));
+        }
+        EXPECT_FALSE(std::filesystem::exists(TemporaryPathFor(BackupFile())));
+    }
 }
 
 TEST_F(ProfileTest, BackupThatDoesNotReadBackTheSameFails) {

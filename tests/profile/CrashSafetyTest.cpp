@@ -9,7 +9,8 @@ using namespace vor::test;
 
 TEST_F(CrashSafetyTest, KilledAtAnyStepLeavesTheOldOrTheCompleteNewBackup) {
     PrepareDc();
-    const Bytes old = MakeBackupFile(Bytes(16, 0x22), {9, 9, 9, 9, 9, 9}, 256, 3, Bytes(dc->memory.size(), 0x11));
+    // An older file of this DC that holds no profile (equal pointers): nothing in it to keep.
+    const Bytes old = MakeBackupFile(Bytes(16, 0x22), {0, 1, 2, 3, 4, 5}, 256, 3, Bytes(dc->memory.size(), 0x11));
 
     WriteFile(BackupFile(), old);
     ASSERT_FALSE(BackUpInChild(-1));

@@ -70,7 +70,7 @@ TEST_F(RecoveryTest, NoSetsTheBackupAsideAndSendsNothing) {
     EXPECT_TRUE(port.writes().empty());
     ExpectSetAside();
     EXPECT_EQ(wizard.rows.back().event.rfind("T918", 0), 0u);
-    EXPECT_EQ(keeper->RecoveryOutcome().rfind("Profile given up; backup set aside as ", 0), 0u);
+    EXPECT_NE(keeper->report().setAside.string().find(".set-aside-"), std::string::npos);
 }
 
 TEST_F(RecoveryTest, CancelGivesTheProfileUpButStillSetsTheClockAndSleeps) {
@@ -108,7 +108,7 @@ TEST_F(RecoveryTest, UnansweredIdentityShowsTheSameInstructionsAgainThenWritesBa
         ASSERT_EQ(dc->line(line), Bytes(saved.begin() + line * 16, saved.begin() + line * 16 + 16)) << line;
     EXPECT_EQ(dc->line(4), Bytes(saved.begin() + 64, saved.begin() + 80));
     EXPECT_EQ(wizard.rows.back(), (TaskRow{0, "T915", "T777"}));
-    EXPECT_EQ(keeper->RecoveryOutcome(), "Profile written back");
+    EXPECT_EQ(keeper->report().writeBack, WriteBackEnd::Verified);
     EXPECT_EQ(dc->clockRecords.size(), 2u);  // the write-back's, then the closing one
     ExpectClockThenDeepSleepLast();
 }
@@ -127,18 +127,33 @@ TEST_F(RecoveryTest, FailedWriteBackShowsTheInstructionsAgainUntilCancel) {
 }
 
 TEST_F(RecoveryTest, AnotherDcOnTheCableLeavesThePendingBackupWhereItIsAndSaysSo) {
-    // Another DC is connected now: serial 000042 has no backup.
-    dc->setSerialBytes(0x00, 0x00, 0x42);
-    wizard.answers = {BoxAnswer::Yes, BoxAnswer::Ok, BoxAnswer::Ok};
-    keeper->ProfileRecovering();
-    ASSERT_EQ(wizard.boxes.size(), 3u);
-    EXPECT_EQ(wizard.boxes[2].text, "T917");
-    EXPECT_FALSE(state.ProfileIntact);  // nothing was written back
-    EXPECT_EQ(ReadFile(BackupFile()), backup);
-    EXPECT_EQ(wizard.priorities, (std::vector<int>{128}));
-    EXPECT_TRUE(dc->blockWrites.empty());
-    EXPECT_TRUE(std::filesystem::exists(BackupFile()));  // the other DC's backup stays
-    ExpectClockThenDeepSleepLast();
+    const std::filesystem::path otherDcsBackup = folder / "6865.000042.bin";
+    for (const bool otherDcHasABackup : {false, true}) {
+        SCOPED_TRACE(otherDcHasABackup ? "the other DC has a usable backup of its own" : "the other DC has none");
+        // Another DC is connected now: serial 000042.
+        dc->setSerialBytes(0x00, 0x00, 0x42);
+        Bytes otherBackup;
+        if (otherDcHasABackup) {
+            otherBackup =
+                MakeBackupFile(Bytes(saved.begin() + 64, saved.begin() + 80), {0, 0, 0, 0, 4, 2}, 296, 6, saved);
+            WriteFile(otherDcsBackup, otherBackup);
+        }
+        wizard.boxes.clear();
+        wizard.answers = {BoxAnswer::Yes, BoxAnswer::Ok, BoxAnswer::Ok};
+        keeper->ProfileRecovering();
+        ASSERT_EQ(wizard.boxes.size(), 3u);
+        EXPECT_EQ(wizard.boxes[2].text, "T917");
+        EXPECT_FALSE(state.ProfileIntact);  // nothing was written back
+        EXPECT_EQ(ReadFile(BackupFile()), backup);
+        EXPECT_EQ(keeper->report().backupFile, BackupFile());  // still the one that waits
+        EXPECT_EQ(keeper->report().writeBack, WriteBackEnd::None);
+        EXPECT_TRUE(dc->blockWrites.empty());  // the other DC's own backup is not its business either
+        if (otherDcHasABackup) {
+            EXPECT_EQ(ReadFile(otherDcsBackup), otherBackup);
+        }
+        ExpectClockThenDeepSleepLast();
+        wizard.priorities.clear();
+    }
 }
 
 TEST_F(RecoveryTest, DamagedBackupIsNotWrittenAndNotDeleted) {

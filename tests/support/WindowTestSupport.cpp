@@ -31,6 +31,7 @@ BoxAnswer ScriptedBoxes::show(QWidget*, BoxIcon icon, BoxButtons buttons, const 
     case BoxButtons::Ok: return BoxAnswer::Ok;
     case BoxButtons::OkCancel: return BoxAnswer::Cancel;
     case BoxButtons::YesNo: return BoxAnswer::No;
+    case BoxButtons::ProfileChoice: return BoxAnswer::Undecided;
     }
     return BoxAnswer::Cancel;
 }

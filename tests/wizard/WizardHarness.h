@@ -61,6 +61,9 @@ public:
         log.push_back("ProfileRecovering");
         if (onRecover) onRecover();
     }
+    FirmwareReport FirmwareFacts() override { return firmwareReport; }
+    ProfileReport ProfileFacts() override { return profileReport; }
+    std::filesystem::path BackupFolder() override { return backupFolder; }
     void AbortLink() override { log.push_back("AbortLink"); }
     void WaitSeconds(double seconds) override { log.push_back("WaitSeconds " + std::to_string(seconds)); }
     void ReleaseReplyBuffers() override { log.push_back("ReleaseReplyBuffers"); }
@@ -73,6 +76,9 @@ public:
     std::string deviceName = "VOR Watch DC";
     bool deepSleepResult = true;
     bool deepSleepModeSeen = false;  // DeepSleepMode when EnterDeepSleep was called
+    FirmwareReport firmwareReport;   // what the fake update did, as the real one reports it
+    ProfileReport profileReport;
+    std::filesystem::path backupFolder;
     WizardState* state = nullptr;
     std::function<void()> onGetCode;
     std::function<void()> onUpdate;

@@ -1,0 +1,56 @@
+#pragma once
+// What a run of the program came to, in one value: what became of the DC's firmware
+// and of its profile. It is built from what the operations returned and from the
+// backup files on disk, never from the task log's texts. The summary row, the attempt
+// record, the terminal's last line, its exit status and its JSON outcome all read it.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "firmware/UpdateSequence.h"
+#include "profile/ProfileKeeper.h"
+
+namespace vor {
+
+enum class ProfileEnd {
+    Verified,       // written back into the DC and read back equal
+    Untouched,      // no code was sent and nothing was written: the DC keeps its own profile
+    NothingToKeep,  // the DC's profile was empty
+    Pending,        // it waits in pendingFile for a write-back
+    SetAside,       // it was not written back; its saved copy lies in setAsideFile
+    Unknown,        // code was sent and no copy can be named
+};
+
+struct RunOutcome {
+    bool attempted = false;  // an update run started
+    FirmwareEnd firmware = FirmwareEnd::Unchanged;
+    bool alreadyCurrent = false;
+    std::int32_t failedStep = 0;  // message of the step that failed
+    ProfileEnd profile = ProfileEnd::Untouched;
+    std::filesystem::path pendingFile;
+    std::filesystem::path setAsideFile;
+    std::filesystem::path dcCopy;  // what the DC holds, saved while nobody chose
+    bool choiceOpen = false;       // a person must choose between pendingFile and dcCopy
+};
+
+// The backup files that wait for a write-back: the connected DC's when it is known,
+// otherwise every "<model>.<serial>.bin" of the folder.
+std::vector<std::filesystem::path> PendingBackups(const std::filesystem::path& folder,
+                                                  const std::filesystem::path& connectedDcBackup);
+
+// `hadProfile`: the DC's profile had to be kept (it was not empty).
+RunOutcome JudgeRun(const FirmwareReport& firmware, const ProfileReport& profile, bool hadProfile,
+                    const std::vector<std::filesystem::path>& pending);
+
+// The run ended as the diver wanted: the DC runs the image's firmware with its profile.
+bool Succeeded(const RunOutcome& outcome);
+// Nothing in the DC was changed.
+bool NothingChanged(const RunOutcome& outcome);
+
+// The outcome in one or two sentences (English, like the record's other lines);
+// `stepText` names the failed step.
+std::string OutcomeText(const RunOutcome& outcome, const std::string& stepText);
+
+}  // namespace vor
