@@ -48,8 +48,10 @@ windows-test: deps
 	# tests: a test process that races a server starting or stopping loses its connection
 	# ("wine client error"), which is Wine's fault, so a failed test gets one more run.
 	# The tests run on the fake clock and fail the same way twice when the fault is ours.
+	# The server's own output goes to wineserver.log: a simulated DC's pseudo-terminal that
+	# closes hangs up the server, and it dumps every object it holds.
 	cd $(WINDOWS_BUILD) && export WINEPREFIX=$$PWD/wine WINEDEBUG=-all && unset DISPLAY WAYLAND_DISPLAY && \
-	  mkdir -p wine && wineserver -p && wineboot -i > wineboot.log 2>&1 && \
+	  mkdir -p wine && wineserver -p 2>> wineserver.log && wineboot -i > wineboot.log 2>&1 && \
 	  { ctest --output-on-failure -j$(JOBS) --repeat until-pass:2 && \
 	    (cd $(abspath $(BUILD)) && VOR_WINDOWS_PROGRAM_DIR=$$WINEPREFIX/../bin ctest --output-on-failure -V -j$(JOBS) -L Wine); \
 	  status=$$?; wineserver -k; exit $$status; }
