@@ -2,7 +2,8 @@
 # make test: install what is missing, build, run every test.
 # make package: install what is missing, build, make the Debian package.
 # make check: build and run only the unit tests (the Unit label), for the edit-compile-test loop.
-# make windows-test: the Qt-free libraries and their tests cross-built for Windows, run under Wine.
+# make windows-test: the Qt-free libraries, vor-fwupdate.exe and their tests cross-built for Windows,
+#   run under Wine, then the program's whole update under Wine against the simulated DC.
 BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= 2
@@ -12,8 +13,9 @@ JOBS ?= 2
 run: build
 	$(BUILD)/bin/vor-fwupdate --demo
 
+# The Wine tests need the Windows build: make windows-test runs them.
 test: build
-	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+	cd $(BUILD) && ctest --output-on-failure -j$(JOBS) -LE Wine
 
 check: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS) -L Unit
@@ -31,18 +33,28 @@ package: build
 
 WINDOWS_BUILD ?= build-windows
 
-windows-test:
+# The Linux vor-tool makes the language database and the demo image for the Windows
+# program, and simulates the DC of its end-to-end runs.
+windows-test: deps
 	bash scripts/install-deps.sh windows
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	cmake --build $(BUILD) -j$(JOBS) --target vor-tool e2e_wine_tests
+	bash scripts/build-windows-sqlcipher.sh $(WINDOWS_BUILD)/sqlcipher
 	cmake -S . -B $(WINDOWS_BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-w64-x86_64.cmake \
-	  -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOR_HOST_TOOL=$(abspath $(BUILD))/bin/vor-tool $(CMAKE_FLAGS)
 	cmake --build $(WINDOWS_BUILD) -j$(JOBS)
+	bash scripts/check-windows-dlls.sh $(WINDOWS_BUILD)/bin/vor-fwupdate.exe
 	# A private, headless Wine prefix, made once, with one Wine server kept up for all the
 	# tests: a test process that races a server starting or stopping loses its connection
 	# ("wine client error"), which is Wine's fault, so a failed test gets one more run.
 	# The tests run on the fake clock and fail the same way twice when the fault is ours.
+	# The server's own output goes to wineserver.log: a simulated DC's pseudo-terminal that
+	# closes hangs up the server, and it dumps every object it holds.
 	cd $(WINDOWS_BUILD) && export WINEPREFIX=$$PWD/wine WINEDEBUG=-all && unset DISPLAY WAYLAND_DISPLAY && \
-	  mkdir -p wine && wineserver -p && wineboot -i > wineboot.log 2>&1 && \
-	  { ctest --output-on-failure -j$(JOBS) --repeat until-pass:2; status=$$?; wineserver -k; exit $$status; }
+	  mkdir -p wine && wineserver -p 2>> wineserver.log && wineboot -i > wineboot.log 2>&1 && \
+	  { ctest --output-on-failure -j$(JOBS) --repeat until-pass:2 && \
+	    (cd $(abspath $(BUILD)) && VOR_WINDOWS_PROGRAM_DIR=$$WINEPREFIX/../bin ctest --output-on-failure -V -j$(JOBS) -L Wine); \
+	  status=$$?; wineserver -k; exit $$status; }
 
 clean:
 	rm -rf $(BUILD) $(WINDOWS_BUILD)

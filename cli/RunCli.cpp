@@ -3,8 +3,6 @@
 
 #include "cli/RunCli.h"
 
-#include <QCoreApplication>
-#include <QProcess>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -21,7 +19,6 @@
 #include "platform/InterruptWatch.h"
 #include "platform/PortDiagnosis.h"
 #include "platform/ProcessPriority.h"
-#include "platform/QtEventPump.h"
 #include "profile/BackupFolder.h"
 #include "session/PrintableText.h"
 #include "texts/LanguageDb.h"
@@ -34,14 +31,15 @@ constexpr const char* LanguageDbFile = "FirmwareUpdate.lng";
 
 class CliRun {
 public:
-    CliRun(const CliOptions& options, const std::string& programDir)
+    CliRun(const CliOptions& options, const std::string& programDir, const CliSystem& system)
         : options_(options),
+          system_(system),
           answers_(AnswerSources{options.yes, StdinIsTerminal(), [this] { return ReadLine(); },
                                  [this](const std::string& text) { Prompt(text); },
                                  [this](BoxButtons buttons) { return GiveUp(buttons); }}),
           terminal_(TerminalOutput{WriteStdout, StdoutIsTerminal(), options.json}, answers_),
           flow_(state_, Environment(programDir), terminal_) {
-        backend_ = MakeCableBackend(options.port, state_, flow_, pump_, programDir);
+        backend_ = MakeCableBackend(options.port, state_, flow_, system_.pump, programDir);
         flow_.setBackend(backend_.get());
     }
 
@@ -56,13 +54,13 @@ public:
 private:
     FlowEnvironment Environment(const std::string& programDir) {
         FlowEnvironment env;
-        env.pump = &pump_;
+        env.pump = &system_.pump;
         env.programDir = programDir;
         env.languageColumn = options_.languageColumn;
         env.imageFile = options_.image;
         env.setPriority = [](int priorityClass) { return vor::SetProcessPriority(0, 0, priorityClass); };
-        env.startProgram = [](const std::string& path) { QProcess::startDetached(QString::fromStdString(path), {}); };
-        env.endProgram = [this] { pump_.endProgram(); };
+        env.startProgram = system_.startProgram;
+        env.endProgram = system_.endProgram;
         env.printDiagnostic = [](const std::string& line) {
             std::fprintf(stderr, "vor-fwupdate: %s\n", PrintableText(line).c_str());
         };
@@ -118,7 +116,7 @@ private:
         if (flow_.closing()) {
             // Inside the recovery: it ends at its next wait, within a second.
             terminal_.Say(std::string(what) + ": the recovery stops; the saved profile stays in its backup file.");
-            pump_.endProgram();
+            system_.endProgram();
             return;
         }
         terminal_.Say(std::string(what) +
@@ -135,7 +133,7 @@ private:
     }
 
     const CliOptions& options_;
-    QtEventPump pump_;
+    const CliSystem& system_;
     WizardState state_;
     TerminalAnswers answers_;
     TerminalFrontEnd terminal_;
@@ -145,21 +143,18 @@ private:
     bool interrupted_ = false;
 };
 
-int ListCables() {
-    LanguageDb db;
-    const std::string programDir = QCoreApplication::applicationDirPath().toStdString();
-    db.OpenLanguageDb(programDir + "/" + LanguageDbFile, LoadResString(ResDatabasePassword), 1);
-    return ListPorts([](const std::string& line) { WriteStdout(line + "\n"); },
-                     [&db](std::int32_t n) { return db.GetText(n); });
-}
-
 }  // namespace
 
-int RunCli(const CliOptions& options, int& argc, char** argv) {
-    const QCoreApplication app(argc, argv);  // no window system is touched
-    if (options.listPorts) return ListCables();
-    CliRun run(options, QCoreApplication::applicationDirPath().toStdString());
+int RunTerminalUpdate(const CliOptions& options, const std::string& programDir, const CliSystem& system) {
+    CliRun run(options, programDir, system);
     return run.run();
+}
+
+int ListCables(const std::string& programDir, const std::set<std::string>& cablePorts, const PortTrial& tryPort) {
+    LanguageDb db;
+    db.OpenLanguageDb(programDir + "/" + LanguageDbFile, LoadResString(ResDatabasePassword), 1);
+    return ListPorts([](const std::string& line) { WriteStdout(line + "\n"); },
+                     [&db](std::int32_t n) { return db.GetText(n); }, cablePorts, tryPort);
 }
 
 }  // namespace vor

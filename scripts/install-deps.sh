@@ -14,7 +14,8 @@ packages=(
 )
 recommends=--no-install-recommends
 if [ "${1:-}" = windows ]; then
-  packages=(cmake make ninja-build googletest g++-mingw-w64-x86-64-posix wine wine64)
+  # dpkg-dev and tcl unpack and prepare Debian's SQLCipher sources (build-windows-sqlcipher.sh).
+  packages=(cmake make ninja-build googletest g++-mingw-w64-x86-64-posix wine wine64 libcli11-dev dpkg-dev tcl)
   recommends=  # Wine's recommended packages are part of a working Wine
 fi
 

@@ -1,5 +1,6 @@
 #include "tests/e2e/SimProcess.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -19,7 +20,7 @@ constexpr int QuitLimitMs = 5000;
 
 }  // namespace
 
-SimProcess::SimProcess(const std::vector<std::string>& options) {
+SimProcess::SimProcess(const std::vector<std::string>& options, const std::filesystem::path& errorFile) {
     int toSim[2];
     int fromSim[2];
     if (::pipe(toSim) != 0 || ::pipe(fromSim) != 0) return;
@@ -27,6 +28,10 @@ SimProcess::SimProcess(const std::vector<std::string>& options) {
     if (pid_ == 0) {
         ::dup2(toSim[0], STDIN_FILENO);
         ::dup2(fromSim[1], STDOUT_FILENO);
+        if (!errorFile.empty()) {
+            const int log = ::open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (log >= 0) ::dup2(log, STDERR_FILENO);
+        }
         ::close(toSim[1]);
         ::close(fromSim[0]);
         const std::string tool = std::string(VOR_PROGRAM_DIR) + "/vor-tool";

@@ -14,7 +14,8 @@ namespace vor::e2e {
 // Its port name, and its control channel.
 class SimProcess {
 public:
-    explicit SimProcess(const std::vector<std::string>& options);
+    // `errorFile`: where the simulator's standard error goes (its --log-hex traffic); empty: this process's.
+    explicit SimProcess(const std::vector<std::string>& options, const std::filesystem::path& errorFile = {});
     ~SimProcess();
     SimProcess(const SimProcess&) = delete;
     SimProcess& operator=(const SimProcess&) = delete;

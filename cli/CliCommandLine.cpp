@@ -1,0 +1,78 @@
+#include "cli/CliCommandLine.h"
+
+#include <CLI/CLI.hpp>
+
+namespace vor {
+
+namespace {
+
+constexpr const char* ProgramName = "vor-fwupdate";
+
+}  // namespace
+
+CliCommandLine ParseCliCommandLine(int argc, const char* const* argv, const std::string& version) {
+    CLI::App app("Firmware update wizard for VOR dive computers.", ProgramName);
+    app.set_version_flag("-v,--version", std::string(ProgramName) + " " + version);
+    std::string port;
+    std::string image;
+    std::string lang;
+    bool cli = false;
+    bool listPorts = false;
+    bool yes = false;
+    bool json = false;
+    bool demo = false;
+    app.add_option("--port", port, "Use the serial port <name> instead of searching for the cable.")
+        ->option_text("<name>");
+    app.add_flag("--demo", demo, "Run against a simulated DC (the window's; not on this system).");
+    app.add_flag("--cli", cli, "Run the update on this terminal, without a window.");
+    app.add_option("--image", image, "With --cli: the firmware image <file> instead of the program's.")
+        ->option_text("<file>");
+    app.add_flag("--yes", yes,
+                 "With --cli: answer Yes and OK to every question, never No or Cancel, and go on without waiting "
+                 "for Enter.");
+    app.add_flag("--json", json, "With --cli: one JSON object per line for every event.");
+    app.add_option("--lang", lang, "With --cli: the language, en, de or fr.")->option_text("<code>");
+    app.add_flag("--list-ports", listPorts, "List the interface cables found, with what keeps each from use.");
+
+    CliCommandLine command;
+    const auto fail = [&](const std::string& error) {
+        command.action = CliCommandLine::Action::Fail;
+        command.text = std::string(ProgramName) + ": " + error + "\n" + app.help();
+        return command;
+    };
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        command.action = CliCommandLine::Action::ShowHelp;
+        command.text = app.help();
+        return command;
+    } catch (const CLI::CallForVersion& e) {
+        command.action = CliCommandLine::Action::ShowVersion;
+        command.text = e.what() + std::string("\n");
+        return command;
+    } catch (const CLI::ParseError& e) {
+        return fail(e.what());
+    }
+    const auto isSet = [&app](const char* name) { return app.count(name) > 0; };
+    if (isSet("--port") && port.empty()) return fail("--port needs a port name");
+    for (const char* only : {"--image", "--yes", "--json", "--lang"})
+        if (isSet(only) && !cli) return fail(std::string(only) + " needs --cli");
+    if (demo)
+        return fail(cli ? "--demo is the window's; --cli has none"
+                        : "--demo is the window's, which this system has not");
+    if (!cli && !listPorts) return fail("this program has no window here: run it with --cli or --list-ports");
+    CliOptions& terminal = command.options;
+    terminal.listPorts = listPorts;
+    terminal.port = port;
+    terminal.image = image;
+    if (isSet("--image") && image.empty()) return fail("--image needs a file");
+    terminal.yes = yes;
+    terminal.json = json;
+    if (isSet("--lang")) {
+        terminal.languageColumn = LanguageColumnOfCode(lang);
+        if (!terminal.languageColumn) return fail("--lang takes en, de or fr, not " + lang);
+    }
+    return command;
+}
+
+}  // namespace vor

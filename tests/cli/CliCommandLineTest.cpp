@@ -1,0 +1,79 @@
+// vor-fwupdate.exe's command line: the Linux program's options and errors, read by CLI11.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cli/CliCommandLine.h"
+
+namespace vor {
+namespace {
+
+using Action = CliCommandLine::Action;
+
+CliCommandLine Parse(const std::vector<std::string>& args) {
+    std::vector<const char*> argv{"vor-fwupdate.exe"};
+    for (const std::string& a : args) argv.push_back(a.c_str());
+    return ParseCliCommandLine(static_cast<int>(argv.size()), argv.data(), "9.8.7");
+}
+
+struct Refused {
+    std::vector<std::string> args;
+    std::string error;  // a piece of the first line
+};
+
+class RefusedCommandLine : public ::testing::TestWithParam<Refused> {};
+
+TEST_P(RefusedCommandLine, FailsWithItsReasonAndTheUsage) {
+    const CliCommandLine command = Parse(GetParam().args);
+    EXPECT_EQ(command.action, Action::Fail);
+    const std::string firstLine = command.text.substr(0, command.text.find('\n'));
+    EXPECT_NE(firstLine.find(GetParam().error), std::string::npos) << command.text;
+    EXPECT_NE(command.text.find("--list-ports"), std::string::npos) << "no usage after the error";
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, RefusedCommandLine,
+                         ::testing::Values(Refused{{}, "run it with --cli or --list-ports"},
+                                           Refused{{"--yes"}, "--yes needs --cli"},
+                                           Refused{{"--json", "--list-ports"}, "--json needs --cli"},
+                                           Refused{{"--cli", "--lang", "it"}, "--lang takes en, de or fr, not it"},
+                                           Refused{{"--cli", "--port", ""}, "--port needs a port name"},
+                                           Refused{{"--cli", "--image", ""}, "--image needs a file"},
+                                           Refused{{"--cli", "--demo"}, "--demo is the window's; --cli has none"},
+                                           Refused{{"--cli", "--port"}, "--port"},
+                                           Refused{{"--cli", "--frobnicate"}, "--frobnicate"},
+                                           Refused{{"--cli", "COM5"}, "COM5"}));
+
+TEST(CliCommandLine, RunTakesEveryOptionOfTheTerminal) {
+    const CliCommandLine command =
+        Parse({"--cli", "--port", "COM5", "--image", "C:\\fw\\VOR.1H.FWR", "--yes", "--json", "--lang", "fr"});
+    ASSERT_EQ(command.action, Action::Run) << command.text;
+    EXPECT_FALSE(command.options.listPorts);
+    EXPECT_EQ(command.options.port, "COM5");
+    EXPECT_EQ(command.options.image, "C:\\fw\\VOR.1H.FWR");
+    EXPECT_TRUE(command.options.yes);
+    EXPECT_TRUE(command.options.json);
+    EXPECT_EQ(command.options.languageColumn, 3);
+
+    const CliCommandLine plain = Parse({"--cli"});
+    ASSERT_EQ(plain.action, Action::Run);
+    EXPECT_EQ(plain.options.port, "");  // the registry's cable
+    EXPECT_FALSE(plain.options.yes);
+    EXPECT_FALSE(plain.options.languageColumn.has_value());
+}
+
+TEST(CliCommandLine, ListPortsHelpAndVersionNeedNoCli) {
+    EXPECT_TRUE(Parse({"--list-ports"}).options.listPorts);
+    EXPECT_EQ(Parse({"--list-ports"}).action, Action::Run);
+    const CliCommandLine help = Parse({"--help"});
+    EXPECT_EQ(help.action, Action::ShowHelp);
+    for (const char* option : {"--port", "--cli", "--image", "--yes", "--json", "--lang", "--list-ports"})
+        EXPECT_NE(help.text.find(option), std::string::npos) << option;
+    const CliCommandLine version = Parse({"--version"});
+    EXPECT_EQ(version.action, Action::ShowVersion);
+    EXPECT_EQ(version.text, "vor-fwupdate 9.8.7\n");
+}
+
+}  // namespace
+}  // namespace vor
