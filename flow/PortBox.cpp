@@ -23,8 +23,7 @@ BoxAnswer ShowPortBox(const PortOpenOutcome& outcome, const PortBoxServices& ser
     // The missing cable keeps the wizard's own caption and text; the others explain.
     std::string caption = services.text(Msg::PortBoxCaption);
     if (caption.empty() && diagnosis.problem != PortProblem::NoCable) caption = FixedPortBoxCaption;
-    return services.ask(BoxIcon::Critical, BoxButtons::OkCancel, caption,
-                        PortDiagnosisText(diagnosis, services.text));
+    return services.ask(BoxIcon::Critical, BoxButtons::OkCancel, caption, PortDiagnosisText(diagnosis, services.text));
 }
 
 }  // namespace vor
