@@ -6,29 +6,9 @@
 namespace vor {
 namespace {
 
-// Length of the valid UTF-8 sequence at `i`, 0 when it is not one.
-std::size_t Utf8Length(std::string_view s, std::size_t i) {
-    const auto byte = [&](std::size_t k) { return static_cast<std::uint8_t>(s[k]); };
-    const std::uint8_t b = byte(i);
-    std::size_t n = 0;
-    std::uint32_t min = 0;
-    if (b >= 0xC2 && b <= 0xDF)
-        n = 2, min = 0x80;
-    else if (b >= 0xE0 && b <= 0xEF)
-        n = 3, min = 0x800;
-    else if (b >= 0xF0 && b <= 0xF4)
-        n = 4, min = 0x10000;
-    else
-        return 0;
-    if (i + n > s.size()) return 0;
-    std::uint32_t code = b & (0x7F >> n);
-    for (std::size_t k = 1; k < n; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) return 0;
-        code = (code << 6) | (byte(i + k) & 0x3F);
-    }
-    if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
-    if (code <= 0x9F) return 0;  // a C1 control: escaped like a stray byte
-    return n;
+// A C1 control (U+0080..U+009F) is valid UTF-8 but steers a terminal like a control byte.
+bool IsC1Control(std::string_view s, std::size_t i, std::size_t length) {
+    return length == 2 && static_cast<std::uint8_t>(s[i]) == 0xC2 && static_cast<std::uint8_t>(s[i + 1]) <= 0x9F;
 }
 
 void AppendEscaped(std::string& out, unsigned char c) {
@@ -55,7 +35,8 @@ std::string Escaped(std::string_view text, bool keepLineEnds) {
             continue;
         }
         if (c >= 0x80) {
-            const std::size_t n = Utf8Length(text, i);
+            std::size_t n = Utf8SequenceLength(text, i);
+            if (IsC1Control(text, i, n)) n = 0;
             if (n) {
                 out.append(text.substr(i, n));
                 i += n;
@@ -73,6 +54,29 @@ std::string Escaped(std::string_view text, bool keepLineEnds) {
 }
 
 }  // namespace
+
+std::size_t Utf8SequenceLength(std::string_view s, std::size_t i) {
+    const auto byte = [&](std::size_t k) { return static_cast<std::uint8_t>(s[k]); };
+    const std::uint8_t b = byte(i);
+    std::size_t n = 0;
+    std::uint32_t min = 0;
+    if (b >= 0xC2 && b <= 0xDF)
+        n = 2, min = 0x80;
+    else if (b >= 0xE0 && b <= 0xEF)
+        n = 3, min = 0x800;
+    else if (b >= 0xF0 && b <= 0xF4)
+        n = 4, min = 0x10000;
+    else
+        return 0;
+    if (i + n > s.size()) return 0;
+    std::uint32_t code = b & (0x7F >> n);
+    for (std::size_t k = 1; k < n; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80) return 0;
+        code = (code << 6) | (byte(i + k) & 0x3F);
+    }
+    if (code < min || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
+    return n;
+}
 
 std::string PrintableText(std::string_view text) { return Escaped(text, false); }
 

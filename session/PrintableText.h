@@ -5,12 +5,16 @@
 // start a line of its own nor send a terminal an escape sequence. C1 controls and bytes
 // that are not UTF-8 are escaped too; backslashes stay (Windows paths).
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace vor {
 
 std::string PrintableText(std::string_view text);
+
+// Length of the valid UTF-8 sequence that starts at `i`, 0 when none does.
+std::size_t Utf8SequenceLength(std::string_view text, std::size_t i);
 
 // The same for a text of several lines: line ends (CR LF or LF) become LF and stay,
 // every other control character is escaped.
