@@ -1,38 +1,15 @@
 #include "flow/CableBackend.h"
 
-#include <optional>
-
-#include "flow/AppBackend.h"
 #include "platform/InterfacePort.h"
 #include "platform/QtSerialPort.h"
-#include "profile/BackupFolder.h"
+// After the port: its OpenInterfacePort must be known to the template.
+#include "flow/BackendOnPort.h"
 
 namespace vor {
 
-namespace {
-
-// The port must exist before AppBackend's link registers with it.
-struct CablePortHolder {
-    QtSerialPort cablePort;
-};
-
-class CableBackend : private CablePortHolder, public AppBackend {
-public:
-    CableBackend(std::optional<std::string> forcedPort, WizardState& state, WizardServices& services, EventPump& pump,
-                 const std::filesystem::path& programFolder)
-        : AppBackend(
-              state, services, pump, cablePort,
-              [this, forcedPort] { return vor::OpenInterfacePort(cablePort, forcedPort); },
-              ChooseBackupFolder(programFolder)) {}
-};
-
-}  // namespace
-
 std::unique_ptr<WizardBackend> MakeCableBackend(const std::string& port, WizardState& state, WizardServices& services,
                                                 EventPump& pump, const std::filesystem::path& programFolder) {
-    std::optional<std::string> forcedPort;
-    if (!port.empty()) forcedPort = port;
-    return std::make_unique<CableBackend>(forcedPort, state, services, pump, programFolder);
+    return MakeBackendOnPort<QtSerialPort>(port, state, services, pump, programFolder);
 }
 
 }  // namespace vor
