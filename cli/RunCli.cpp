@@ -27,8 +27,6 @@ namespace vor {
 
 namespace {
 
-constexpr const char* LanguageDbFile = "FirmwareUpdate.lng";
-
 class CliRun {
 public:
     CliRun(const CliOptions& options, const std::string& programDir, const CliSystem& system)

@@ -13,7 +13,6 @@ namespace vor {
 
 namespace {
 
-constexpr const char* LanguageDbFile = "FirmwareUpdate.lng";
 constexpr const char* DbOpenFailedSuffix = " 0001";
 constexpr const char* DbOpenFailedFallback = "The language database could not be opened.";
 

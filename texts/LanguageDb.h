@@ -8,6 +8,9 @@
 
 namespace vor {
 
+// The language database's name in the program folder.
+constexpr const char* LanguageDbFile = "FirmwareUpdate.lng";
+
 class LanguageDb {
 public:
     LanguageDb();

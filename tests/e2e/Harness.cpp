@@ -26,7 +26,6 @@ namespace vor::e2e {
 namespace {
 
 constexpr const char* DemoImageFile = "VOR.1H.FWR";
-constexpr const char* LanguageDbFile = "FirmwareUpdate.lng";
 constexpr const char* EnglishLanguageCode = "5000";
 // A new start of the program comes this long after the last one ended.
 constexpr double RestartPause = 5.0;
