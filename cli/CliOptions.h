@@ -15,15 +15,6 @@ struct CliOptions {
     std::optional<int> languageColumn;  // --lang en|de|fr: 1, 2, 3
 };
 
-// Exit statuses of a terminal run.
-enum CliExit : int {
-    ExitUpdated = 0,         // updated, the profile verified
-    ExitFailed = 1,          // the update did not complete; the DC keeps its own profile
-    ExitUsage = 2,           // bad command line
-    ExitNothingChanged = 3,  // no cable, no answer, wrong model, image refused, already current
-    ExitProfileSaved = 4,    // the update failed; the profile is saved in a backup file
-};
-
 // The column of a --lang value, nothing for an unknown one.
 std::optional<int> LanguageColumnOfCode(const std::string& code);
 

@@ -1,3 +1,4 @@
+#include "flow/ExitStatus.h"
 #include "cli/CliOutcome.h"
 
 #include "cli/CliOptions.h"

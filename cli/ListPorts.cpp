@@ -1,3 +1,4 @@
+#include "flow/ExitStatus.h"
 #include "cli/ListPorts.h"
 
 #include "cli/CliOptions.h"

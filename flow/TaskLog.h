@@ -13,7 +13,8 @@ namespace vor {
 
 class TaskLog {
 public:
-    TaskLog(FrontEnd& frontEnd, EventPump* clock) : frontEnd_(frontEnd), clock_(clock) {}
+    TaskLog(FrontEnd& frontEnd, EventPump* clock) : frontEnd_(&frontEnd), clock_(clock) {}
+    void showOn(FrontEnd& frontEnd) { frontEnd_ = &frontEnd; }
 
     void Insert(int iconInd, const std::string& event, const std::string& status);
     // The status of the last row; nothing while the log is empty.
@@ -23,7 +24,7 @@ public:
     const std::vector<TaskRow>& rows() const { return rows_; }
 
 private:
-    FrontEnd& frontEnd_;
+    FrontEnd* frontEnd_;
     EventPump* clock_;
     std::vector<TaskRow> rows_;
 };

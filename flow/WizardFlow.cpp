@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "firmware/ImageLoader.h"
+#include "flow/ExitStatus.h"
 #include "flow/SetupRecord.h"
 #include "flow/PortBox.h"
 #include "session/Messages.h"
@@ -20,10 +21,32 @@ std::string JoinPath(const std::string& dir, const std::string& name) {
     return (std::filesystem::path(dir) / name).string();
 }
 
+// Stands in until the front end attaches: shows nothing, and nobody answers.
+class Unattached : public FrontEnd {
+public:
+    void ShowPage(int) override {}
+    void ShowTaskLog() override {}
+    void HideTaskLog() override {}
+    void RowAdded(const TaskRow&) override {}
+    void RowChanged(const TaskRow&) override {}
+    void ButtonsChanged(bool, bool) override {}
+    BoxAnswer Ask(BoxIcon, BoxButtons, const std::string&, const std::string&) override { return BoxAnswer::Undecided; }
+    bool CanDecide() const override { return false; }
+};
+
+Unattached unattached;
+
 }  // namespace
 
+WizardFlow::WizardFlow(WizardState& state, FlowEnvironment env) : WizardFlow(state, std::move(env), unattached) {}
+
 WizardFlow::WizardFlow(WizardState& state, FlowEnvironment env, FrontEnd& frontEnd)
-    : state_(state), env_(std::move(env)), frontEnd_(frontEnd), taskLog_(frontEnd, env_.pump) {}
+    : state_(state), env_(std::move(env)), frontEnd_(&frontEnd), taskLog_(frontEnd, env_.pump) {}
+
+void WizardFlow::attach(FrontEnd& frontEnd) {
+    frontEnd_ = &frontEnd;
+    taskLog_.showOn(frontEnd);
+}
 
 void WizardFlow::setEnvironment(FlowEnvironment env) {
     env_ = std::move(env);
@@ -58,7 +81,7 @@ void WizardFlow::InitInfo() {
 
     OpenLanguageDb();
     if (ended_) return;
-    frontEnd_.TextsReady();
+    frontEnd_->TextsReady();
     state_.ProfileIntact = true;
 
     if (backend_) backend_->GetCode();
@@ -91,7 +114,7 @@ void WizardFlow::OpenLanguageDb() {
     // Every later text would be empty: no window with blank captions and silent boxes.
     if (env_.printDiagnostic)
         env_.printDiagnostic("the language database " + path + " cannot be used: " + db_.lastError());
-    exitStatus_ = ExitLanguageDbFailed;
+    exitStatus_ = ExitNothingChanged;
     EndAtOnce();
 }
 
@@ -133,7 +156,7 @@ std::string WizardFlow::GetText(std::int32_t number) { return db_.GetText(number
 BoxAnswer WizardFlow::MessageBox(BoxIcon icon, BoxButtons buttons, const std::string& caption,
                                  const std::string& text) {
     if (ended_) return buttons == BoxButtons::YesNo ? BoxAnswer::No : BoxAnswer::Cancel;
-    return frontEnd_.Ask(icon, buttons, caption, text);
+    return frontEnd_->Ask(icon, buttons, caption, text);
 }
 
 int WizardFlow::SetProcessPriority(int priorityClass) {
@@ -165,12 +188,12 @@ void WizardFlow::Close() {
         } catch (...) {}
     };
     if (!state_.ProfileIntact && backend_) step([&] { RecoverAtClose(); });
-    step([&] { frontEnd_.LeaveTop(); });
+    step([&] { frontEnd_->LeaveTop(); });
     if (backend_) step([&] { backend_->AbortLink(); });
     if (backend_) step([&] { backend_->WaitSeconds(CloseWaitSeconds); });
-    step([&] { frontEnd_.RemoveTrayIcon(); });
+    step([&] { frontEnd_->RemoveTrayIcon(); });
     if (backend_) step([&] { backend_->ReleaseReplyBuffers(); });
-    step([&] { frontEnd_.HideTitle(); });
+    step([&] { frontEnd_->HideTitle(); });
     if (!closeProgram_.empty() && env_.startProgram)
         step([&] { env_.startProgram(JoinPath(env_.programDir, closeProgram_)); });
     step([&] { OutcomeText(Outcome()); });  // keeps the failed step's text for the last line
@@ -179,7 +202,7 @@ void WizardFlow::Close() {
 }
 
 void WizardFlow::RecoverAtClose() {
-    if (!frontEnd_.CanDecide()) {
+    if (!frontEnd_->CanDecide()) {
         // Nobody to answer the recovery's questions: the backup stays where the next
         // run finds it and writes it back.
         if (env_.printDiagnostic)
@@ -202,13 +225,13 @@ void WizardFlow::RecoverAtClose() {
 }
 
 void WizardFlow::EndAtOnce() {
-    frontEnd_.RemoveTrayIcon();
+    frontEnd_->RemoveTrayIcon();
     FinishEnd();
 }
 
 void WizardFlow::FinishEnd() {
     ended_ = true;
-    frontEnd_.Ended();
+    frontEnd_->Ended();
     if (env_.endProgram) env_.endProgram();
 }
 

@@ -56,9 +56,11 @@ class WizardFlow : public WizardServices {
 public:
     static constexpr const char* FixedBoxCaption = "Firmware Update";
     static constexpr double CloseWaitSeconds = 1.0;  // lets a waiting command see LinkAbort
-    static constexpr int ExitLanguageDbFailed = 3;
 
+    // The flow is built before whatever shows it: the front end attaches itself.
+    WizardFlow(WizardState& state, FlowEnvironment env);
     WizardFlow(WizardState& state, FlowEnvironment env, FrontEnd& frontEnd);
+    void attach(FrontEnd& frontEnd);
 
     void setBackend(WizardBackend* backend) { backend_ = backend; }
     // The environment changes before start-up (a window given its desktop services).
@@ -126,7 +128,7 @@ private:
     std::unique_ptr<SleepInhibitor::Hold> KeepAwake(const char* why);
     WizardState& state_;
     FlowEnvironment env_;
-    FrontEnd& frontEnd_;
+    FrontEnd* frontEnd_;
     WizardBackend* backend_ = nullptr;
     LanguageDb db_;
     std::string closeProgram_;

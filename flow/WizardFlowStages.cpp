@@ -15,14 +15,14 @@ constexpr const char* DeepSleepFailedText = "Could not set DC into Deep Sleep mo
 
 void WizardFlow::ShowPage(int stage) {
     pageShown_ = stage;
-    frontEnd_.ShowPage(stage);
+    frontEnd_->ShowPage(stage);
 }
 
 void WizardFlow::SetButtons(bool next, bool back) {
     if (next == nextEnabled_ && back == backEnabled_) return;
     nextEnabled_ = next;
     backEnabled_ = back;
-    frontEnd_.ButtonsChanged(next, back);
+    frontEnd_->ButtonsChanged(next, back);
 }
 
 void WizardFlow::Next() {
@@ -77,7 +77,7 @@ void WizardFlow::StartUpdate() {
     state_.ProfileIntact = true;
     pageShown_ = 0;
     taskLog_.Clear();  // an attempt starts with an empty log
-    frontEnd_.ShowTaskLog();
+    frontEnd_->ShowTaskLog();
     SetNext(false);
     if (state_.CommError) {
         // Not started. Back must work, or the user would be stuck on an empty log.
@@ -126,7 +126,7 @@ void WizardFlow::Back() {
             state_.Stage = 1;
             SetButtons(true, false);
             taskLog_.Clear();
-            frontEnd_.HideTaskLog();
+            frontEnd_->HideTaskLog();
             state_.CommError = false;
         }
         ShowPage(state_.Stage);
