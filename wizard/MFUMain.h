@@ -97,7 +97,6 @@ public:
     // What the process should return once the program has ended; not 0 when start-up
     // could not go on for a fault (the reason has gone to printDiagnostic).
     int exitStatus() const { return flow_.exitStatus(); }
-    static constexpr int ExitLanguageDbFailed = WizardFlow::ExitLanguageDbFailed;
     const std::string& FirmwarePath() const { return state_.FirmwarePath; }
     const std::string& CloseProgramPath() const { return flow_.CloseProgramPath(); }
 
