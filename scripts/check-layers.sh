@@ -16,6 +16,7 @@ declare -A allowed=(
   [flow]="flow session platform link firmware profile texts resources"
   [cli]="cli flow session platform link firmware profile texts resources"
   [wizard]="wizard cli flow session platform link firmware profile texts resources"
+  [winwizard]="winwizard cli flow session platform link firmware profile texts resources"
   [tools]="tools flow session platform link firmware profile texts resources"
 )
 

@@ -1,7 +1,10 @@
 #pragma once
-// The event pump of the Windows terminal program: one wait on every handle of
-// Win32Waits (the serial port, Ctrl-C) with the yield's deadline as its time-out, so
-// the thread sleeps in the kernel between events. The clock is QueryPerformanceCounter.
+// The event pump of the Windows program: one wait on every handle of Win32Waits (the
+// serial port, Ctrl-C; the message queue once a window asks for it) with the yield's
+// deadline as its time-out, so the thread sleeps in the kernel between events. The
+// clock is QueryPerformanceCounter.
+
+#include <utility>
 
 #include "platform/EventPump.h"
 #include "platform/win32/Win32Waits.h"
@@ -19,6 +22,9 @@ public:
     void yieldUntil(double deadline) override;
     void sleepFor(double seconds) override;
     LocalTime localTime() override;
+
+    // The window's messages are dispatched inside every yield from now on.
+    void dispatchWindowMessages(Win32Waits::MessageFilter filter) { waits_.dispatchWindowMessages(std::move(filter)); }
 
     // After this, every yield throws ProgramEnding so waiting operations unwind.
     void endProgram() { ending_ = true; }
