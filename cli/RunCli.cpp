@@ -4,7 +4,6 @@
 #include "cli/RunCli.h"
 
 #include <cstdio>
-#include <memory>
 #include <optional>
 #include <string>
 
@@ -14,13 +13,8 @@
 #include "cli/TerminalAnswers.h"
 #include "cli/TerminalFrontEnd.h"
 #include "cli/TerminalStream.h"
-#include "flow/CableBackend.h"
 #include "flow/WizardFlow.h"
 #include "platform/InterruptWatch.h"
-#include "platform/PortDiagnosis.h"
-#include "platform/ProcessPriority.h"
-#include "profile/BackupFolder.h"
-#include "session/PrintableText.h"
 #include "texts/LanguageDb.h"
 
 namespace vor {
@@ -29,16 +23,15 @@ namespace {
 
 class CliRun {
 public:
-    CliRun(const CliOptions& options, const std::string& programDir, const CliSystem& system)
+    CliRun(WizardFlow& flow, const CliOptions& options, const std::function<void()>& endProgram)
         : options_(options),
-          system_(system),
+          endProgram_(endProgram),
           answers_(AnswerSources{options.yes, StdinIsTerminal(), [this] { return ReadLine(); },
                                  [this](const std::string& text) { Prompt(text); },
                                  [this](BoxButtons buttons) { return GiveUp(buttons); }}),
           terminal_(TerminalOutput{WriteStdout, StdoutIsTerminal(), options.json}, answers_),
-          flow_(state_, Environment(programDir), terminal_) {
-        backend_ = MakeCableBackend(options.port, state_, flow_, system_.pump, programDir);
-        flow_.setBackend(backend_.get());
+          flow_(flow) {
+        flow_.attach(terminal_);
     }
 
     int run() {
@@ -50,24 +43,6 @@ public:
     }
 
 private:
-    FlowEnvironment Environment(const std::string& programDir) {
-        FlowEnvironment env;
-        env.pump = &system_.pump;
-        env.programDir = programDir;
-        env.languageColumn = options_.languageColumn;
-        env.imageFile = options_.image;
-        env.setPriority = [](int priorityClass) { return vor::SetProcessPriority(0, 0, priorityClass); };
-        env.startProgram = system_.startProgram;
-        env.endProgram = system_.endProgram;
-        env.printDiagnostic = [](const std::string& line) {
-            std::fprintf(stderr, "vor-fwupdate: %s\n", PrintableText(line).c_str());
-        };
-        env.diagnosePort = LivePortDiagnosis();
-        env.sleepInhibitor = MakeSystemSleepInhibitor();
-        env.recordFolder = [programDir] { return ChooseBackupFolder(programDir); };
-        return env;
-    }
-
     // Next on every page until the attempt has run or the user stops.
     void Drive() {
         while (!flow_.ended() && flow_.pageShown() != 0) {
@@ -114,7 +89,7 @@ private:
         if (flow_.closing()) {
             // Inside the recovery: it ends at its next wait, within a second.
             terminal_.Say(std::string(what) + ": the recovery stops; the saved profile stays in its backup file.");
-            system_.endProgram();
+            endProgram_();
             return;
         }
         terminal_.Say(std::string(what) +
@@ -131,20 +106,18 @@ private:
     }
 
     const CliOptions& options_;
-    const CliSystem& system_;
-    WizardState state_;
+    const std::function<void()>& endProgram_;
     TerminalAnswers answers_;
     TerminalFrontEnd terminal_;
-    WizardFlow flow_;
-    std::unique_ptr<WizardBackend> backend_;
+    WizardFlow& flow_;
     bool triedOnce_ = false;
     bool interrupted_ = false;
 };
 
 }  // namespace
 
-int RunTerminalUpdate(const CliOptions& options, const std::string& programDir, const CliSystem& system) {
-    CliRun run(options, programDir, system);
+int RunTerminal(WizardFlow& flow, const CliOptions& options, const std::function<void()>& endProgram) {
+    CliRun run(flow, options, endProgram);
     return run.run();
 }
 

@@ -93,6 +93,8 @@ public:
     // The record of the last attempt with the task log as it stands now (a record of
     // no attempt before the first one), for "Save log...".
     AttemptRecord RecordSoFar();
+    // Where "Save log..." offers to put it: beside the attempt records, named by the time.
+    std::filesystem::path RecordPathSuggestion() const;
     const std::string& CloseProgramPath() const { return closeProgram_; }
 
     // WizardServices

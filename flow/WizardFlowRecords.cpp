@@ -49,6 +49,12 @@ AttemptRecord WizardFlow::RecordSoFar() {
     return record;
 }
 
+std::filesystem::path WizardFlow::RecordPathSuggestion() const {
+    const std::filesystem::path folder =
+        env_.recordFolder ? env_.recordFolder() : std::filesystem::path(env_.programDir);
+    return AttemptRecordPath(folder, env_.pump->localTime());
+}
+
 std::unique_ptr<SleepInhibitor::Hold> WizardFlow::KeepAwake(const char* why) {
     if (!env_.sleepInhibitor) return nullptr;
     return env_.sleepInhibitor->inhibit(why);

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Fails on any include between the project's folders that runs against the layering:
-# the window and the tools use the subsystems, the subsystems use session/ and the
-# platform interfaces, and nothing below reaches back up. Run from the repository root.
+# app/ builds the live program and picks a front end; the front ends (the window, the
+# terminal) and the tools use the subsystems, the subsystems use session/ and the
+# platform interfaces, and nothing below reaches back up. No front end includes app/.
+# Run from the repository root.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,8 +17,9 @@ declare -A allowed=(
   [profile]="profile link session platform"
   [flow]="flow session platform link firmware profile texts resources"
   [cli]="cli flow session platform link firmware profile texts resources"
-  [wizard]="wizard cli flow session platform link firmware profile texts resources"
-  [winwizard]="winwizard cli flow session platform link firmware profile texts resources"
+  [wizard]="wizard flow session platform link firmware profile texts resources"
+  [winwizard]="winwizard flow session platform link firmware profile texts resources"
+  [app]="app wizard winwizard cli flow session platform link firmware profile texts resources"
   [tools]="tools flow session platform link firmware profile texts resources"
 )
 

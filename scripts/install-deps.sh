@@ -8,7 +8,7 @@ packages=(
   cmake make ninja-build g++ clang clang-format libclang-rt-14-dev pkg-config
   qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite
   libsqlcipher-dev sqlcipher sqlite3
-  libgtest-dev libgmock-dev
+  libgtest-dev libgmock-dev libcli11-dev
   fonts-dejavu-core
   dpkg-dev lintian dbus-daemon
 )

@@ -80,7 +80,7 @@ BoxAnswer DemoBoxes::show(QWidget*, BoxIcon, BoxButtons buttons, const std::stri
     return buttons == BoxButtons::YesNo ? BoxAnswer::Yes : BoxAnswer::Ok;
 }
 
-DemoPilot::DemoPilot(MFUMain& window, WizardState& state, std::string successText, std::string failureText)
+DemoPilot::DemoPilot(MFUMain& window, const WizardState& state, std::string successText, std::string failureText)
     : window_(window),
       state_(state),
       successText_(std::move(successText)),

@@ -66,14 +66,14 @@ public:
     static constexpr double WaitOnSleepPageSeconds = 6.0;  // the DC wakes itself meanwhile
     static constexpr int CloseAfterSummaryMs = 1500;
 
-    DemoPilot(MFUMain& window, WizardState& state, std::string successText, std::string failureText);
+    DemoPilot(MFUMain& window, const WizardState& state, std::string successText, std::string failureText);
     // Sees every task-log row; the summary row makes the pilot press Close.
     void onRow(const TaskRow& row);
 
 private:
     void tick();
     MFUMain& window_;
-    WizardState& state_;
+    const WizardState& state_;
     std::string successText_;
     std::string failureText_;
     QTimer* timer_;

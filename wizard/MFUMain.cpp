@@ -1,4 +1,4 @@
-// The window as the flow's front end, and the services it passes on to the flow.
+// The window as the flow's front end.
 
 #include "wizard/MFUMain.h"
 
@@ -24,32 +24,13 @@ constexpr const char* TitleNotice = "Keep the interface cable clipped on the DC 
 
 }  // namespace
 
-FlowEnvironment FlowEnvironmentOf(const WizardEnvironment& env) {
-    FlowEnvironment flow;
-    flow.pump = env.pump;
-    flow.programDir = env.programDir;
-    flow.setupRecord = env.setupRecord;
-    flow.setPriority = env.setPriority;
-    flow.startProgram = env.startProgram;
-    flow.endProgram = env.endProgram;
-    flow.printDiagnostic = env.printDiagnostic;
-    flow.diagnosePort = env.desktop.diagnosePort;
-    flow.sleepInhibitor = env.desktop.sleepInhibitor;
-    flow.recordFolder = env.desktop.recordFolder;
-    return flow;
-}
-
-MFUMain::MFUMain(WizardState& state, WizardEnvironment env, QWidget* parent)
-    : QWidget(parent), state_(state), env_(std::move(env)), flow_(state, FlowEnvironmentOf(env_), *this) {
+MFUMain::MFUMain(WizardFlow& flow, WindowEnvironment env, QWidget* parent)
+    : QWidget(parent), flow_(flow), env_(std::move(env)) {
     buildControls();
+    flow_.attach(*this);
 }
 
 MFUMain::~MFUMain() { RemoveTrayIcon(); }
-
-void MFUMain::setDesktopServices(DesktopServices desktop) {
-    env_.desktop = std::move(desktop);
-    flow_.setEnvironment(FlowEnvironmentOf(env_));  // the one mapping of the window's environment
-}
 
 void MFUMain::setTaskObserver(std::function<void(const TaskRow&)> observer) {
     taskLst_->setObserver(std::move(observer));
@@ -69,7 +50,7 @@ void MFUMain::TextsReady() {
     setWindowTitle(xpForm_->caption());
     CreateTrayIcon();
     xpForm_->setCaption(QString::fromStdString("VOR 1H " + TextOr(Msg::Title, "Firmware Update")));
-    xpForm_->setSecondLine(QString::fromStdString(GetText(Msg::Title) + "  -  " + TitleNotice));
+    xpForm_->setSecondLine(QString::fromStdString(flow_.GetText(Msg::Title) + "  -  " + TitleNotice));
     ApplyCaptions();
 }
 
@@ -130,24 +111,6 @@ void MFUMain::ButtonsChanged(bool nextEnabled, bool backEnabled) {
 BoxAnswer MFUMain::Ask(BoxIcon icon, BoxButtons buttons, const std::string& caption, const std::string& text) {
     return env_.boxes->show(this, icon, buttons, caption, text);
 }
-
-void MFUMain::InsertTaskList(int iconInd, const std::string& s1, const std::string& s2) {
-    flow_.InsertTaskList(iconInd, s1, s2);
-}
-
-void MFUMain::SetTaskStatus(const std::string& s) { flow_.SetTaskStatus(s); }
-
-void MFUMain::ResetStage() { flow_.ResetStage(); }
-
-std::string MFUMain::GetText(std::int32_t number) { return flow_.GetText(number); }
-
-BoxAnswer MFUMain::MessageBox(BoxIcon icon, BoxButtons buttons, const std::string& caption, const std::string& text) {
-    return flow_.MessageBox(icon, buttons, caption, text);
-}
-
-int MFUMain::SetProcessPriority(int priorityClass) { return flow_.SetProcessPriority(priorityClass); }
-
-void MFUMain::CloseProgram() { flow_.Close(); }
 
 void MFUMain::NextCmd_Click() { flow_.Next(); }
 

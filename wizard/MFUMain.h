@@ -1,7 +1,6 @@
 #pragma once
 // The wizard window: its controls, the task log and the agreement page. What Next,
-// Back and Close do is the flow's (WizardFlow); the window is its front end, and
-// passes the WizardServices the other subsystems call on to it.
+// Back and Close do is the flow's (WizardFlow); the window is its front end.
 //
 // Ending the program: Qt cannot unwind a nested event loop, so the close sequence
 // calls the environment's endProgram (which marks the event pump as ending and quits
@@ -10,23 +9,13 @@
 // program has ended during start-up and the event loop must not be entered.
 
 #include <QWidget>
-#include <filesystem>
 #include <functional>
-#include <memory>
 #include <string>
-#include <vector>
 
-#include "platform/EventPump.h"
-#include "platform/PortDiagnosis.h"
-#include "platform/SleepInhibitor.h"
-#include "resources/StringResources.h"
 #include "flow/FrontEnd.h"
-#include "flow/TaskLogRecord.h"
-#include "flow/WizardBackend.h"
 #include "flow/WizardFlow.h"
 #include "wizard/TaskList.h"
 #include "session/WizardServices.h"
-#include "session/WizardState.h"
 
 class QAction;
 class QGroupBox;
@@ -40,75 +29,30 @@ class BoxPresenter;
 class TextPrinter;
 class TitleStrip;
 
-// The desktop around the wizard; each piece may be left empty (then it is skipped).
-struct DesktopServices {
-    // Why the cable's port could not be opened; empty: the outcome's own result.
-    std::function<PortDiagnosis(const PortOpenOutcome&)> diagnosePort;
-    // Keeps the computer awake while the DC is written.
-    std::shared_ptr<SleepInhibitor> sleepInhibitor;
-    // Where attempt records go (beside the backups); empty: none are written.
-    std::function<std::filesystem::path()> recordFolder;
-    // "Save log...": the file the user picked, empty when cancelled.
+// What the window needs besides the flow; tests replace each piece.
+struct WindowEnvironment {
+    BoxPresenter* boxes = nullptr;   // every message box goes through it
+    TextPrinter* printer = nullptr;  // the agreement printout
+    std::string programDir;          // where the agreement lies
+    // "Save log...": the file the user picked, empty when cancelled; empty: the file dialog.
     std::function<std::string(const std::string& suggestedPath)> askSaveLogPath;
 };
 
-// The live system's port diagnosis, sleep inhibitor, backup folder and file dialog.
-DesktopServices DefaultDesktopServices(const std::string& programDir);
-
-// Everything the window needs from outside; tests replace each piece.
-struct WizardEnvironment {
-    EventPump* pump = nullptr;       // clock for the task log
-    BoxPresenter* boxes = nullptr;   // every message box goes through it
-    TextPrinter* printer = nullptr;  // the agreement printout
-    std::string programDir;          // where the image, the database and the agreement lie
-    std::string setupRecord = LoadResString(ResSetupRecord);
-    std::function<int(int)> setPriority;                      // class in, class read back out
-    std::function<void(const std::string&)> startProgram;     // the follow-up program at close
-    std::function<void()> endProgram;                         // ends the event loop and every wait
-    std::function<void(const std::string&)> printDiagnostic;  // one line for the console (standard error)
-    DesktopServices desktop;
-};
-
-// What of it the flow takes.
-FlowEnvironment FlowEnvironmentOf(const WizardEnvironment& env);
-
-// The real priority, program start and end for the running application.
-WizardEnvironment DefaultEnvironment(EventPump& pump, BoxPresenter& boxes, TextPrinter& printer,
-                                     const std::string& programDir);
-
-class MFUMain : public QWidget, public WizardServices, private FrontEnd {
+class MFUMain : public QWidget, private FrontEnd {
     Q_OBJECT
 public:
     static constexpr const char* BuiltInCaption = "VOR 1F Firmware Update";
     static constexpr const char* FixedBoxCaption = "Firmware Update";
 
-    MFUMain(WizardState& state, WizardEnvironment env, QWidget* parent = nullptr);
+    // Shows `flow`, which was built before the window and outlives it.
+    MFUMain(WizardFlow& flow, WindowEnvironment env, QWidget* parent = nullptr);
     ~MFUMain() override;
 
-    void setBackend(WizardBackend* backend) { flow_.setBackend(backend); }
-    // The flow behind the window, for what the run came to.
-    WizardFlow& flow() { return flow_; }
-    void setDesktopServices(DesktopServices desktop);
     void setTaskObserver(std::function<void(const TaskRow&)> observer);
 
     // Start-up up to the first page. False when the program has already ended.
     bool Form_Load();
     bool programEnded() const { return flow_.ended(); }
-    // What the process should return once the program has ended; not 0 when start-up
-    // could not go on for a fault (the reason has gone to printDiagnostic).
-    int exitStatus() const { return flow_.exitStatus(); }
-    const std::string& FirmwarePath() const { return state_.FirmwarePath; }
-    const std::string& CloseProgramPath() const { return flow_.CloseProgramPath(); }
-
-    // WizardServices
-    void InsertTaskList(int iconInd, const std::string& s1, const std::string& s2) override;
-    void SetTaskStatus(const std::string& s) override;
-    void ResetStage() override;
-    std::string GetText(std::int32_t number) override;
-    BoxAnswer MessageBox(BoxIcon icon, BoxButtons buttons, const std::string& caption,
-                         const std::string& text) override;
-    int SetProcessPriority(int priorityClass) override;
-    void CloseProgram() override;
 
     void LoadStepInstructions(int n);
     void PutOnTop();
@@ -148,9 +92,8 @@ private:
         std::string text = flow_.GetText(number);
         return text.empty() ? std::string(fallback) : text;
     }
-    WizardState& state_;
-    WizardEnvironment env_;
-    WizardFlow flow_;
+    WizardFlow& flow_;
+    WindowEnvironment env_;
 
     TitleStrip* xpForm_;
     QLabel* image1_;

@@ -23,8 +23,8 @@ void MFUMain::PrintCmd_Click() {
     const std::string path = (std::filesystem::path(env_.programDir) / AgreementFile).string();
     QFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        MessageBox(BoxIcon::Critical, BoxButtons::Ok, FixedBoxCaption,
-                   "The agreement text " + path + " could not be opened.");
+        flow_.MessageBox(BoxIcon::Critical, BoxButtons::Ok, FixedBoxCaption,
+                         "The agreement text " + path + " could not be opened.");
         return;
     }
     QStringList lines;
@@ -35,8 +35,8 @@ void MFUMain::PrintCmd_Click() {
     const QString error =
         env_.printer ? env_.printer->print(this, lines, font().family()) : QStringLiteral("No printer is available.");
     if (!error.isEmpty())
-        MessageBox(BoxIcon::Critical, BoxButtons::Ok, FixedBoxCaption,
-                   "The agreement could not be printed: " + error.toStdString());
+        flow_.MessageBox(BoxIcon::Critical, BoxButtons::Ok, FixedBoxCaption,
+                         "The agreement could not be printed: " + error.toStdString());
 }
 
 }  // namespace vor

@@ -3,11 +3,8 @@
 #include <QAction>
 #include <QGroupBox>
 #include <QLabel>
-#include <QProcess>
 #include <QPushButton>
-#include <cstdio>
 
-#include "platform/ProcessPriority.h"
 #include "wizard/MFUMain.h"
 #include "wizard/Twips.h"
 #include "wizard/TitleStrip.h"
@@ -37,23 +34,6 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, 
 }
 
 }  // namespace
-
-WizardEnvironment DefaultEnvironment(EventPump& pump, BoxPresenter& boxes, TextPrinter& printer,
-                                     const std::string& programDir) {
-    WizardEnvironment env;
-    env.pump = &pump;
-    env.boxes = &boxes;
-    env.printer = &printer;
-    env.programDir = programDir;
-    env.setPriority = [](int priorityClass) { return vor::SetProcessPriority(0, 0, priorityClass); };
-    env.startProgram = [](const std::string& path) {
-        // Started on its own; the wizard does not wait for it.
-        QProcess::startDetached(QString::fromStdString(path), {});
-    };
-    env.printDiagnostic = [](const std::string& line) { std::fprintf(stderr, "vor-fwupdate: %s\n", line.c_str()); };
-    env.desktop = DefaultDesktopServices(programDir);
-    return env;
-}
 
 void MFUMain::buildControls() {
     setObjectName(QStringLiteral("MFUMain"));

@@ -1,9 +1,7 @@
-// The window's desktop services and "Save log...".
+// "Save log...".
 
 #include <QAction>
 
-#include "platform/PortDiagnosis.h"
-#include "profile/BackupFolder.h"
 #include "profile/DurableFile.h"
 #include "session/Messages.h"
 #include "wizard/MFUMain.h"
@@ -19,24 +17,14 @@ void ReplaceFirst(std::string& text, const std::string& what, const std::string&
 
 }  // namespace
 
-DesktopServices DefaultDesktopServices(const std::string& programDir) {
-    DesktopServices desktop;
-    desktop.diagnosePort = LivePortDiagnosis();
-    desktop.sleepInhibitor = MakeSystemSleepInhibitor();
-    desktop.recordFolder = [programDir] { return ChooseBackupFolder(programDir); };
-    return desktop;
-}
-
 void MFUMain::SaveLogCmd_Click() {
     if (flow_.ended()) return;
     const AttemptRecord record = flow_.RecordSoFar();
 
-    const std::filesystem::path folder =
-        env_.desktop.recordFolder ? env_.desktop.recordFolder() : std::filesystem::path(env_.programDir);
-    const std::string suggested = AttemptRecordPath(folder, env_.pump->localTime()).string();
+    const std::string suggested = flow_.RecordPathSuggestion().string();
     const std::string caption = TextOr(Msg::SaveLogCaption, "Save the task log");
     const std::string path =
-        env_.desktop.askSaveLogPath ? env_.desktop.askSaveLogPath(suggested) : AskSaveLogPath(this, caption, suggested);
+        env_.askSaveLogPath ? env_.askSaveLogPath(suggested) : AskSaveLogPath(this, caption, suggested);
     if (path.empty()) return;  // cancelled
 
     const std::string text = AttemptRecordText(record);
@@ -45,7 +33,7 @@ void MFUMain::SaveLogCmd_Click() {
     if (written.ok) return;
     std::string message = TextOr(Msg::SaveLogFailed, "The task log could not be saved: %1");
     ReplaceFirst(message, "%1", path + " (" + written.error + ")");
-    MessageBox(BoxIcon::Critical, BoxButtons::Ok, FixedBoxCaption, message);
+    flow_.MessageBox(BoxIcon::Critical, BoxButtons::Ok, FixedBoxCaption, message);
 }
 
 }  // namespace vor

@@ -77,9 +77,7 @@ protected:
     // Builds with the desktop services and starts; `diagnose` replaces the port diagnosis.
     void start(std::function<PortDiagnosis(const PortOpenOutcome&)> diagnose = {},
                const std::string& record = LoadResString(ResSetupRecord)) {
-        h.build(record);
-        h.window->setBackend(&backend);
-        DesktopServices desktop;
+        DesktopServices& desktop = h.desktop;
         desktop.diagnosePort = std::move(diagnose);
         desktop.sleepInhibitor = inhibitor;
         desktop.recordFolder = [this] { return fs::path(records.path().toStdString()); };
@@ -87,18 +85,19 @@ protected:
             suggestedPaths.push_back(suggested);
             return savePath;
         };
-        h.window->setDesktopServices(std::move(desktop));
+        h.build(record);
+        h.flow->setBackend(&backend);
         ASSERT_TRUE(h.start(record));
     }
     // Next on a current DC starts the update; the fake update writes two rows.
     void runUpdate(std::function<void()> during = {}) {
         backend.firmwareVersion = "1H";
         backend.onUpdate = [this, during] {
-            h.window->InsertTaskList(IconRunning, "Reading DC identity", "...");
+            h.flow->InsertTaskList(IconRunning, "Reading DC identity", "...");
             h.pump.sleepFor(2.0);
-            h.window->SetTaskStatus("Done");
+            h.flow->SetTaskStatus("Done");
             if (during) during();
-            h.window->InsertTaskList(IconInfo, "Finished without errors.", "");
+            h.flow->InsertTaskList(IconInfo, "Finished without errors.", "");
         };
         h.click("NextCmd");
     }
@@ -143,13 +142,11 @@ TEST_F(DesktopWizard, PortBoxSpeaksTheUsersLanguageAndCancelEnds) {
                                 LoadResString(ResDatabasePassword), error));
     backend.portOutcomes = {{PortOpenResult::NotFound, {}, {}}};
     h.boxes.answers = {BoxAnswer::Cancel};
-    h.build(MakeSetupRecord("VOR.1H.FWR", "", "6000"));
-    h.window->setBackend(&backend);
-    DesktopServices desktop;
-    desktop.diagnosePort = [](const PortOpenOutcome&) {
+    h.desktop.diagnosePort = [](const PortOpenOutcome&) {
         return PortDiagnosis{PortProblem::NoSerialDriver, {}, {}, {}, {}};
     };
-    h.window->setDesktopServices(desktop);
+    h.build(MakeSetupRecord("VOR.1H.FWR", "", "6000"));
+    h.flow->setBackend(&backend);
     EXPECT_FALSE(h.window->Form_Load());
     ASSERT_EQ(h.boxes.shown.size(), 1u);
     EXPECT_EQ(h.boxes.shown[0].caption, "Schnittstelle");
@@ -211,7 +208,7 @@ TEST_F(DesktopWizard, RecoveryAtCloseIsKeptAwakeAndRecordedBesideTheUpdate) {
     int aliveDuringRecovery = -1;
     backend.onRecover = [&] {
         aliveDuringRecovery = inhibitor->alive;
-        h.window->InsertTaskList(IconInfo, "Profile written back.", "");
+        h.flow->InsertTaskList(IconInfo, "Profile written back.", "");
         h.state.ProfileIntact = true;
         backend.profileReport.writeBack = WriteBackEnd::Verified;
         fs::remove(backup);

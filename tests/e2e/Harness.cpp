@@ -176,15 +176,14 @@ struct Harness::Start {
     NoPrinter printer;
     std::vector<int> priorities;
     std::vector<Trigger> triggers;
-    std::unique_ptr<MFUMain> window;  // one of the two front ends
+    std::unique_ptr<WizardFlow> flow;  // built first; one of the two front ends shows it
+    std::unique_ptr<MFUMain> window;
     std::unique_ptr<ScriptAnswerer> answerer;
     std::unique_ptr<TerminalFrontEnd> terminal;
     std::string terminalOutput;
-    std::unique_ptr<WizardFlow> flow;
     std::unique_ptr<AppBackend> backend;
     std::size_t recordsBefore = 0;  // attempt records in the folder when it started
     bool killed = false;
-    WizardServices& services() { return window ? static_cast<WizardServices&>(*window) : *flow; }
 };
 
 Harness::Harness(sim::DcConfig dc, std::optional<ImageContent> image) : dcConfig_(std::move(dc)) {
@@ -247,10 +246,8 @@ bool Harness::launch(std::optional<sim::SimulatedDc> dc) {
         }
     });
 
-    WizardEnvironment env;
+    FlowEnvironment env;
     env.pump = &s->pump;
-    env.boxes = &s->boxes;
-    env.printer = &s->printer;
     env.programDir = programDir_.path().toStdString();
     env.setupRecord = MakeSetupRecord(imageFile_, "", EnglishLanguageCode);
     env.setPriority = [raw](int priorityClass) {
@@ -259,28 +256,27 @@ bool Harness::launch(std::optional<sim::SimulatedDc> dc) {
     };
     env.startProgram = [](const std::string&) {};
     env.endProgram = [raw] { raw->pump.endProgram(); };
-    env.desktop.recordFolder = [folder = backupFolder_] { return folder; };
+    env.recordFolder = [folder = backupFolder_] { return folder; };
+    s->flow = std::make_unique<WizardFlow>(s->state, std::move(env));
     if (FrontEndUnderTest() == FrontEndKind::Window) {
-        s->window = std::make_unique<MFUMain>(s->state, std::move(env));
+        s->window = std::make_unique<MFUMain>(
+            *s->flow, WindowEnvironment{&s->boxes, &s->printer, programDir_.path().toStdString(), {}});
     } else {
         s->answerer = std::make_unique<ScriptAnswerer>(s->boxes);
         s->terminal = std::make_unique<TerminalFrontEnd>(
             TerminalOutput{[raw](const std::string& text) { raw->terminalOutput += text; }, false, true}, *s->answerer);
-        s->flow = std::make_unique<WizardFlow>(s->state, FlowEnvironmentOf(env), *s->terminal);
+        s->flow->attach(*s->terminal);
     }
     s->backend = std::make_unique<AppBackend>(
-        s->state, s->services(), s->pump, s->port,
+        s->state, *s->flow, s->pump, s->port,
         [] {
             return PortOpenOutcome{PortOpenResult::Opened, "simulated DC", {}};
         },
         backupFolder_);
     starts_.push_back(std::move(s));
     Start& now = current();
-    if (now.flow) {
-        now.flow->setBackend(now.backend.get());
-        return now.flow->Start();
-    }
-    now.window->setBackend(now.backend.get());
+    now.flow->setBackend(now.backend.get());
+    if (!now.window) return now.flow->Start();
     const bool goesOn = now.window->Form_Load();
     if (goesOn) now.window->show();
     return goesOn;
@@ -296,7 +292,7 @@ bool Harness::killed() const { return current().killed; }
 
 bool Harness::ended() const {
     const Start& s = current();
-    return s.pump.ending() || (s.window ? s.window->programEnded() : s.flow->ended());
+    return s.pump.ending() || s.flow->ended();
 }
 
 bool Harness::overran() const {
@@ -385,7 +381,7 @@ std::string Harness::terminalOutput() const { return current().terminalOutput; }
 
 CliOutcome Harness::outcome() {
     Start& s = current();
-    return OutcomeOfRun(s.window ? s.window->flow() : *s.flow);
+    return OutcomeOfRun(*s.flow);
 }
 
 std::vector<std::filesystem::path> Harness::records() const {

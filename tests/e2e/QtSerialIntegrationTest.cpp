@@ -48,21 +48,20 @@ TEST(QtSerialIntegration, WholeUpdateThroughAPseudoTerminalEndsWith786AndTheProf
     boxes.declineWhenOutOfAnswers = true;
     NoPrinter printer;
     WizardState state;
-    WizardEnvironment env;
+    FlowEnvironment env;
     env.pump = &pump;
-    env.boxes = &boxes;
-    env.printer = &printer;
     env.programDir = program.string();
     env.setupRecord = MakeSetupRecord("VOR.1H.FWR", "", "5000");
     env.setPriority = [](int priorityClass) { return priorityClass; };
     env.startProgram = [](const std::string&) {};
     env.endProgram = [&pump] { pump.endProgram(); };
-    MFUMain window(state, std::move(env));
+    WizardFlow flow(state, std::move(env));
+    MFUMain window(flow, WindowEnvironment{&boxes, &printer, program.string(), {}});
     QtSerialPort port;
     const std::string portName = sim.port();
     AppBackend backend(
-        state, window, pump, port, [&] { return OpenInterfacePort(port, portName); }, backupDir.path().toStdString());
-    window.setBackend(&backend);
+        state, flow, pump, port, [&] { return OpenInterfacePort(port, portName); }, backupDir.path().toStdString());
+    flow.setBackend(&backend);
     ASSERT_TRUE(window.Form_Load());
     window.show();
 

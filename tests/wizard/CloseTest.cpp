@@ -55,7 +55,7 @@ TEST(Close, FailingStepsDoNotStopTheOthers) {
     WizardHarness h;
     ThrowingBackend backend;
     h.build();
-    h.window->setBackend(&backend);
+    h.flow->setBackend(&backend);
     ASSERT_TRUE(h.window->Form_Load());
     h.state.ProfileIntact = false;
     h.window->show();
@@ -82,7 +82,7 @@ TEST(Close, CloseDuringAWaitingUpdateUnwindsItCleanly) {
     double gaveUpAt = -1;
     bool reachedEnd = false;
     h.backend.onUpdate = [&] {
-        h.window->InsertTaskList(IconRunning, "Uploading", "...");
+        h.flow->InsertTaskList(IconRunning, "Uploading", "...");
         h.state.ProfileIntact = false;  // profile saved, not yet written back
         // The diver presses Close five seconds into a 45 s wait.
         h.pump.schedule(5.0, [&] { h.click("CloseCmd"); });

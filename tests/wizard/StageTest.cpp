@@ -115,7 +115,7 @@ TEST_F(Stages, NextOnTheDeepSleepPageRunsTheUpdateAtStageThree) {
     bool backDuringUpdate = true;
     h.backend.onUpdate = [&] {
         backDuringUpdate = h.button("BackCmd")->isEnabled();
-        h.window->InsertTaskList(IconRunning, "Uploading", "...");
+        h.flow->InsertTaskList(IconRunning, "Uploading", "...");
     };
     h.click("NextCmd");
     EXPECT_EQ(h.state.Stage, 3);
@@ -156,14 +156,14 @@ TEST_F(Stages, BackClearsTheLogAndCommErrorAndShowsPageOne) {
     h.reachDeepSleepPage();
     bool backDuringTail = true;
     h.backend.onUpdate = [&] {
-        h.window->InsertTaskList(IconRunning, "Reading the profile", "...");
-        h.window->InsertTaskList(IconError, "Upload failed", "");
+        h.flow->InsertTaskList(IconRunning, "Reading the profile", "...");
+        h.flow->InsertTaskList(IconError, "Upload failed", "");
         h.state.CommError = true;
-        h.window->ResetStage();
+        h.flow->ResetStage();
         // The failed attempt still sets the clock and sends deep sleep: Back waits.
         backDuringTail = h.button("BackCmd")->isEnabled();
         if (backDuringTail) h.click("BackCmd");
-        h.window->InsertTaskList(IconError, "The firmware update was not completed.", "");
+        h.flow->InsertTaskList(IconError, "The firmware update was not completed.", "");
     };
     h.click("NextCmd");
     EXPECT_FALSE(backDuringTail);
@@ -198,8 +198,8 @@ TEST_F(Stages, BackOnTheDeepSleepPageReturnsToTheFirstPage) {
 TEST_F(Stages, ResetStageSetsNormalPriorityAndEnablesBackButKeepsTheStage) {
     h.backend.firmwareVersion = "1G";
     h.backend.onUpdate = [&] {
-        h.window->SetProcessPriority(PriorityRealtime);
-        h.window->ResetStage();
+        h.flow->SetProcessPriority(PriorityRealtime);
+        h.flow->ResetStage();
     };
     h.click("NextCmd");
     EXPECT_THAT(h.priorityCalls, ElementsAre(PriorityRealtime, PriorityNormal));

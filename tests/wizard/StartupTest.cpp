@@ -172,10 +172,10 @@ TEST_P(SpoiltLanguageDb, BoxThenTheProgramEndsWithAReasonUnlessTheTextsAreKept) 
     EXPECT_EQ(h.start(), kept);
     ASSERT_EQ(h.boxes.shown.size(), 1u);
     EXPECT_TRUE(h.boxes.shown[0].text.ends_with(" 0001")) << h.boxes.shown[0].text;
-    EXPECT_EQ(h.window->exitStatus() != 0, !kept);
+    EXPECT_EQ(h.flow->exitStatus() != 0, !kept);
     EXPECT_THAT(h.diagnostics, ElementsAre(HasSubstr(kept ? "LANGUAGES" : "FirmwareUpdate.lng cannot be used: ")));
     EXPECT_EQ(h.boxes.shown[0].caption, kept ? "Failed" : "Firmware Update");
-    EXPECT_EQ(h.window->GetText(820), kept ? TestTitle : "");
+    EXPECT_EQ(h.flow->GetText(820), kept ? TestTitle : "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, SpoiltLanguageDb,
@@ -228,7 +228,7 @@ TEST(Startup, PortWithoutPermissionExplainsTheDialoutGroupAndRetries) {
 
 TEST(Startup, ImageFailureThatClosesTheProgramStopsStartUp) {
     WizardHarness h;
-    h.backend.onGetCode = [&] { h.window->CloseProgram(); };
+    h.backend.onGetCode = [&] { h.flow->CloseProgram(); };
     EXPECT_FALSE(h.start());
     EXPECT_EQ(h.endCalls, 1);
     EXPECT_THAT(h.backend.log, ElementsAre("GetCode", "AbortLink", "WaitSeconds 1.000000", "ReleaseReplyBuffers"));

@@ -21,15 +21,15 @@ protected:
 
 TEST_F(TaskLog, RowTimeIsTheLocalTimeOfDayWithTwoDigitsEach) {
     h.pump.setLocalTimeBase({2026, 3, 1, 9, 5, 7});
-    h.window->InsertTaskList(IconRunning, "Reading the profile", "...");
+    h.flow->InsertTaskList(IconRunning, "Reading the profile", "...");
     h.pump.setLocalTimeBase({2026, 3, 1, 14, 30, 0});
-    h.window->InsertTaskList(IconInfo, "Firmware 1H", "");
+    h.flow->InsertTaskList(IconInfo, "Firmware 1H", "");
     EXPECT_EQ(cell(0, 1), "09:05:07");
     EXPECT_EQ(cell(1, 1), "14:30:00");
 }
 
 TEST_F(TaskLog, RowHoldsPictureTimeEventAndStatusInItsColumns) {
-    h.window->InsertTaskList(IconError, "Upload failed", "Failed");
+    h.flow->InsertTaskList(IconError, "Upload failed", "Failed");
     ASSERT_EQ(list()->rowCount(), 1);
     EXPECT_EQ(picture(0), IconError);
     EXPECT_EQ(cell(0, 0), "");
@@ -39,11 +39,11 @@ TEST_F(TaskLog, RowHoldsPictureTimeEventAndStatusInItsColumns) {
 }
 
 TEST_F(TaskLog, SetTaskStatusChangesOnlyTheLastRow) {
-    h.window->InsertTaskList(IconInfo, "Identity", "");
-    h.window->InsertTaskList(IconRunning, "Backup", "...");
-    h.window->InsertTaskList(IconRunning, "Upload", "...");
-    h.window->SetTaskStatus("45%");
-    h.window->SetTaskStatus("100%");
+    h.flow->InsertTaskList(IconInfo, "Identity", "");
+    h.flow->InsertTaskList(IconRunning, "Backup", "...");
+    h.flow->InsertTaskList(IconRunning, "Upload", "...");
+    h.flow->SetTaskStatus("45%");
+    h.flow->SetTaskStatus("100%");
     EXPECT_EQ(cell(0, 3), "");
     EXPECT_EQ(cell(1, 3), "...");
     EXPECT_EQ(cell(2, 3), "100%");
@@ -52,7 +52,7 @@ TEST_F(TaskLog, SetTaskStatusChangesOnlyTheLastRow) {
 }
 
 TEST_F(TaskLog, SetTaskStatusOnAnEmptyLogDoesNothing) {
-    h.window->SetTaskStatus("Done");
+    h.flow->SetTaskStatus("Done");
     EXPECT_EQ(list()->rowCount(), 0);
 }
 
@@ -63,14 +63,14 @@ TEST_F(TaskLog, EveryRowAndStatusChangeReachesTheObserver) {
                        r.status);
     });
     h.pump.setLocalTimeBase({2026, 3, 1, 10, 0, 0});
-    h.window->InsertTaskList(IconRunning, "Upload", "...");
-    h.window->SetTaskStatus("Done");
+    h.flow->InsertTaskList(IconRunning, "Upload", "...");
+    h.flow->SetTaskStatus("Done");
     EXPECT_THAT(seen, ::testing::ElementsAre("0|0|10:00:00|Upload|...", "0|0|10:00:00|Upload|Done"));
 }
 
 TEST_F(TaskLog, NewestRowStaysInView) {
     list()->show();
-    for (int i = 0; i < 60; ++i) h.window->InsertTaskList(IconInfo, "Block " + std::to_string(i), "");
+    for (int i = 0; i < 60; ++i) h.flow->InsertTaskList(IconInfo, "Block " + std::to_string(i), "");
     QTableWidgetItem* last = list()->item(59, 2);
     EXPECT_TRUE(list()->viewport()->rect().intersects(list()->visualItemRect(last)));
 }
@@ -80,8 +80,8 @@ TEST_F(TaskLog, EventColumnFitsTheListAndALongRowIsReadWhole) {
     const std::string longText =
         "Click Back to try again. If a saved profile still has to be written back, you "
         "will be guided through it when you click Close.";
-    h.window->InsertTaskList(IconInfo, "Done", "");
-    h.window->InsertTaskList(IconInfo, longText, "");
+    h.flow->InsertTaskList(IconInfo, "Done", "");
+    h.flow->InsertTaskList(IconInfo, longText, "");
     int columns = 0;
     for (int c = 0; c < list()->columnCount(); ++c) columns += list()->columnWidth(c);
     EXPECT_LE(columns, list()->viewport()->width());

@@ -65,10 +65,8 @@ WizardHarness::~WizardHarness() {
 }
 
 void WizardHarness::build(const std::string& setupRecord) {
-    WizardEnvironment env;
+    FlowEnvironment env;
     env.pump = &pump;
-    env.boxes = &boxes;
-    env.printer = &printer;
     env.programDir = dir.path().toStdString();
     env.setupRecord = setupRecord;
     env.setPriority = [this](int priorityClass) {
@@ -81,8 +79,13 @@ void WizardHarness::build(const std::string& setupRecord) {
         ++endCalls;
         pump.endProgram();
     };
-    window = std::make_unique<MFUMain>(state, std::move(env));
-    window->setBackend(&backend);
+    env.diagnosePort = desktop.diagnosePort;
+    env.sleepInhibitor = desktop.sleepInhibitor;
+    env.recordFolder = desktop.recordFolder;
+    flow = std::make_unique<WizardFlow>(state, std::move(env));
+    flow->setBackend(&backend);
+    window = std::make_unique<MFUMain>(
+        *flow, WindowEnvironment{&boxes, &printer, dir.path().toStdString(), desktop.askSaveLogPath});
 }
 
 bool WizardHarness::start(const std::string& setupRecord) {

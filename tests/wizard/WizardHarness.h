@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -14,6 +15,9 @@
 #include "platform/fake/FakeEventPump.h"
 #include "tests/support/WindowTestSupport.h"
 #include "wizard/BoxPresenter.h"
+#include "flow/WizardFlow.h"
+#include "platform/PortDiagnosis.h"
+#include "platform/SleepInhibitor.h"
 #include "wizard/MFUMain.h"
 
 namespace vor::test {
@@ -88,6 +92,14 @@ private:
     static bool Next(std::deque<bool>& q, bool otherwise);
 };
 
+// The desktop around the window that a test replaces; set before build().
+struct DesktopServices {
+    std::function<PortDiagnosis(const PortOpenOutcome&)> diagnosePort;
+    std::shared_ptr<SleepInhibitor> sleepInhibitor;
+    std::function<std::filesystem::path()> recordFolder;
+    std::function<std::string(const std::string& suggestedPath)> askSaveLogPath;
+};
+
 // Messages of the test database: column 1 English, column 2 German.
 constexpr const char* TestTitle = "Firmware Update Wizard";
 constexpr const char* TestTitleDe = "Firmware-Aktualisierung";
@@ -100,7 +112,7 @@ public:
     WizardHarness();
     ~WizardHarness();
 
-    // Builds the window with the given setup record (default: the built-in one).
+    // Builds the flow and its window with the given setup record (default: the built-in one).
     void build(const std::string& setupRecord = LoadResString(ResSetupRecord));
     // build() if needed, then Form_Load(); shows the window when start-up went on.
     bool start(const std::string& setupRecord = LoadResString(ResSetupRecord));
@@ -125,6 +137,8 @@ public:
     std::vector<std::string> startedPrograms;
     int endCalls = 0;
     std::vector<std::string> diagnostics;  // lines meant for standard error
+    DesktopServices desktop;
+    std::unique_ptr<WizardFlow> flow;
     std::unique_ptr<MFUMain> window;
 };
 

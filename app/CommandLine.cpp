@@ -1,4 +1,4 @@
-#include "cli/CliCommandLine.h"
+#include "app/CommandLine.h"
 
 #include <CLI/CLI.hpp>
 
@@ -10,7 +10,7 @@ constexpr const char* ProgramName = "vor-fwupdate";
 
 }  // namespace
 
-CliCommandLine ParseCliCommandLine(int argc, const char* const* argv, const std::string& version) {
+CommandLine ParseCommandLine(int argc, const char* const* argv, const std::string& version, ProgramShows shows) {
     CLI::App app("Firmware update wizard for VOR dive computers.", ProgramName);
     app.set_version_flag("-v,--version", std::string(ProgramName) + " " + version);
     std::string port;
@@ -23,7 +23,8 @@ CliCommandLine ParseCliCommandLine(int argc, const char* const* argv, const std:
     bool demo = false;
     app.add_option("--port", port, "Use the serial port <name> instead of searching for the cable.")
         ->option_text("<name>");
-    app.add_flag("--demo", demo, "Run against a simulated DC (the window's; not on this system).");
+    app.add_flag("--demo", demo,
+                 shows.demo ? "Run against a simulated DC." : "Run against a simulated DC (not on this system).");
     app.add_flag("--cli", cli, "Run the update on this terminal, without a window.");
     app.add_option("--image", image, "With --cli: the firmware image <file> instead of the program's.")
         ->option_text("<file>");
@@ -34,20 +35,20 @@ CliCommandLine ParseCliCommandLine(int argc, const char* const* argv, const std:
     app.add_option("--lang", lang, "With --cli: the language, en, de or fr.")->option_text("<code>");
     app.add_flag("--list-ports", listPorts, "List the interface cables found, with what keeps each from use.");
 
-    CliCommandLine command;
+    CommandLine command;
     const auto fail = [&](const std::string& error) {
-        command.action = CliCommandLine::Action::Fail;
+        command.action = CommandLine::Action::Fail;
         command.text = std::string(ProgramName) + ": " + error + "\n" + app.help();
         return command;
     };
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
-        command.action = CliCommandLine::Action::ShowHelp;
+        command.action = CommandLine::Action::ShowHelp;
         command.text = app.help();
         return command;
     } catch (const CLI::CallForVersion& e) {
-        command.action = CliCommandLine::Action::ShowVersion;
+        command.action = CommandLine::Action::ShowVersion;
         command.text = e.what() + std::string("\n");
         return command;
     } catch (const CLI::ParseError& e) {
@@ -57,11 +58,13 @@ CliCommandLine ParseCliCommandLine(int argc, const char* const* argv, const std:
     if (isSet("--port") && port.empty()) return fail("--port needs a port name");
     for (const char* only : {"--image", "--yes", "--json", "--lang"})
         if (isSet(only) && !cli) return fail(std::string(only) + " needs --cli");
-    if (demo)
-        return fail(cli ? "--demo is the window's; --cli has none"
-                        : "--demo is the window's, which this system has not");
-    if (!cli && !listPorts) return fail("this program has no window here: run it with --cli or --list-ports");
-    CliOptions& terminal = command.options;
+    if (demo && (cli || listPorts)) return fail("--demo is the window's; --cli has none");
+    if (demo && !shows.demo) return fail("--demo is the window's, which this system has not");
+    if (!cli && !listPorts && !shows.window)
+        return fail("this program has no window here: run it with --cli or --list-ports");
+    command.options.demo = demo;
+    command.options.cli = cli || listPorts;
+    CliOptions& terminal = command.options.terminal;
     terminal.listPorts = listPorts;
     terminal.port = port;
     terminal.image = image;

@@ -1,21 +1,23 @@
-// vor-fwupdate.exe's command line: the Linux program's options and errors, read by CLI11.
+// The program's command line as the Windows program reads it (its own window, no demo):
+// the same options and errors as on Linux.
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "cli/CliCommandLine.h"
+#include "app/CommandLine.h"
 
 namespace vor {
 namespace {
 
-using Action = CliCommandLine::Action;
+using Action = CommandLine::Action;
 
-CliCommandLine Parse(const std::vector<std::string>& args) {
+CommandLine Parse(const std::vector<std::string>& args) {
     std::vector<const char*> argv{"vor-fwupdate.exe"};
     for (const std::string& a : args) argv.push_back(a.c_str());
-    return ParseCliCommandLine(static_cast<int>(argv.size()), argv.data(), "9.8.7");
+    return ParseCommandLine(static_cast<int>(argv.size()), argv.data(), "9.8.7",
+                            ProgramShows{.window = true, .demo = false});
 }
 
 struct Refused {
@@ -26,7 +28,7 @@ struct Refused {
 class RefusedCommandLine : public ::testing::TestWithParam<Refused> {};
 
 TEST_P(RefusedCommandLine, FailsWithItsReasonAndTheUsage) {
-    const CliCommandLine command = Parse(GetParam().args);
+    const CommandLine command = Parse(GetParam().args);
     EXPECT_EQ(command.action, Action::Fail);
     const std::string firstLine = command.text.substr(0, command.text.find('\n'));
     EXPECT_NE(firstLine.find(GetParam().error), std::string::npos) << command.text;
@@ -34,7 +36,7 @@ TEST_P(RefusedCommandLine, FailsWithItsReasonAndTheUsage) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, RefusedCommandLine,
-                         ::testing::Values(Refused{{}, "run it with --cli or --list-ports"},
+                         ::testing::Values(Refused{{"--demo"}, "--demo is the window's, which this system has not"},
                                            Refused{{"--yes"}, "--yes needs --cli"},
                                            Refused{{"--json", "--list-ports"}, "--json needs --cli"},
                                            Refused{{"--cli", "--lang", "it"}, "--lang takes en, de or fr, not it"},
@@ -45,32 +47,40 @@ INSTANTIATE_TEST_SUITE_P(Table, RefusedCommandLine,
                                            Refused{{"--cli", "--frobnicate"}, "--frobnicate"},
                                            Refused{{"--cli", "COM5"}, "COM5"}));
 
-TEST(CliCommandLine, RunTakesEveryOptionOfTheTerminal) {
-    const CliCommandLine command =
+TEST(CommandLine, RunTakesEveryOptionOfTheTerminal) {
+    const CommandLine command =
         Parse({"--cli", "--port", "COM5", "--image", "C:\\fw\\VOR.1H.FWR", "--yes", "--json", "--lang", "fr"});
     ASSERT_EQ(command.action, Action::Run) << command.text;
-    EXPECT_FALSE(command.options.listPorts);
-    EXPECT_EQ(command.options.port, "COM5");
-    EXPECT_EQ(command.options.image, "C:\\fw\\VOR.1H.FWR");
-    EXPECT_TRUE(command.options.yes);
-    EXPECT_TRUE(command.options.json);
-    EXPECT_EQ(command.options.languageColumn, 3);
+    EXPECT_FALSE(command.options.terminal.listPorts);
+    EXPECT_EQ(command.options.terminal.port, "COM5");
+    EXPECT_EQ(command.options.terminal.image, "C:\\fw\\VOR.1H.FWR");
+    EXPECT_TRUE(command.options.terminal.yes);
+    EXPECT_TRUE(command.options.terminal.json);
+    EXPECT_EQ(command.options.terminal.languageColumn, 3);
 
-    const CliCommandLine plain = Parse({"--cli"});
+    const CommandLine plain = Parse({"--cli"});
     ASSERT_EQ(plain.action, Action::Run);
-    EXPECT_EQ(plain.options.port, "");  // the registry's cable
-    EXPECT_FALSE(plain.options.yes);
-    EXPECT_FALSE(plain.options.languageColumn.has_value());
+    EXPECT_EQ(plain.options.terminal.port, "");  // the registry's cable
+    EXPECT_FALSE(plain.options.terminal.yes);
+    EXPECT_FALSE(plain.options.terminal.languageColumn.has_value());
 }
 
-TEST(CliCommandLine, ListPortsHelpAndVersionNeedNoCli) {
-    EXPECT_TRUE(Parse({"--list-ports"}).options.listPorts);
+TEST(CommandLine, WithoutCliTheWindowRunsOnTheGivenPort) {
+    const CommandLine window = Parse({"--port", "COM7"});
+    ASSERT_EQ(window.action, Action::Run) << window.text;
+    EXPECT_FALSE(window.options.cli);
+    EXPECT_EQ(window.options.terminal.port, "COM7");
+    EXPECT_EQ(Parse({}).action, Action::Run);
+}
+
+TEST(CommandLine, ListPortsHelpAndVersionNeedNoCli) {
+    EXPECT_TRUE(Parse({"--list-ports"}).options.terminal.listPorts);
     EXPECT_EQ(Parse({"--list-ports"}).action, Action::Run);
-    const CliCommandLine help = Parse({"--help"});
+    const CommandLine help = Parse({"--help"});
     EXPECT_EQ(help.action, Action::ShowHelp);
     for (const char* option : {"--port", "--cli", "--image", "--yes", "--json", "--lang", "--list-ports"})
         EXPECT_NE(help.text.find(option), std::string::npos) << option;
-    const CliCommandLine version = Parse({"--version"});
+    const CommandLine version = Parse({"--version"});
     EXPECT_EQ(version.action, Action::ShowVersion);
     EXPECT_EQ(version.text, "vor-fwupdate 9.8.7\n");
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The backend on the interface cable through a serial port of type Port, which
-// vor::OpenInterfacePort(Port&, forcedPort) opens: each system's CableBackend file
-// picks its port.
+// vor::OpenInterfacePort(Port&, forcedPort) opens: each system's Cable file picks its
+// port.
 
 #include <filesystem>
 #include <memory>
@@ -9,7 +9,6 @@
 #include <string>
 
 #include "flow/AppBackend.h"
-#include "profile/BackupFolder.h"
 
 namespace vor {
 
@@ -25,11 +24,10 @@ template <class Port>
 class BackendOnPort : private PortHolder<Port>, public AppBackend {
 public:
     BackendOnPort(std::optional<std::string> forcedPort, WizardState& state, WizardServices& services, EventPump& pump,
-                  const std::filesystem::path& programFolder)
+                  const std::filesystem::path& backupFolder)
         : AppBackend(
               state, services, pump, this->cablePort,
-              [this, forcedPort] { return vor::OpenInterfacePort(this->cablePort, forcedPort); },
-              ChooseBackupFolder(programFolder)) {}
+              [this, forcedPort] { return vor::OpenInterfacePort(this->cablePort, forcedPort); }, backupFolder) {}
 };
 
 }  // namespace detail
@@ -37,10 +35,10 @@ public:
 // `port` empty: the cable is searched; otherwise that port is used.
 template <class Port>
 std::unique_ptr<WizardBackend> MakeBackendOnPort(const std::string& port, WizardState& state, WizardServices& services,
-                                                 EventPump& pump, const std::filesystem::path& programFolder) {
+                                                 EventPump& pump, const std::filesystem::path& backupFolder) {
     std::optional<std::string> forcedPort;
     if (!port.empty()) forcedPort = port;
-    return std::make_unique<detail::BackendOnPort<Port>>(forcedPort, state, services, pump, programFolder);
+    return std::make_unique<detail::BackendOnPort<Port>>(forcedPort, state, services, pump, backupFolder);
 }
 
 }  // namespace vor

@@ -1,0 +1,33 @@
+#pragma once
+// The program's command line, the same on every system; what a system lacks (the
+// window, the demo's simulator) is refused with its reason.
+
+#include <string>
+
+#include "cli/CliOptions.h"
+
+namespace vor {
+
+struct AppOptions {
+    bool demo = false;    // --demo: the window against the simulated DC
+    bool cli = false;     // --cli or --list-ports: the terminal, no window
+    CliOptions terminal;  // its --port serves the window too
+};
+
+struct CommandLine {
+    enum class Action { Run, ShowHelp, ShowVersion, Fail };
+    Action action = Action::Run;
+    AppOptions options;  // for Run
+    std::string text;    // what to print for the other actions: the usage, the version, the error and the usage
+};
+
+// What the program on this system can show besides the terminal.
+struct ProgramShows {
+    bool window = true;
+    bool demo = true;
+};
+
+// `argv[0]` is the program. Needs no display.
+CommandLine ParseCommandLine(int argc, const char* const* argv, const std::string& version, ProgramShows shows);
+
+}  // namespace vor
