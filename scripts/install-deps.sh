@@ -14,8 +14,11 @@ packages=(
 )
 recommends=--no-install-recommends
 if [ "${1:-}" = windows ]; then
-  # dpkg-dev and tcl unpack and prepare Debian's SQLCipher sources (build-windows-sqlcipher.sh).
-  packages=(cmake make ninja-build googletest g++-mingw-w64-x86-64-posix wine wine64 libcli11-dev dpkg-dev tcl)
+  # dpkg-dev and tcl unpack and prepare Debian's SQLCipher sources (build-windows-sqlcipher.sh);
+  # imagemagick makes the window's pictures for windres and takes the tests' screenshots;
+  # nsis makes the installer; xvfb and xdotool show the window and click its buttons in the tests.
+  packages=(cmake make ninja-build googletest g++-mingw-w64-x86-64-posix wine wine64 libcli11-dev dpkg-dev tcl
+    imagemagick nsis xvfb xdotool)
   recommends=  # Wine's recommended packages are part of a working Wine
 fi
 
