@@ -66,7 +66,7 @@ windows-test: windows-package
 	# closes hangs up the server, and it dumps every object it holds.
 	# The window's runs start their own X server (Xvfb) and leave a screenshot of each page
 	# in $(WINDOWS_BUILD)/screenshots.
-	cd $(WINDOWS_BUILD) && export WINEPREFIX=$$PWD/wine WINEDEBUG=-all && unset DISPLAY WAYLAND_DISPLAY && \
+	cd $(WINDOWS_BUILD) && rm -rf screenshots && export WINEPREFIX=$$PWD/wine WINEDEBUG=-all && unset DISPLAY WAYLAND_DISPLAY && \
 	  mkdir -p wine && wineserver -p 2>> wineserver.log && wineboot -i > wineboot.log 2>&1 && \
 	  { ctest --output-on-failure -j$(JOBS) --repeat until-pass:2 && \
 	    (cd $(abspath $(BUILD)) && VOR_WINDOWS_PROGRAM_DIR=$$WINEPREFIX/../bin \

@@ -41,6 +41,7 @@ WizardWindow::WizardWindow(WizardFlow& flow, Win32EventPump& pump, std::string p
 }
 
 WizardWindow::~WizardWindow() {
+    pump_.dispatchWindowMessages({});  // nobody left to filter for
     tray_.remove();
     taskLst_.reset();
     if (window_) ::DestroyWindow(window_);
@@ -162,6 +163,13 @@ LRESULT WizardWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case PrintId: guarded([this] { printAgreement(); }); return 0;
         case DisagreeId: guarded([this] { flow_.EndAtOnce(); }); return 0;
         case AgreeId: return 0;  // the agreement page only asks to print or to disagree
+        case IDOK: {
+            // Enter (from the keyboard navigation) presses the button that has the focus.
+            const HWND focus = ::GetFocus();
+            if (focus && ::GetParent(focus) == window_ && focus != taskLst_->handle())
+                ::SendMessageW(focus, BM_CLICK, 0, 0);
+            return 0;
+        }
         default: break;
         }
         break;
@@ -177,6 +185,10 @@ LRESULT WizardWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     case WM_CTLCOLORBTN: return reinterpret_cast<LRESULT>(background_);
+    case WM_CONTEXTMENU:
+        if (reinterpret_cast<HWND>(wParam) != taskLst_->handle()) break;
+        guarded([&] { offerSaveLog(lParam); });
+        return 0;
     default: break;
     }
     return ::DefWindowProcW(window_, message, wParam, lParam);

@@ -50,6 +50,7 @@ private:
     void HideTitle() override;
     void Ended() override;
 
+    static constexpr COLORREF FormBackground = RGB(236, 233, 216);
     enum ControlId : int { PrintId = 101, BackId, NextId, CloseId, AgreeId, DisagreeId, TaskLstId };
 
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -60,6 +61,8 @@ private:
     void paintTitle(HDC dc);
     void paintPage(HDC dc);
     void printAgreement();
+    void offerSaveLog(LPARAM screenPoint);
+    void saveLog();
     // Runs a click's work; what escapes the flow is said in a box, never lost.
     template <typename Work>
     void guarded(Work work);

@@ -16,7 +16,6 @@ namespace {
 constexpr const wchar_t* WindowClass = L"VorFirmwareUpdateWizard";
 constexpr int ClientWidthTwips = 10185;
 constexpr int ClientHeightTwips = 6840;
-constexpr COLORREF FormBackground = RGB(236, 233, 216);
 constexpr DWORD WindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;  // no minimize, no maximize
 
 HFONT MakeFont(const wchar_t* face, int points, bool bold) {

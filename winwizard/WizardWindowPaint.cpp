@@ -83,7 +83,7 @@ void WizardWindow::paintPage(HDC dc) {
     SIZE titleSize{};
     ::GetTextExtentPoint32W(dc, frameCaption_.c_str(), static_cast<int>(frameCaption_.size()), &titleSize);
     const RECT titleArea{frame.left + 8, frame.top, frame.left + 8 + titleSize.cx + 6, frame.top + titleSize.cy};
-    FillWith(dc, titleArea, RGB(236, 233, 216));
+    FillWith(dc, titleArea, FormBackground);
     ::SetTextColor(dc, FrameTitle);
     RECT title = titleArea;
     ::DrawTextW(dc, frameCaption_.c_str(), -1, &title, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX);

@@ -1,0 +1,72 @@
+// "Save log..." in the task log's context menu: the record of the attempt so far, in a
+// file the user picks.
+
+#include <windows.h>
+// After windows.h, which it needs.
+#include <commdlg.h>
+#include <windowsx.h>
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "platform/win32/Utf16.h"
+#include "profile/DurableFile.h"
+#include "session/Messages.h"
+#include "winwizard/WizardWindow.h"
+
+namespace vor {
+
+namespace {
+
+constexpr UINT SaveLogItem = 1;
+
+void ReplaceFirst(std::string& text, const std::string& what, const std::string& with) {
+    if (const std::size_t at = text.find(what); at != std::string::npos) text.replace(at, what.size(), with);
+}
+
+}  // namespace
+
+void WizardWindow::offerSaveLog(LPARAM screenPoint) {
+    const HMENU menu = ::CreatePopupMenu();
+    ::AppendMenuW(menu, MF_STRING, SaveLogItem, Utf16(textOr(Msg::SaveLogAction, "Save log...")).c_str());
+    POINT at{GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint)};
+    if (at.x == -1 && at.y == -1) {  // from the keyboard: at the list's corner
+        at = {0, 0};
+        ::ClientToScreen(taskLst_->handle(), &at);
+    }
+    const auto chosen = static_cast<UINT>(
+        ::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, 0, window_, nullptr));
+    ::DestroyMenu(menu);
+    if (chosen == SaveLogItem) saveLog();
+}
+
+void WizardWindow::saveLog() {
+    if (flow_.ended()) return;
+    const AttemptRecord record = flow_.RecordSoFar();
+    std::wstring file = Utf16(flow_.RecordPathSuggestion().string());
+    file.resize(MAX_PATH * 4, L'\0');
+    const std::wstring caption = Utf16(textOr(Msg::SaveLogCaption, "Save the task log"));
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = window_;
+    dialog.lpstrFilter = L"Text files (*.txt)\0*.txt\0All files\0*.*\0";
+    dialog.lpstrFile = file.data();
+    dialog.nMaxFile = static_cast<DWORD>(file.size());
+    dialog.lpstrTitle = caption.c_str();
+    dialog.lpstrDefExt = L"txt";
+    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
+    if (!::GetSaveFileNameW(&dialog)) return;  // cancelled
+    file.resize(file.find(L'\0'));
+    const std::string path = Utf8(file);
+
+    const std::string text = AttemptRecordText(record);
+    const WriteResult written =
+        WriteFileDurably(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    if (written.ok) return;
+    std::string message = textOr(Msg::SaveLogFailed, "The task log could not be saved: %1");
+    ReplaceFirst(message, "%1", path + " (" + written.error + ")");
+    flow_.MessageBox(BoxIcon::Critical, BoxButtons::Ok, WizardFlow::FixedBoxCaption, message);
+}
+
+}  // namespace vor
