@@ -95,6 +95,8 @@ public:
     AttemptRecord RecordSoFar();
     // Where "Save log..." offers to put it: beside the attempt records, named by the time.
     std::filesystem::path RecordPathSuggestion() const;
+    // "Save log...": the record so far written to `path`; a failure gets its box.
+    void SaveRecordAs(const std::string& path);
     const std::string& CloseProgramPath() const { return closeProgram_; }
 
     // WizardServices

@@ -1,6 +1,10 @@
 // Attempt records and sleep blocking around the work that writes the DC.
 
+#include <span>
+
 #include "flow/WizardFlow.h"
+#include "profile/DurableFile.h"
+#include "session/Messages.h"
 
 namespace vor {
 
@@ -47,6 +51,19 @@ AttemptRecord WizardFlow::RecordSoFar() {
     AttemptRecord record = lastAttempt_.kind.empty() ? BeginAttempt("No update attempt yet") : lastAttempt_;
     record.rows = taskLog_.rows();
     return record;
+}
+
+void WizardFlow::SaveRecordAs(const std::string& path) {
+    if (ended_) return;
+    const std::string text = AttemptRecordText(RecordSoFar());
+    const WriteResult written =
+        WriteFileDurably(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    if (written.ok) return;
+    std::string message = GetText(Msg::SaveLogFailed);
+    if (message.empty()) message = "The task log could not be saved: %1";
+    if (const std::size_t at = message.find("%1"); at != std::string::npos)
+        message.replace(at, 2, path + " (" + written.error + ")");
+    MessageBox(BoxIcon::Critical, BoxButtons::Ok, FixedBoxCaption, message);
 }
 
 std::filesystem::path WizardFlow::RecordPathSuggestion() const {

@@ -6,12 +6,9 @@
 #include <commdlg.h>
 #include <windowsx.h>
 
-#include <cstdint>
-#include <span>
 #include <string>
 
 #include "platform/win32/Utf16.h"
-#include "profile/DurableFile.h"
 #include "session/Messages.h"
 #include "winwizard/WizardWindow.h"
 
@@ -20,10 +17,6 @@ namespace vor {
 namespace {
 
 constexpr UINT SaveLogItem = 1;
-
-void ReplaceFirst(std::string& text, const std::string& what, const std::string& with) {
-    if (const std::size_t at = text.find(what); at != std::string::npos) text.replace(at, what.size(), with);
-}
 
 }  // namespace
 
@@ -43,7 +36,6 @@ void WizardWindow::offerSaveLog(LPARAM screenPoint) {
 
 void WizardWindow::saveLog() {
     if (flow_.ended()) return;
-    const AttemptRecord record = flow_.RecordSoFar();
     std::wstring file = Utf16(flow_.RecordPathSuggestion().string());
     file.resize(MAX_PATH * 4, L'\0');
     const std::wstring caption = Utf16(textOr(Msg::SaveLogCaption, "Save the task log"));
@@ -58,15 +50,7 @@ void WizardWindow::saveLog() {
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
     if (!::GetSaveFileNameW(&dialog)) return;  // cancelled
     file.resize(file.find(L'\0'));
-    const std::string path = Utf8(file);
-
-    const std::string text = AttemptRecordText(record);
-    const WriteResult written =
-        WriteFileDurably(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
-    if (written.ok) return;
-    std::string message = textOr(Msg::SaveLogFailed, "The task log could not be saved: %1");
-    ReplaceFirst(message, "%1", path + " (" + written.error + ")");
-    flow_.MessageBox(BoxIcon::Critical, BoxButtons::Ok, WizardFlow::FixedBoxCaption, message);
+    flow_.SaveRecordAs(Utf8(file));
 }
 
 }  // namespace vor

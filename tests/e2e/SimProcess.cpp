@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,9 +22,11 @@ constexpr int QuitLimitMs = 5000;
 }  // namespace
 
 SimProcess::SimProcess(const std::vector<std::string>& options, const std::filesystem::path& errorFile) {
+    // The control line is a socket so that a simulator that died fails the test at the
+    // next command instead of killing the test program with SIGPIPE.
     int toSim[2];
     int fromSim[2];
-    if (::pipe(toSim) != 0 || ::pipe(fromSim) != 0) return;
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, toSim) != 0 || ::pipe(fromSim) != 0) return;
     pid_ = ::fork();
     if (pid_ == 0) {
         ::dup2(toSim[0], STDIN_FILENO);
@@ -62,7 +65,7 @@ SimProcess::~SimProcess() {
 
 std::string SimProcess::command(const std::string& line) {
     const std::string text = line + "\n";
-    if (::write(control_, text.data(), text.size()) != static_cast<ssize_t>(text.size())) return {};
+    if (::send(control_, text.data(), text.size(), MSG_NOSIGNAL) != static_cast<ssize_t>(text.size())) return {};
     return line == "quit" ? std::string() : readLine();
 }
 
