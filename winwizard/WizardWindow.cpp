@@ -142,6 +142,11 @@ LRESULT CALLBACK WizardWindow::Procedure(HWND window, UINT message, WPARAM wPara
 
 template <typename Work>
 void WizardWindow::guarded(Work work) {
+    ++flowRunning_;
+    const struct Leave {
+        int& running;
+        ~Leave() { --running; }
+    } leave{flowRunning_};
     // Nothing may unwind through the system's frames that called the window procedure.
     try {
         work();
@@ -186,7 +191,9 @@ LRESULT WizardWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_CTLCOLORBTN: return reinterpret_cast<LRESULT>(background_);
     case WM_CONTEXTMENU:
-        if (reinterpret_cast<HWND>(wParam) != taskLst_->handle()) break;
+        // A menu or a file dialog is a loop of the system's that would hold the flow
+        // beneath it, and with it the DC's link: offered only between two operations.
+        if (reinterpret_cast<HWND>(wParam) != taskLst_->handle() || flowRunning_ > 0) break;
         guarded([&] { offerSaveLog(lParam); });
         return 0;
     default: break;

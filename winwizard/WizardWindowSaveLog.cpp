@@ -48,7 +48,12 @@ void WizardWindow::saveLog() {
     dialog.lpstrTitle = caption.c_str();
     dialog.lpstrDefExt = L"txt";
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
-    if (!::GetSaveFileNameW(&dialog)) return;  // cancelled
+    if (!::GetSaveFileNameW(&dialog)) {
+        if (const DWORD error = ::CommDlgExtendedError(); error != 0)
+            boxes_.show(window_, BoxIcon::Critical, BoxButtons::Ok, WizardFlow::FixedBoxCaption,
+                        "The file dialog could not be shown, error " + std::to_string(error) + ".");
+        return;  // else cancelled
+    }
     file.resize(file.find(L'\0'));
     flow_.SaveRecordAs(Utf8(file));
 }
