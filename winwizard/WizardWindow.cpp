@@ -189,6 +189,17 @@ LRESULT WizardWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         ::EndPaint(window_, &ps);
         return 0;
     }
+    case WM_NCLBUTTONDOWN:
+    case WM_NCRBUTTONDOWN:
+    case WM_NCRBUTTONUP:
+        // Dragging the window or its system menu would run a loop of the system's that
+        // holds the flow beneath it, and with it the DC's link: the window stays put
+        // while an operation runs. The close box still works.
+        if (flowRunning_ > 0 && wParam != HTCLOSE) return 0;
+        break;
+    case WM_SYSCOMMAND:
+        if (flowRunning_ > 0 && (wParam & 0xFFF0) != SC_CLOSE) return 0;
+        break;
     case WM_CTLCOLORBTN: return reinterpret_cast<LRESULT>(background_);
     case WM_CONTEXTMENU:
         // A menu or a file dialog is a loop of the system's that would hold the flow
