@@ -70,6 +70,7 @@ bool WaitFor(const std::function<bool()>& done, int limitMs) {
 class VirtualDisplay {
 public:
     VirtualDisplay() {
+        server_.setStandardErrorFile(QProcess::nullDevice());  // nobody reads it: it must never fill up
         server_.start(
             QStringLiteral("Xvfb"),
             {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"), QStringLiteral("0"),
@@ -219,6 +220,9 @@ protected:
         fs::remove(link_, ec);
         fs::create_symlink(sim.port(), link_);
         program_.setProcessEnvironment(environment());
+        // Read only when something went wrong: a file, not a pipe that could fill up.
+        program_.setStandardOutputFile(QString::fromStdString(programLog().string()));
+        program_.setStandardErrorFile(QString::fromStdString(programLog().string()), QIODevice::Append);
         program_.start(QStringLiteral("wine"), {QString::fromStdString((installFolder() / "vor-fwupdate.exe").string()),
                                                 QStringLiteral("--port"), QStringLiteral("COM%1").arg(ComNumber)});
         std::string window;
@@ -255,6 +259,8 @@ protected:
         return box;
     }
 
+    fs::path programLog() const { return fs::path(scratch_.path().toStdString()) / "program.log"; }
+
     int WaitForExit() {
         if (!program_.waitForFinished(ExitLimitMs)) {
             program_.kill();
@@ -281,7 +287,7 @@ TEST_F(WineWindowRun, InstalledWindowUpdatesTheDcByClicksAndItsRecordSaysFinishe
     const auto before = ProfileLines(sim.memory(scratch / "before.dump"));
 
     const std::string window = StartWindow(sim);
-    ASSERT_FALSE(window.empty()) << "the window did not appear";
+    ASSERT_FALSE(window.empty()) << "the window did not appear: " << ReadFile(programLog());
     display_.screenshot("1-first-page");
     NextToDeepSleepPage(window, sim);
     display_.screenshot("2-deep-sleep-page");
@@ -294,7 +300,7 @@ TEST_F(WineWindowRun, InstalledWindowUpdatesTheDcByClicksAndItsRecordSaysFinishe
     display_.screenshot("4-finished");
 
     display_.click(window, CloseCentreX, ButtonCentreY);
-    EXPECT_EQ(WaitForExit(), 0);
+    EXPECT_EQ(WaitForExit(), 0) << ReadFile(programLog());
     EXPECT_NE(sim.command("status").find("FW1H"), std::string::npos);
     EXPECT_EQ(ProfileLines(sim.memory(scratch / "after.dump")), before);
     // The record and nothing else lies in the user's data folder; nothing beside the installed program.
@@ -315,7 +321,7 @@ TEST_F(WineWindowRun, CloseAfterADcSilentInSection2AsksAndWritesTheSavedProfileB
     const auto before = ProfileLines(sim.memory(scratch / "before.dump"));
 
     const std::string window = StartWindow(sim);
-    ASSERT_FALSE(window.empty()) << "the window did not appear";
+    ASSERT_FALSE(window.empty()) << "the window did not appear: " << ReadFile(programLog());
     NextToDeepSleepPage(window, sim);
     display_.click(window, NextCentreX, ButtonCentreY);
     ASSERT_TRUE(WaitFor([&] { return records().find("ERROR") != std::string::npos; }, UpdateLimitMs)) << records();
@@ -345,7 +351,7 @@ TEST_F(WineWindowRun, CloseAfterADcSilentInSection2AsksAndWritesTheSavedProfileB
         ++answered;
     }
     EXPECT_GE(answered, 1) << "no recovery instructions";
-    EXPECT_EQ(WaitForExit(), 0);
+    EXPECT_EQ(WaitForExit(), 0) << ReadFile(programLog());
     EXPECT_EQ(ProfileLines(sim.memory(scratch / "after.dump")), before);
     EXPECT_FALSE(fs::exists(dataFolder() / Backup));
     EXPECT_NE(records().find("Profile recovery at close"), std::string::npos) << records();
