@@ -1,18 +1,16 @@
 #pragma once
-// Control geometry is given in twips: 1/1440 inch, 15 twips to a pixel at 96 dpi.
+// A control's box in twips as a Win32 rectangle.
 
 #include <windows.h>
 
+#include "flow/WindowLayout.h"
+
 namespace vor {
 
-constexpr int TwipsPerPixel = 15;
-
-constexpr int TwipsToPixels(int twips) { return (twips + TwipsPerPixel / 2) / TwipsPerPixel; }
-
-inline RECT TwipsRect(int left, int top, int width, int height) {
-    const int x = TwipsToPixels(left);
-    const int y = TwipsToPixels(top);
-    return {x, y, x + TwipsToPixels(width), y + TwipsToPixels(height)};
+inline RECT TwipsRect(const TwipsBox& box) {
+    const int x = TwipsToPixels(box.left);
+    const int y = TwipsToPixels(box.top);
+    return {x, y, x + TwipsToPixels(box.width), y + TwipsToPixels(box.height)};
 }
 
 }  // namespace vor

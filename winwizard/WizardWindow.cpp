@@ -17,7 +17,6 @@ namespace vor {
 
 namespace {
 
-constexpr const char* TitleNotice = "Keep the interface cable clipped on the DC until the update has finished.";
 // How long the idle window sleeps between two looks at the flow when nothing happens.
 constexpr double IdleWaitSeconds = 60.0;
 
@@ -73,11 +72,9 @@ void WizardWindow::run() {
 
 void WizardWindow::TextsReady() {
     SetTopMost(window_, true);
-    setText(window_, BuiltInCaption);
-    tray_.add(window_, icon_, BuiltInCaption);
-    titleCaption_ = Utf16("VOR 1H " + textOr(Msg::Title, "Firmware Update"));
-    titleSecondLine_ = Utf16(flow_.GetText(Msg::Title) + "  -  " + TitleNotice);
-    applyCaptions();
+    setText(window_, WindowTexts::BuiltInCaption);
+    tray_.add(window_, icon_, WindowTexts::BuiltInCaption);
+    applyCaptions(WindowTextsOf(flow_));
     ::InvalidateRect(window_, nullptr, TRUE);
 }
 
@@ -210,11 +207,6 @@ LRESULT WizardWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     default: break;
     }
     return ::DefWindowProcW(window_, message, wParam, lParam);
-}
-
-std::string WizardWindow::textOr(std::int32_t number, const char* fallback) {
-    std::string text = flow_.GetText(number);
-    return text.empty() ? std::string(fallback) : text;
 }
 
 void WizardWindow::setText(HWND control, const std::string& text) { ::SetWindowTextW(control, Utf16(text).c_str()); }

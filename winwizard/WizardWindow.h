@@ -11,6 +11,7 @@
 #include <string>
 
 #include "flow/FrontEnd.h"
+#include "flow/WindowTexts.h"
 #include "flow/WizardFlow.h"
 #include "platform/win32/Win32EventPump.h"
 #include "winwizard/TaskLogView.h"
@@ -21,8 +22,6 @@ namespace vor {
 
 class WizardWindow : private FrontEnd {
 public:
-    static constexpr const char* BuiltInCaption = "VOR 1F Firmware Update";
-
     // Attaches itself to `flow` and has `pump` dispatch its messages. The window stays
     // hidden until show(); `programDir` holds the agreement file.
     WizardWindow(WizardFlow& flow, Win32EventPump& pump, std::string programDir);
@@ -56,7 +55,7 @@ private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void buildControls();
-    void applyCaptions();
+    void applyCaptions(const WindowTexts& texts);
     void paint(HDC dc);
     void paintTitle(HDC dc);
     void paintPage(HDC dc);
@@ -66,7 +65,6 @@ private:
     // Runs a click's work; what escapes the flow is said in a box, never lost.
     template <typename Work>
     void guarded(Work work);
-    std::string textOr(std::int32_t number, const char* fallback);
     void setText(HWND control, const std::string& text);
 
     WizardFlow& flow_;

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "platform/win32/Utf16.h"
-#include "session/Messages.h"
+#include "flow/WindowTexts.h"
 #include "winwizard/ResourceIds.h"
 #include "winwizard/Twips.h"
 #include "winwizard/WizardWindow.h"
@@ -14,8 +14,6 @@ namespace vor {
 namespace {
 
 constexpr const wchar_t* WindowClass = L"VorFirmwareUpdateWizard";
-constexpr int ClientWidthTwips = 10185;
-constexpr int ClientHeightTwips = 6840;
 constexpr DWORD WindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;  // no minimize, no maximize
 
 HFONT MakeFont(const wchar_t* face, int points, bool bold) {
@@ -59,41 +57,41 @@ void WizardWindow::buildControls() {
     windowClass.lpszClassName = WindowClass;
     ::RegisterClassExW(&windowClass);  // already there for a second window of the process
 
-    RECT frame{0, 0, TwipsToPixels(ClientWidthTwips), TwipsToPixels(ClientHeightTwips)};
+    RECT frame{0, 0, TwipsToPixels(controls::Client.width), TwipsToPixels(controls::Client.height)};
     ::AdjustWindowRectEx(&frame, WindowStyle, FALSE, 0);
-    ::CreateWindowExW(0, WindowClass, Utf16(BuiltInCaption).c_str(), WindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                      frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance, this);
+    ::CreateWindowExW(0, WindowClass, Utf16(WindowTexts::BuiltInCaption).c_str(), WindowStyle, CW_USEDEFAULT,
+                      CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance,
+                      this);
     if (!window_) throw std::runtime_error("the window could not be made, error " + std::to_string(::GetLastError()));
 
     // Title strip (XPForm), banner (Image1), frame (XPFrame) with its text (Lbl1) and
     // the Deep Sleep picture (Image2) are painted; the rest are controls.
-    taskLst_ = std::make_unique<TaskLogView>(window_, TwipsRect(2160, 480, 7935, 5415), controlFont_, TaskLstId);
-    printCmd_ = MakeButton(window_, PrintId, L"Print", TwipsRect(240, 6360, 1095, 375), controlFont_);
-    backCmd_ = MakeButton(window_, BackId, L"Back", TwipsRect(4200, 6360, 1455, 375), controlFont_);
-    nextCmd_ = MakeButton(window_, NextId, L"Next", TwipsRect(6000, 6360, 1455, 375), controlFont_);
-    closeCmd_ = MakeButton(window_, CloseId, L"Close", TwipsRect(8640, 6360, 1455, 375), controlFont_);
-    // Below the client area: the agreement page is never shown.
+    taskLst_ = std::make_unique<TaskLogView>(window_, TwipsRect(controls::TaskLst), controlFont_, TaskLstId);
+    printCmd_ = MakeButton(window_, PrintId, L"Print", TwipsRect(controls::PrintCmd), controlFont_);
+    backCmd_ = MakeButton(window_, BackId, L"Back", TwipsRect(controls::BackCmd), controlFont_);
+    nextCmd_ = MakeButton(window_, NextId, L"Next", TwipsRect(controls::NextCmd), controlFont_);
+    closeCmd_ = MakeButton(window_, CloseId, L"Close", TwipsRect(controls::CloseCmd), controlFont_);
     agreeCmd_ = MakeButton(window_, AgreeId, L"I agree and want to proceed to the firmware update",
-                           TwipsRect(2160, 8400, 5295, 375), controlFont_);
-    disagreeCmd_ = MakeButton(window_, DisagreeId, L"I do not agree", TwipsRect(8040, 8400, 2175, 375), controlFont_);
+                           TwipsRect(controls::AgreeCmd), controlFont_);
+    disagreeCmd_ = MakeButton(window_, DisagreeId, L"I do not agree", TwipsRect(controls::DisagreeCmd), controlFont_);
 
     // What start-up shows: Next, a disabled Back and Close; Print stays hidden.
     ::EnableWindow(backCmd_, FALSE);
     for (const HWND shown : {backCmd_, nextCmd_, closeCmd_}) ::ShowWindow(shown, SW_SHOW);
-    titleCaption_ = Utf16(BuiltInCaption);
+    titleCaption_ = Utf16(WindowTexts::BuiltInCaption);
 }
 
-void WizardWindow::applyCaptions() {
-    std::wstring frame = Utf16(textOr(Msg::FrameCaption, "Instructions"));
+void WizardWindow::applyCaptions(const WindowTexts& texts) {
+    std::wstring frame = Utf16(texts.frame);
     ::CharUpperBuffW(frame.data(), static_cast<DWORD>(frame.size()));
     frameCaption_ = frame;
-    setText(backCmd_, textOr(Msg::BackCaption, "Back"));
-    setText(closeCmd_, textOr(Msg::CloseCaption, "Close"));
-    setText(nextCmd_, textOr(Msg::NextCaption, "Next"));
-    boxes_.setChoiceLabels(textOr(Msg::UseSavedProfile, "Write the saved profile back"),
-                           textOr(Msg::KeepDcProfile, "Keep the DC's profile"));
-    taskLst_->setColumnTitles(textOr(Msg::TimeColumn, "Time"), textOr(Msg::EventColumn, "Event"),
-                              textOr(Msg::StatusColumn, "Status"));
+    titleCaption_ = Utf16(texts.title);
+    titleSecondLine_ = Utf16(texts.secondLine);
+    setText(backCmd_, texts.back);
+    setText(closeCmd_, texts.close);
+    setText(nextCmd_, texts.next);
+    boxes_.setChoiceLabels(texts.useSaved, texts.keepDc);
+    taskLst_->setColumnTitles(texts.timeColumn, texts.eventColumn, texts.statusColumn);
 }
 
 }  // namespace vor

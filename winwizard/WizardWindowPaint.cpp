@@ -46,12 +46,12 @@ RECT Offset(RECT inner, const RECT& outer) {
 void WizardWindow::paint(HDC dc) {
     ::SetBkMode(dc, TRANSPARENT);
     if (titleShown_) paintTitle(dc);
-    DrawPicture(dc, banner_, TwipsRect(0, 480, 2115, 5370));
+    DrawPicture(dc, banner_, TwipsRect(controls::Image1));
     if (pageShown_) paintPage(dc);
 }
 
 void WizardWindow::paintTitle(HDC dc) {
-    const RECT strip = TwipsRect(0, 0, 10185, 450);
+    const RECT strip = TwipsRect(controls::XPForm);
     FillWith(dc, strip, TitleBackground);
     FillWith(dc, {strip.left, strip.bottom - 1, strip.right, strip.bottom}, TitleEdge);
     ::SetTextColor(dc, TitleText);
@@ -67,8 +67,8 @@ void WizardWindow::paintTitle(HDC dc) {
 }
 
 void WizardWindow::paintPage(HDC dc) {
-    const RECT frame = TwipsRect(2160, 480, 7935, 5415);
-    if (pictureShown_) DrawPicture(dc, deepSleep_, Offset(TwipsRect(840, 240, 5835, 2610), frame));
+    const RECT frame = TwipsRect(controls::XPFrame);
+    if (pictureShown_) DrawPicture(dc, deepSleep_, Offset(TwipsRect(controls::Image2), frame));
 
     // The frame's line, broken where its title stands.
     const HPEN pen = ::CreatePen(PS_SOLID, 1, FrameEdge);
@@ -90,7 +90,7 @@ void WizardWindow::paintPage(HDC dc) {
 
     ::SelectObject(dc, controlFont_);
     ::SetTextColor(dc, RGB(0, 0, 0));
-    RECT text = Offset(TwipsRect(120, 240, 7695, 5055), frame);
+    RECT text = Offset(TwipsRect(controls::Lbl1), frame);
     ::DrawTextW(dc, pageText_.c_str(), -1, &text, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
     ::SelectObject(dc, beforeFont);
 }

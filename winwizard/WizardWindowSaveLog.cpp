@@ -22,7 +22,7 @@ constexpr UINT SaveLogItem = 1;
 
 void WizardWindow::offerSaveLog(LPARAM screenPoint) {
     const HMENU menu = ::CreatePopupMenu();
-    ::AppendMenuW(menu, MF_STRING, SaveLogItem, Utf16(textOr(Msg::SaveLogAction, "Save log...")).c_str());
+    ::AppendMenuW(menu, MF_STRING, SaveLogItem, Utf16(WindowTextsOf(flow_).saveLogAction).c_str());
     POINT at{GET_X_LPARAM(screenPoint), GET_Y_LPARAM(screenPoint)};
     if (at.x == -1 && at.y == -1) {  // from the keyboard: at the list's corner
         at = {0, 0};
@@ -38,7 +38,7 @@ void WizardWindow::saveLog() {
     if (flow_.ended()) return;
     std::wstring file = Utf16(flow_.RecordPathSuggestion().string());
     file.resize(MAX_PATH * 4, L'\0');
-    const std::wstring caption = Utf16(textOr(Msg::SaveLogCaption, "Save the task log"));
+    const std::wstring caption = Utf16(WindowTextsOf(flow_).saveLogCaption);
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = window_;

@@ -12,17 +12,12 @@
 #include "platform/WindowPlacement.h"
 #include "session/Messages.h"
 #include "flow/StepInstructions.h"
+#include "flow/WindowTexts.h"
 #include "wizard/BoxPresenter.h"
 #include "wizard/Skin.h"
 #include "wizard/TitleStrip.h"
 
 namespace vor {
-
-namespace {
-
-constexpr const char* TitleNotice = "Keep the interface cable clipped on the DC until the update has finished.";
-
-}  // namespace
 
 MFUMain::MFUMain(WizardFlow& flow, WindowEnvironment env, QWidget* parent)
     : QWidget(parent), flow_(flow), env_(std::move(env)) {
@@ -49,22 +44,16 @@ void MFUMain::TextsReady() {
     ApplySkin(this);
     setWindowTitle(xpForm_->caption());
     CreateTrayIcon();
-    xpForm_->setCaption(QString::fromStdString("VOR 1H " + TextOr(Msg::Title, "Firmware Update")));
-    xpForm_->setSecondLine(QString::fromStdString(flow_.GetText(Msg::Title) + "  -  " + TitleNotice));
-    ApplyCaptions();
-}
-
-void MFUMain::ApplyCaptions() {
-    xpFrame_->setTitle(QString::fromStdString(TextOr(Msg::FrameCaption, "Instructions")).toUpper());
-    backCmd_->setText(QString::fromStdString(TextOr(Msg::BackCaption, "Back")));
-    closeCmd_->setText(QString::fromStdString(TextOr(Msg::CloseCaption, "Close")));
-    nextCmd_->setText(QString::fromStdString(TextOr(Msg::NextCaption, "Next")));
-    if (env_.boxes)
-        env_.boxes->setChoiceLabels(TextOr(Msg::UseSavedProfile, "Write the saved profile back"),
-                                    TextOr(Msg::KeepDcProfile, "Keep the DC's profile"));
-    taskLst_->setColumnTitles(TextOr(Msg::TimeColumn, "Time"), TextOr(Msg::EventColumn, "Event"),
-                              TextOr(Msg::StatusColumn, "Status"));
-    saveLogAct_->setText(QString::fromStdString(TextOr(Msg::SaveLogAction, "Save log...")));
+    const WindowTexts texts = WindowTextsOf(flow_);
+    xpForm_->setCaption(QString::fromStdString(texts.title));
+    xpForm_->setSecondLine(QString::fromStdString(texts.secondLine));
+    xpFrame_->setTitle(QString::fromStdString(texts.frame).toUpper());
+    backCmd_->setText(QString::fromStdString(texts.back));
+    closeCmd_->setText(QString::fromStdString(texts.close));
+    nextCmd_->setText(QString::fromStdString(texts.next));
+    if (env_.boxes) env_.boxes->setChoiceLabels(texts.useSaved, texts.keepDc);
+    taskLst_->setColumnTitles(texts.timeColumn, texts.eventColumn, texts.statusColumn);
+    saveLogAct_->setText(QString::fromStdString(texts.saveLogAction));
 }
 
 void MFUMain::CreateTrayIcon() {

@@ -41,7 +41,6 @@ struct WindowEnvironment {
 class MFUMain : public QWidget, private FrontEnd {
     Q_OBJECT
 public:
-    static constexpr const char* BuiltInCaption = "VOR 1F Firmware Update";
     static constexpr const char* FixedBoxCaption = "Firmware Update";
 
     // Shows `flow`, which was built before the window and outlives it.
@@ -86,12 +85,6 @@ private:
 
     void buildControls();
     void CreateTrayIcon();
-    void ApplyCaptions();
-    // The database's text, or the built-in one while the database has none.
-    std::string TextOr(std::int32_t number, const char* fallback) {
-        std::string text = flow_.GetText(number);
-        return text.empty() ? std::string(fallback) : text;
-    }
     WizardFlow& flow_;
     WindowEnvironment env_;
 

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "flow/WindowTexts.h"
 #include "wizard/MFUMain.h"
 #include "wizard/Twips.h"
 #include "wizard/TitleStrip.h"
@@ -13,8 +14,6 @@ namespace vor {
 
 namespace {
 
-constexpr int ClientWidthTwips = 10185;
-constexpr int ClientHeightTwips = 6840;
 const QColor FormBackground(236, 233, 216);
 
 QFont ControlFont() {
@@ -37,7 +36,7 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* caption, 
 
 void MFUMain::buildControls() {
     setObjectName(QStringLiteral("MFUMain"));
-    setFixedSize(TwipsToPixels(ClientWidthTwips), TwipsToPixels(ClientHeightTwips));
+    setFixedSize(TwipsToPixels(controls::Client.width), TwipsToPixels(controls::Client.height));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setAttribute(Qt::WA_StyledBackground);
     QPalette palette = this->palette();
@@ -49,23 +48,23 @@ void MFUMain::buildControls() {
 
     xpForm_ = new TitleStrip(this);
     xpForm_->setObjectName(QStringLiteral("XPForm"));
-    xpForm_->setGeometry(TwipsRect(0, 0, 10185, 450));
-    xpForm_->setCaption(QString::fromLatin1(BuiltInCaption));
+    xpForm_->setGeometry(TwipsRect(controls::XPForm));
+    xpForm_->setCaption(QString::fromLatin1(WindowTexts::BuiltInCaption));
 
     image1_ = new QLabel(this);
     image1_->setObjectName(QStringLiteral("Image1"));
-    image1_->setGeometry(TwipsRect(0, 480, 2115, 5370));
+    image1_->setGeometry(TwipsRect(controls::Image1));
     image1_->setPixmap(QPixmap(QStringLiteral(":/images/banner.png")));
     image1_->setScaledContents(true);
 
     xpFrame_ = new QGroupBox(this);
     xpFrame_->setObjectName(QStringLiteral("XPFrame"));
-    xpFrame_->setGeometry(TwipsRect(2160, 480, 7935, 5415));
+    xpFrame_->setGeometry(TwipsRect(controls::XPFrame));
     xpFrame_->setFont(ControlFont());
 
     lbl1_ = new QLabel(xpFrame_);
     lbl1_->setObjectName(QStringLiteral("Lbl1"));
-    lbl1_->setGeometry(TwipsRect(120, 240, 7695, 5055));
+    lbl1_->setGeometry(TwipsRect(controls::Lbl1));
     lbl1_->setFont(ControlFont());
     lbl1_->setTextFormat(Qt::PlainText);
     lbl1_->setWordWrap(true);
@@ -73,7 +72,7 @@ void MFUMain::buildControls() {
 
     image2_ = new QLabel(xpFrame_);
     image2_->setObjectName(QStringLiteral("Image2"));
-    image2_->setGeometry(TwipsRect(840, 240, 5835, 2610));
+    image2_->setGeometry(TwipsRect(controls::Image2));
     image2_->setPixmap(QPixmap(QStringLiteral(":/images/deepsleep.png")));
     image2_->setScaledContents(true);
     image2_->hide();
@@ -81,7 +80,7 @@ void MFUMain::buildControls() {
 
     taskLst_ = new TaskList(this);
     taskLst_->setObjectName(QStringLiteral("TaskLst"));
-    taskLst_->setGeometry(TwipsRect(2160, 480, 7935, 5415));
+    taskLst_->setGeometry(TwipsRect(controls::TaskLst));
     taskLst_->setFont(ControlFont());
     taskLst_->hide();
     saveLogAct_ = new QAction(QStringLiteral("Save log..."), taskLst_);
@@ -89,15 +88,14 @@ void MFUMain::buildControls() {
     taskLst_->addAction(saveLogAct_);
     taskLst_->setContextMenuPolicy(Qt::ActionsContextMenu);
 
-    printCmd_ = MakeButton(this, "PrintCmd", "Print", TwipsRect(240, 6360, 1095, 375));
-    backCmd_ = MakeButton(this, "BackCmd", "Back", TwipsRect(4200, 6360, 1455, 375));
+    printCmd_ = MakeButton(this, "PrintCmd", "Print", TwipsRect(controls::PrintCmd));
+    backCmd_ = MakeButton(this, "BackCmd", "Back", TwipsRect(controls::BackCmd));
     backCmd_->setEnabled(false);
-    nextCmd_ = MakeButton(this, "NextCmd", "Next", TwipsRect(6000, 6360, 1455, 375));
-    closeCmd_ = MakeButton(this, "CloseCmd", "Close", TwipsRect(8640, 6360, 1455, 375));
-    // Below the client area: the agreement page is never shown.
+    nextCmd_ = MakeButton(this, "NextCmd", "Next", TwipsRect(controls::NextCmd));
+    closeCmd_ = MakeButton(this, "CloseCmd", "Close", TwipsRect(controls::CloseCmd));
     agreeCmd_ = MakeButton(this, "AgreeCmd", "I agree and want to proceed to the firmware update",
-                           TwipsRect(2160, 8400, 5295, 375));
-    disagreeCmd_ = MakeButton(this, "DisagreeCmd", "I do not agree", TwipsRect(8040, 8400, 2175, 375));
+                           TwipsRect(controls::AgreeCmd));
+    disagreeCmd_ = MakeButton(this, "DisagreeCmd", "I do not agree", TwipsRect(controls::DisagreeCmd));
 
     connect(nextCmd_, &QPushButton::clicked, this, &MFUMain::NextCmd_Click);
     connect(backCmd_, &QPushButton::clicked, this, &MFUMain::BackCmd_Click);

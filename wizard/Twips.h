@@ -1,17 +1,15 @@
 #pragma once
-// Control geometry is given in twips: 1/1440 inch, 15 twips to a pixel at 96 dpi.
-// Qt scales the pixel values on high-dpi screens.
+// A control's box in twips as Qt's rectangle; Qt scales the pixel values on high-dpi
+// screens.
 
 #include <QRect>
 
+#include "flow/WindowLayout.h"
+
 namespace vor {
 
-constexpr int TwipsPerPixel = 15;
-
-constexpr int TwipsToPixels(int twips) { return (twips + TwipsPerPixel / 2) / TwipsPerPixel; }
-
-inline QRect TwipsRect(int left, int top, int width, int height) {
-    return {TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height)};
+inline QRect TwipsRect(const TwipsBox& box) {
+    return {TwipsToPixels(box.left), TwipsToPixels(box.top), TwipsToPixels(box.width), TwipsToPixels(box.height)};
 }
 
 }  // namespace vor
