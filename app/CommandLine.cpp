@@ -10,7 +10,7 @@ constexpr const char* ProgramName = "vor-fwupdate";
 
 }  // namespace
 
-CommandLine ParseCommandLine(int argc, const char* const* argv, const std::string& version, ProgramShows shows) {
+CommandLine ParseCommandLine(int argc, const char* const* argv, const std::string& version, bool withDemo) {
     CLI::App app("Firmware update wizard for VOR dive computers.", ProgramName);
     app.set_version_flag("-v,--version", std::string(ProgramName) + " " + version);
     std::string port;
@@ -24,7 +24,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
     app.add_option("--port", port, "Use the serial port <name> instead of searching for the cable.")
         ->option_text("<name>");
     app.add_flag("--demo", demo,
-                 shows.demo ? "Run against a simulated DC." : "Run against a simulated DC (not on this system).");
+                 withDemo ? "Run against a simulated DC." : "Run against a simulated DC (not on this system).");
     app.add_flag("--cli", cli, "Run the update on this terminal, without a window.");
     app.add_option("--image", image, "With --cli: the firmware image <file> instead of the program's.")
         ->option_text("<file>");
@@ -59,9 +59,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
     for (const char* only : {"--image", "--yes", "--json", "--lang"})
         if (isSet(only) && !cli) return fail(std::string(only) + " needs --cli");
     if (demo && (cli || listPorts)) return fail("--demo is the window's; --cli has none");
-    if (demo && !shows.demo) return fail("--demo is the window's, which this system has not");
-    if (!cli && !listPorts && !shows.window)
-        return fail("this program has no window here: run it with --cli or --list-ports");
+    if (demo && !withDemo) return fail("--demo is the window's, which this system has not");
     command.options.demo = demo;
     command.options.cli = cli || listPorts;
     CliOptions& terminal = command.options.terminal;

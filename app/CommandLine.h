@@ -1,6 +1,6 @@
 #pragma once
-// The program's command line, the same on every system; what a system lacks (the
-// window, the demo's simulator) is refused with its reason.
+// The program's command line, the same on every system; the demo, which only Linux
+// has, is refused elsewhere with its reason.
 
 #include <string>
 
@@ -21,13 +21,8 @@ struct CommandLine {
     std::string text;    // what to print for the other actions: the usage, the version, the error and the usage
 };
 
-// What the program on this system can show besides the terminal.
-struct ProgramShows {
-    bool window = true;
-    bool demo = true;
-};
-
 // `argv[0]` is the program. Needs no display.
-CommandLine ParseCommandLine(int argc, const char* const* argv, const std::string& version, ProgramShows shows);
+// `withDemo`: whether this system has the demo (the simulated DC runs on Linux only).
+CommandLine ParseCommandLine(int argc, const char* const* argv, const std::string& version, bool withDemo);
 
 }  // namespace vor

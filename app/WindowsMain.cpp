@@ -47,8 +47,7 @@ int RunInWindow(const CliOptions& options, const std::string& programDir) {
 }  // namespace vor
 
 int main(int argc, char* argv[]) {
-    const vor::CommandLine command =
-        vor::ParseCommandLine(argc, argv, VOR_VERSION, vor::ProgramShows{.window = true, .demo = false});
+    const vor::CommandLine command = vor::ParseCommandLine(argc, argv, VOR_VERSION, /*withDemo=*/false);
     if (command.action != vor::CommandLine::Action::Run) {
         const bool failed = command.action == vor::CommandLine::Action::Fail;
         std::fputs(command.text.c_str(), failed ? stderr : stdout);

@@ -17,7 +17,7 @@ CommandLine Parse(const std::vector<std::string>& args) {
     std::vector<const char*> argv{"vor-fwupdate.exe"};
     for (const std::string& a : args) argv.push_back(a.c_str());
     return ParseCommandLine(static_cast<int>(argv.size()), argv.data(), "9.8.7",
-                            ProgramShows{.window = true, .demo = false});
+                            /*withDemo=*/false);
 }
 
 struct Refused {
