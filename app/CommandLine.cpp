@@ -1,6 +1,9 @@
 #include "app/CommandLine.h"
 
 #include <CLI/CLI.hpp>
+#include <cstdio>
+
+#include "flow/ExitStatus.h"
 
 namespace vor {
 
@@ -74,6 +77,13 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
         if (!terminal.languageColumn) return fail("--lang takes en, de or fr, not " + lang);
     }
     return command;
+}
+
+std::optional<int> EndsWithoutRun(const CommandLine& command) {
+    if (command.action == CommandLine::Action::Run) return std::nullopt;
+    const bool failed = command.action == CommandLine::Action::Fail;
+    std::fputs(command.text.c_str(), failed ? stderr : stdout);
+    return failed ? ExitUsage : ExitUpdated;
 }
 
 }  // namespace vor

@@ -2,6 +2,7 @@
 // The program's command line, the same on every system; the demo, which only Linux
 // has, is refused elsewhere with its reason.
 
+#include <optional>
 #include <string>
 
 #include "cli/CliOptions.h"
@@ -24,5 +25,9 @@ struct CommandLine {
 // `argv[0]` is the program. Needs no display.
 // `withDemo`: whether this system has the demo (the simulated DC runs on Linux only).
 CommandLine ParseCommandLine(int argc, const char* const* argv, const std::string& version, bool withDemo);
+
+// Help, the version or a bad command line: prints what it says and gives the exit
+// status; nothing for a run.
+std::optional<int> EndsWithoutRun(const CommandLine& command);
 
 }  // namespace vor

@@ -8,14 +8,12 @@
 
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 
 #include "app/Cable.h"
 #include "app/CommandLine.h"
 #include "app/LiveProgram.h"
 #include "cli/RunCli.h"
-#include "flow/ExitStatus.h"
 #include "platform/win32/Win32EventPump.h"
 #include "platform/win32/Win32Process.h"
 #include "winwizard/WizardWindow.h"
@@ -48,11 +46,7 @@ int RunInWindow(const CliOptions& options, const std::string& programDir) {
 
 int main(int argc, char* argv[]) {
     const vor::CommandLine command = vor::ParseCommandLine(argc, argv, VOR_VERSION, /*withDemo=*/false);
-    if (command.action != vor::CommandLine::Action::Run) {
-        const bool failed = command.action == vor::CommandLine::Action::Fail;
-        std::fputs(command.text.c_str(), failed ? stderr : stdout);
-        return failed ? vor::ExitUsage : 0;
-    }
+    if (const auto status = vor::EndsWithoutRun(command)) return *status;
     const vor::CliOptions& options = command.options.terminal;
     const std::string programDir = vor::ProgramFolder();
     if (!command.options.cli) return vor::RunInWindow(options, programDir);

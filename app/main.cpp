@@ -101,11 +101,7 @@ int RunInWindow(AppOptions options, int& argc, char** argv) {
 int main(int argc, char* argv[]) {
     // Read before any window can exist, so that --help and --version need no display.
     const vor::CommandLine command = vor::ParseCommandLine(argc, argv, VOR_VERSION, /*withDemo=*/true);
-    if (command.action != vor::CommandLine::Action::Run) {
-        const bool failed = command.action == vor::CommandLine::Action::Fail;
-        std::fputs(command.text.c_str(), failed ? stderr : stdout);
-        return failed ? vor::ExitUsage : 0;
-    }
+    if (const auto status = vor::EndsWithoutRun(command)) return *status;
     if (command.options.cli) return vor::RunOnTerminal(command.options.terminal, argc, argv);
     return vor::RunInWindow(command.options, argc, argv);
 }
