@@ -46,15 +46,11 @@ constexpr ExchangeRule CodeWord{
 };
 
 // As CodeWord, but a failed link does not end the wait: its tries run out.
-constexpr ExchangeRule CodeWordB8{
-    .Timeout = CodeWordTimeout,
-    .MaxResends = CodeWordMaxResends,
-    .ClearedFirst = Flag::Error,
-    .DiscardBuffers = Discard::BeforeEverySend,
-    .HeldBy = Flag::Error,
-    .EndOn = Flag::Reply,
-    .RearmOnResend = false,
-};
+constexpr ExchangeRule CodeWordB8 = [] {
+    ExchangeRule rule = CodeWord;
+    rule.EndOn = Flag::Reply;
+    return rule;
+}();
 
 bool FitsCodeWord(long value) { return value >= 0 && value <= CommModule::MaxCodeWordValue; }
 bool FitsAddress(int value) { return value >= 0 && value <= CommModule::MaxAddress; }
