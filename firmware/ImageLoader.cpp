@@ -269,8 +269,8 @@ std::string ImageVersionRowText(const FirmwareImage& image, const std::string& v
                           shown ? std::optional<std::uint8_t>(image.ImageRevision) : std::nullopt);
 }
 
-bool GetCode(const std::filesystem::path& firmwarePath, WizardServices& services, WizardState& state,
-             FirmwareImage& image, std::string_view parameterRecord) {
+ImageLoadResult GetCode(const std::filesystem::path& firmwarePath, WizardServices& services, WizardState& state,
+                        FirmwareImage& image, std::string_view parameterRecord) {
     image.Kind = ImageKind::None;
     image.Section1BlockCount = 0;
     image.Section2BlockCount = 0;
@@ -278,8 +278,10 @@ bool GetCode(const std::filesystem::path& firmwarePath, WizardServices& services
     if (!FileExists(firmwarePath)) {
         state.CommError = true;
         services.ResetStage();
-        services.CloseProgram();
-        return false;
+        ImageLoadResult missing;
+        missing.fault = ImageFault::FileMissing;
+        missing.detail = ImageFileProblem(firmwarePath);
+        return missing;
     }
 
     const ImageLoadResult result = LoadImageFile(firmwarePath, parameterRecord, image);
@@ -293,8 +295,7 @@ bool GetCode(const std::filesystem::path& firmwarePath, WizardServices& services
     const std::string caption = services.GetText(Msg::Failed);
     auto failWith = [&](const std::string& text) {
         services.MessageBox(BoxIcon::Critical, BoxButtons::Ok, caption, text);
-        services.CloseProgram();
-        return false;
+        return result;
     };
     if (state.CommError) return failWith(services.GetText(Msg::ImageDamaged) + " " + result.errorCode + "!");
     switch (result.fault) {
@@ -306,7 +307,7 @@ bool GetCode(const std::filesystem::path& firmwarePath, WizardServices& services
 
     services.SetTaskStatus(services.GetText(Msg::Done));
     services.InsertTaskList(IconInfo, ImageVersionRowText(image, services.GetText(Msg::Version)), "");
-    return true;
+    return result;
 }
 
 }  // namespace vor

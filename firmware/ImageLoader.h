@@ -1,6 +1,6 @@
 #pragma once
 // Loading and checking the firmware image file, and GetCode, the start-up step that
-// reports the load in the task log and ends the program when the image is unusable.
+// reports the load in the task log and says whether the image can be used.
 
 #include <cstdint>
 #include <filesystem>
@@ -69,11 +69,12 @@ std::string VersionRowText(const std::string& deviceName, const std::string& ver
 std::string ImageVersionRowText(const FirmwareImage& image, const std::string& versionWord);
 
 // Start-up load of the firmware image: rows Msg::LoadingImage and Msg::CheckingImage
-// with their statuses, the version row on success. On failure it sets CommError where the load failed, shows
-// the critical box (caption Msg::Failed), calls ResetStage where due, then
-// services.CloseProgram(), and returns false; `image` must not be used then.
+// with their statuses, the version row on success. On failure it sets CommError where
+// the load failed, shows the critical box (caption Msg::Failed) and calls ResetStage
+// where due; the result then names the fault (`detail` says why, for people), the
+// caller ends the program, and `image` must not be used.
 // The caller sizes the reply buffers afterwards: CommModule::SizeReplyBuffers(image.MemorySize).
-bool GetCode(const std::filesystem::path& firmwarePath, WizardServices& services, WizardState& state,
-             FirmwareImage& image, std::string_view parameterRecord);
+ImageLoadResult GetCode(const std::filesystem::path& firmwarePath, WizardServices& services, WizardState& state,
+                        FirmwareImage& image, std::string_view parameterRecord);
 
 }  // namespace vor

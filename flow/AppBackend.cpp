@@ -1,6 +1,5 @@
 #include "flow/AppBackend.h"
 
-#include "firmware/ImageLoader.h"
 #include "resources/StringResources.h"
 
 namespace vor {
@@ -14,12 +13,14 @@ AppBackend::AppBackend(WizardState& state, WizardServices& wizard, EventPump& pu
       profile_(link_, wizard, state, profileImage_, pump, backupFolder),
       updater_(link_, wizard, state, image_, profileForUpdate_, pump) {}
 
-void AppBackend::GetCode() {
-    // On failure GetCode has already reported and closed the program.
-    if (vor::GetCode(state_.FirmwarePath, wizard_, state_, image_, LoadResString(ResParameters))) {
+ImageLoadResult AppBackend::GetCode() {
+    const ImageLoadResult loaded =
+        vor::GetCode(state_.FirmwarePath, wizard_, state_, image_, LoadResString(ResParameters));
+    if (loaded.ok()) {
         link_.SizeReplyBuffers(image_.MemorySize);
         profileImage_ = {image_.ModelNumber, image_.MemorySize};
     }
+    return loaded;
 }
 
 }  // namespace vor

@@ -29,7 +29,7 @@ public:
     AppBackend(WizardState& state, WizardServices& wizard, EventPump& pump, SerialPort& port, PortOpener openPort,
                const std::filesystem::path& backupFolder);
 
-    void GetCode() override;
+    ImageLoadResult GetCode() override;
     PortOpenOutcome OpenInterfacePort() override { return openPort_(); }
 
     // The first Next and the update are new attempts: a cable pulled and put back
@@ -47,10 +47,10 @@ public:
     std::string SerialNumber() override { return profile_.ConnectedSerial(); }
     bool EnterDeepSleep() override { return link_.EnterDeepSleep(); }
 
-    void UpdateFirmware() override {
+    FirmwareReport UpdateFirmware() override {
         profile_.StartAttempt();
         link_.RenewLink();
-        updater_.UpdateFirmware();
+        return updater_.UpdateFirmware();
     }
     void ProfileRecovering() override { profile_.ProfileRecovering(); }
     FirmwareReport FirmwareFacts() override { return updater_.report(); }

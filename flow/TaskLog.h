@@ -20,7 +20,6 @@ public:
     // The status of the last row; nothing while the log is empty.
     void SetStatus(const std::string& status);
     void Clear() { rows_.clear(); }
-    void setClock(EventPump* clock) { clock_ = clock; }
     const std::vector<TaskRow>& rows() const { return rows_; }
 
 private:

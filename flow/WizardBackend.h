@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "firmware/ImageLoader.h"
 #include "firmware/UpdateSequence.h"
 #include "platform/PortOpen.h"
 #include "profile/ProfileKeeper.h"
@@ -15,8 +16,9 @@ class WizardBackend {
 public:
     virtual ~WizardBackend() = default;
 
-    // Start-up: load and check the firmware image (reports and ends the program on failure).
-    virtual void GetCode() = 0;
+    // Start-up: load and check the firmware image. The load reports itself in the task
+    // log and its box; a result that is not ok() says why, and the flow ends the program.
+    virtual ImageLoadResult GetCode() = 0;
     // Start-up: find the cable's port and open it at 38400 bit/s, 8N1, DTR and RTS on.
     virtual PortOpenOutcome OpenInterfacePort() = 0;
 
@@ -33,8 +35,9 @@ public:
     virtual std::string SerialNumber() { return {}; }
     virtual bool EnterDeepSleep() = 0;
 
-    // Next that starts the update; runs the whole attempt inside the click.
-    virtual void UpdateFirmware() = 0;
+    // Next that starts the update; runs the whole attempt inside the click and hands
+    // back what it did.
+    virtual FirmwareReport UpdateFirmware() = 0;
     // Close while a write-back is pending.
     virtual void ProfileRecovering() = 0;
     // What the current or last attempt did to the firmware and to the profile so far

@@ -4,7 +4,6 @@
 
 #include <filesystem>
 
-#include "firmware/ImageLoader.h"
 #include "flow/ExitStatus.h"
 #include "flow/SetupRecord.h"
 #include "flow/PortBox.h"
@@ -38,19 +37,12 @@ Unattached unattached;
 
 }  // namespace
 
-WizardFlow::WizardFlow(WizardState& state, FlowEnvironment env) : WizardFlow(state, std::move(env), unattached) {}
-
-WizardFlow::WizardFlow(WizardState& state, FlowEnvironment env, FrontEnd& frontEnd)
-    : state_(state), env_(std::move(env)), frontEnd_(&frontEnd), taskLog_(frontEnd, env_.pump) {}
+WizardFlow::WizardFlow(WizardState& state, FlowEnvironment env)
+    : state_(state), env_(std::move(env)), frontEnd_(&unattached), taskLog_(unattached, env_.pump) {}
 
 void WizardFlow::attach(FrontEnd& frontEnd) {
     frontEnd_ = &frontEnd;
     taskLog_.showOn(frontEnd);
-}
-
-void WizardFlow::setEnvironment(FlowEnvironment env) {
-    env_ = std::move(env);
-    taskLog_.setClock(env_.pump);
 }
 
 bool WizardFlow::Start() {
@@ -84,13 +76,17 @@ void WizardFlow::InitInfo() {
     frontEnd_->TextsReady();
     state_.ProfileIntact = true;
 
-    if (backend_) backend_->GetCode();
-    if (ended_) {
-        // A missing image closes without a box; the console names the file and why.
-        const std::string why = ImageFileProblem(state_.FirmwarePath);
-        if (!why.empty() && env_.printDiagnostic)
-            env_.printDiagnostic("the firmware image " + state_.FirmwarePath + " cannot be loaded: " + why);
-        return;
+    if (backend_) {
+        // The load has told the diver in its box (a missing image in none); the console
+        // learns the file and why, and no update is ever tried with that image.
+        const ImageLoadResult image = backend_->GetCode();
+        if (!image.ok()) {
+            if (env_.printDiagnostic)
+                env_.printDiagnostic("the firmware image " + state_.FirmwarePath +
+                                     " cannot be loaded: " + image.detail);
+            Close();
+            return;
+        }
     }
     TestInterface();
     if (ended_) return;
@@ -172,10 +168,13 @@ RunOutcome WizardFlow::Outcome() const {
 
 std::string WizardFlow::OutcomeText(const RunOutcome& outcome) {
     if (!outcome.failedStep) return vor::OutcomeText(outcome, {});
-    // The database closes with the program; the last line is told after that.
-    std::string& step = stepTexts_[outcome.failedStep];
-    if (db_.isOpen()) step = GetText(outcome.failedStep);
-    return vor::OutcomeText(outcome, step);
+    if (db_.isOpen()) return vor::OutcomeText(outcome, GetText(outcome.failedStep));
+    return vor::OutcomeText(outcome, outcome.failedStep == keptStep_.number ? keptStep_.text : std::string());
+}
+
+void WizardFlow::KeepFailedStepText() {
+    const std::int32_t failed = Outcome().failedStep;
+    if (failed) keptStep_ = {failed, GetText(failed)};
 }
 
 void WizardFlow::Close() {
@@ -196,7 +195,7 @@ void WizardFlow::Close() {
     step([&] { frontEnd_->HideTitle(); });
     if (!closeProgram_.empty() && env_.startProgram)
         step([&] { env_.startProgram(JoinPath(env_.programDir, closeProgram_)); });
-    step([&] { OutcomeText(Outcome()); });  // keeps the failed step's text for the last line
+    step([&] { KeepFailedStepText(); });
     step([&] { db_.Close(); });
     FinishEnd();
 }

@@ -12,7 +12,6 @@
 
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -59,12 +58,9 @@ public:
 
     // The flow is built before whatever shows it: the front end attaches itself.
     WizardFlow(WizardState& state, FlowEnvironment env);
-    WizardFlow(WizardState& state, FlowEnvironment env, FrontEnd& frontEnd);
     void attach(FrontEnd& frontEnd);
 
     void setBackend(WizardBackend* backend) { backend_ = backend; }
-    // The environment changes before start-up (a window given its desktop services).
-    void setEnvironment(FlowEnvironment env);
 
     // Start-up up to the first page. False when the program has already ended.
     bool Start();
@@ -77,6 +73,9 @@ public:
 
     bool ended() const { return ended_; }
     bool closing() const { return closing_; }
+    // Next or Close is under way and may wait on the DC: a loop of the system's own (a
+    // menu, a file dialog) opened now would hold it, and the DC's link, beneath it.
+    bool busy() const { return !ended_ && (nextRunning_ || closing_); }
     // What the process should return once the program has ended during start-up for a
     // fault (the reason has gone to printDiagnostic); 0 otherwise.
     int exitStatus() const { return exitStatus_; }
@@ -97,7 +96,6 @@ public:
     std::filesystem::path RecordPathSuggestion() const;
     // "Save log...": the record so far written to `path`; a failure gets its box.
     void SaveRecordAs(const std::string& path);
-    const std::string& CloseProgramPath() const { return closeProgram_; }
 
     // WizardServices
     void InsertTaskList(int iconInd, const std::string& s1, const std::string& s2) override;
@@ -107,7 +105,6 @@ public:
     BoxAnswer MessageBox(BoxIcon icon, BoxButtons buttons, const std::string& caption,
                          const std::string& text) override;
     int SetProcessPriority(int priorityClass) override;
-    void CloseProgram() override { Close(); }
 
 private:
     void InitInfo();
@@ -129,6 +126,8 @@ private:
     void FinishEnd();
     void RecordAttempt(AttemptRecord record, const std::string& interruption = {}) noexcept;
     void InsertSummary(const RunOutcome& outcome);
+    // The database closes with the program, and the last line is told after that.
+    void KeepFailedStepText();
     std::unique_ptr<SleepInhibitor::Hold> KeepAwake(const char* why);
     WizardState& state_;
     FlowEnvironment env_;
@@ -147,7 +146,10 @@ private:
     int pageShown_ = 1;
     int exitStatus_ = 0;
     std::vector<std::string> warnings_;
-    std::map<std::int32_t, std::string> stepTexts_;  // of failed steps, told after the database closed
+    struct {
+        std::int32_t number = 0;
+        std::string text;
+    } keptStep_;  // the failed step's text, looked up before the database closed
     AttemptRecord lastAttempt_;
 };
 

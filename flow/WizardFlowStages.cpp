@@ -91,9 +91,10 @@ void WizardFlow::StartUpdate() {
     resetStageCalled_ = false;
     AttemptRecord record = BeginAttempt("Firmware update");
     updateRunning_ = true;
+    FirmwareReport report;
     try {
         const auto awake = KeepAwake(SleepWhyUpdate);
-        backend_->UpdateFirmware();
+        report = backend_->UpdateFirmware();
         updateRunning_ = false;
     } catch (const ProgramEnding&) {
         updateRunning_ = false;
@@ -105,7 +106,7 @@ void WizardFlow::StartUpdate() {
         RecordAttempt(std::move(record), std::string("Stopped by an error: ") + e.what());
         throw;
     }
-    if (backend_->FirmwareFacts().summaryDue) InsertSummary(Outcome());
+    if (report.summaryDue) InsertSummary(Outcome());
     RecordAttempt(std::move(record));
     if (backWasEnabled || resetStageCalled_) SetBack(true);
 }

@@ -9,15 +9,6 @@
 
 namespace vor {
 
-std::optional<std::string> ForcedPortName(const QStringList& arguments) {
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& arg = arguments[i];
-        if (arg == QLatin1String("--port") && i + 1 < arguments.size()) return arguments[i + 1].toStdString();
-        if (arg.startsWith(QLatin1String("--port="))) return arg.mid(7).toStdString();
-    }
-    return std::nullopt;
-}
-
 std::optional<std::string> FindCablePortName() {
 #ifdef _WIN32
     const auto registry = MakeWin32Registry();

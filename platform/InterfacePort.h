@@ -1,7 +1,6 @@
 #pragma once
 // Finding and opening the DC's interface cable for the wizard.
 
-#include <QStringList>
 #include <optional>
 #include <string>
 
@@ -13,10 +12,6 @@ namespace vor {
 // USB identifiers of the interface cable (an FTDI bridge).
 constexpr quint16 CableVendorId = 0x0403;
 constexpr quint16 CableProductId = 0xF460;
-
-// The value of the program's "--port NAME" (or "--port=NAME") option, for service
-// work, tests and the demo.
-std::optional<std::string> ForcedPortName(const QStringList& arguments);
 
 // The cable's port: on Windows from the registry, elsewhere the serial port whose
 // USB identifiers are the cable's. Empty when no cable is attached.

@@ -1,6 +1,6 @@
 #pragma once
-// What the link, firmware and profile code may ask of the wizard window. The window
-// implements it; tests use a recording fake.
+// What the link, firmware and profile code may ask of the wizard: the flow
+// (flow/WizardFlow) implements it, whichever front end shows it; tests use a recording fake.
 
 #include <cstdint>
 #include <string>
@@ -41,10 +41,6 @@ public:
 
     // Sets the priority class of the program's own process; returns the class it has afterwards.
     virtual int SetProcessPriority(int priorityClass) = 0;
-
-    // The wizard's close operation (the Close button's sequence), used when start-up
-    // cannot go on. Ends the program.
-    virtual void CloseProgram() = 0;
 };
 
 }  // namespace vor

@@ -1,6 +1,7 @@
 #pragma once
-// The flags through which the wizard, the link, the update and the profile code
-// speak to each other. One object, owned by the wizard, passed by reference.
+// The flags through which the flow, the link, the update and the profile code
+// speak to each other. One object, owned by whoever builds the flow (the live
+// program, a test), passed by reference.
 
 #include <string>
 

@@ -139,11 +139,6 @@ LRESULT CALLBACK WizardWindow::Procedure(HWND window, UINT message, WPARAM wPara
 
 template <typename Work>
 void WizardWindow::guarded(Work work) {
-    ++flowRunning_;
-    const struct Leave {
-        int& running;
-        ~Leave() { --running; }
-    } leave{flowRunning_};
     // Nothing may unwind through the system's frames that called the window procedure.
     try {
         work();
@@ -192,16 +187,16 @@ LRESULT WizardWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         // Dragging the window or its system menu would run a loop of the system's that
         // holds the flow beneath it, and with it the DC's link: the window stays put
         // while an operation runs. The close box still works.
-        if (flowRunning_ > 0 && wParam != HTCLOSE) return 0;
+        if (flow_.busy() && wParam != HTCLOSE) return 0;
         break;
     case WM_SYSCOMMAND:
-        if (flowRunning_ > 0 && (wParam & 0xFFF0) != SC_CLOSE) return 0;
+        if (flow_.busy() && (wParam & 0xFFF0) != SC_CLOSE) return 0;
         break;
     case WM_CTLCOLORBTN: return reinterpret_cast<LRESULT>(background_);
     case WM_CONTEXTMENU:
         // A menu or a file dialog is a loop of the system's that would hold the flow
         // beneath it, and with it the DC's link: offered only between two operations.
-        if (reinterpret_cast<HWND>(wParam) != taskLst_->handle() || flowRunning_ > 0) break;
+        if (reinterpret_cast<HWND>(wParam) != taskLst_->handle() || flow_.busy()) break;
         guarded([&] { offerSaveLog(lParam); });
         return 0;
     default: break;

@@ -95,7 +95,6 @@ private:
     bool titleShown_ = true;
     bool pageShown_ = true;
     bool pictureShown_ = false;
-    int flowRunning_ = 0;  // clicks whose work is still under way (the flow waits inside them)
 };
 
 }  // namespace vor

@@ -5,11 +5,10 @@
 // After windows.h, which it needs.
 #include <commdlg.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "flow/Agreement.h"
 #include "platform/win32/Utf16.h"
 #include "winwizard/WizardWindow.h"
 
@@ -17,7 +16,6 @@ namespace vor {
 
 namespace {
 
-constexpr const char* AgreementFile = "RD2_EUA.prn";
 constexpr int AgreementPoints = 10;
 
 // Empty when printed, else why not.
@@ -61,36 +59,22 @@ std::string Print(HDC printer, const std::vector<std::string>& lines) {
 }  // namespace
 
 void WizardWindow::printAgreement() {
-    if (flow_.ended()) return;
-    // The printer dialog's outcome is not examined: a cancelled dialog prints on the default printer.
-    PRINTDLGW dialog{};
-    dialog.lStructSize = sizeof(dialog);
-    dialog.hwndOwner = window_;
-    dialog.Flags = PD_RETURNDC | PD_NOPAGENUMS | PD_NOSELECTION;
-    if (!::PrintDlgW(&dialog)) {
-        dialog.Flags = PD_RETURNDC | PD_RETURNDEFAULT;
-        ::PrintDlgW(&dialog);
-    }
-    const std::string path = (std::filesystem::path(programDir_) / AgreementFile).string();
-    std::ifstream file(std::filesystem::path(programDir_) / AgreementFile);
-    std::string error;
-    if (!file) {
-        error = "The agreement text " + path + " could not be opened.";
-    } else if (!dialog.hDC) {
-        error = "The agreement could not be printed: no printer is available.";
-    } else {
-        std::vector<std::string> lines;
-        for (std::string line; std::getline(file, line);) {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            lines.push_back(line);
+    PrintAgreement(flow_, programDir_, [this](const std::vector<std::string>& lines) -> std::string {
+        // The printer dialog's outcome is not examined: a cancelled dialog prints on the default printer.
+        PRINTDLGW dialog{};
+        dialog.lStructSize = sizeof(dialog);
+        dialog.hwndOwner = window_;
+        dialog.Flags = PD_RETURNDC | PD_NOPAGENUMS | PD_NOSELECTION;
+        if (!::PrintDlgW(&dialog)) {
+            dialog.Flags = PD_RETURNDC | PD_RETURNDEFAULT;
+            ::PrintDlgW(&dialog);
         }
-        if (const std::string why = Print(dialog.hDC, lines); !why.empty())
-            error = "The agreement could not be printed: " + why;
-    }
-    if (dialog.hDC) ::DeleteDC(dialog.hDC);
-    if (dialog.hDevMode) ::GlobalFree(dialog.hDevMode);
-    if (dialog.hDevNames) ::GlobalFree(dialog.hDevNames);
-    if (!error.empty()) boxes_.show(window_, BoxIcon::Critical, BoxButtons::Ok, WizardFlow::FixedBoxCaption, error);
+        const std::string error = dialog.hDC ? Print(dialog.hDC, lines) : "no printer is available.";
+        if (dialog.hDC) ::DeleteDC(dialog.hDC);
+        if (dialog.hDevMode) ::GlobalFree(dialog.hDevMode);
+        if (dialog.hDevNames) ::GlobalFree(dialog.hDevNames);
+        return error;
+    });
 }
 
 }  // namespace vor

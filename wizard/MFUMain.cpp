@@ -109,8 +109,7 @@ void MFUMain::CloseCmd_Click() { flow_.Close(); }
 
 void MFUMain::LoadStepInstructions(int n) {
     lbl1_->setText(QString::fromStdString(StepInstructions(n)));
-    if (n == 1) image2_->hide();
-    if (n == 2) image2_->show();
+    image2_->setVisible(StepShowsPicture(n));
 }
 
 void MFUMain::closeEvent(QCloseEvent* event) {

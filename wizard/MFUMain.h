@@ -41,8 +41,6 @@ struct WindowEnvironment {
 class MFUMain : public QWidget, private FrontEnd {
     Q_OBJECT
 public:
-    static constexpr const char* FixedBoxCaption = "Firmware Update";
-
     // Shows `flow`, which was built before the window and outlives it.
     MFUMain(WizardFlow& flow, WindowEnvironment env, QWidget* parent = nullptr);
     ~MFUMain() override;
@@ -51,7 +49,6 @@ public:
 
     // Start-up up to the first page. False when the program has already ended.
     bool Form_Load();
-    bool programEnded() const { return flow_.ended(); }
 
     void LoadStepInstructions(int n);
     void PutOnTop();
@@ -67,6 +64,7 @@ private slots:
     void PrintCmd_Click();
     void DisagreeCmd_Click();
     void SaveLogCmd_Click();
+    void TaskLstMenu(const QPoint& at);
 
 private:
     // FrontEnd

@@ -1,17 +1,10 @@
 // The agreement page's buttons (never shown by the program itself).
 
-#include <QFile>
-#include <QTextStream>
-#include <filesystem>
-
+#include "flow/Agreement.h"
 #include "platform/Printer.h"
 #include "wizard/MFUMain.h"
 
 namespace vor {
-
-namespace {
-constexpr const char* AgreementFile = "RD2_EUA.prn";
-}
 
 void MFUMain::DisagreeCmd_Click() {
     // Ends at once: none of the close steps runs.
@@ -19,24 +12,12 @@ void MFUMain::DisagreeCmd_Click() {
 }
 
 void MFUMain::PrintCmd_Click() {
-    if (flow_.ended()) return;
-    const std::string path = (std::filesystem::path(env_.programDir) / AgreementFile).string();
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        flow_.MessageBox(BoxIcon::Critical, BoxButtons::Ok, FixedBoxCaption,
-                         "The agreement text " + path + " could not be opened.");
-        return;
-    }
-    QStringList lines;
-    QTextStream in(&file);
-    while (!in.atEnd()) lines << in.readLine();
-    file.close();
-
-    const QString error =
-        env_.printer ? env_.printer->print(this, lines, font().family()) : QStringLiteral("No printer is available.");
-    if (!error.isEmpty())
-        flow_.MessageBox(BoxIcon::Critical, BoxButtons::Ok, FixedBoxCaption,
-                         "The agreement could not be printed: " + error.toStdString());
+    PrintAgreement(flow_, env_.programDir, [this](const std::vector<std::string>& lines) -> std::string {
+        if (!env_.printer) return "no printer is available.";
+        QStringList text;
+        for (const std::string& line : lines) text << QString::fromStdString(line);
+        return env_.printer->print(this, text, font().family()).toStdString();
+    });
 }
 
 }  // namespace vor

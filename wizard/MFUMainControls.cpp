@@ -86,7 +86,7 @@ void MFUMain::buildControls() {
     saveLogAct_ = new QAction(QStringLiteral("Save log..."), taskLst_);
     saveLogAct_->setObjectName(QStringLiteral("SaveLogAction"));
     taskLst_->addAction(saveLogAct_);
-    taskLst_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    taskLst_->setContextMenuPolicy(Qt::CustomContextMenu);
 
     printCmd_ = MakeButton(this, "PrintCmd", "Print", TwipsRect(controls::PrintCmd));
     backCmd_ = MakeButton(this, "BackCmd", "Back", TwipsRect(controls::BackCmd));
@@ -104,6 +104,7 @@ void MFUMain::buildControls() {
     // AgreeCmd does nothing: the agreement page only asks to print or to disagree.
     connect(disagreeCmd_, &QPushButton::clicked, this, &MFUMain::DisagreeCmd_Click);
     connect(saveLogAct_, &QAction::triggered, this, &MFUMain::SaveLogCmd_Click);
+    connect(taskLst_, &QWidget::customContextMenuRequested, this, &MFUMain::TaskLstMenu);
 }
 
 }  // namespace vor

@@ -35,7 +35,6 @@ public:
     bool ending() const { return ending_; }
 
     std::uint64_t yieldCount() const { return yields_; }
-    bool hasPendingEvents() const { return !events_.empty(); }
 
 private:
     double now_ = 0.0;

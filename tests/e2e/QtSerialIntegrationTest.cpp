@@ -82,7 +82,7 @@ TEST(QtSerialIntegration, WholeUpdateThroughAPseudoTerminalEndsWith786AndTheProf
     EXPECT_TRUE(std::filesystem::is_empty(backupDir.path().toStdString()));
 
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("CloseCmd")), Qt::LeftButton);
-    EXPECT_TRUE(window.programEnded());
+    EXPECT_TRUE(flow.ended());
 }
 
 }  // namespace

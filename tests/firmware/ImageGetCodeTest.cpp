@@ -1,5 +1,5 @@
 // GetCode as the wizard sees it: task-log rows, boxes, ResetStage, CommError and the
-// close request for every outcome of the load.
+// fault it hands back for every outcome of the load.
 
 #include <gtest/gtest.h>
 
@@ -23,13 +23,13 @@ struct GetCodeRun : ::testing::Test {
         return run(EncodeImage(content), params);
     }
     bool run(const std::vector<std::uint8_t>& bytes, std::string_view params = Parameters) {
-        return GetCode(folder.write("VOR.1H.FWR", bytes), services, state, image, params);
+        return GetCode(folder.write("VOR.1H.FWR", bytes), services, state, image, params).ok();
     }
     // The calls of a load that fails after reading: rows 776 and 778, then `tail`.
     static Calls failedLoad(bool reset, const std::string& box) {
         Calls c{"row 0 [m776] [...]"};
         if (reset) c.push_back("reset");
-        c.insert(c.end(), {"status [m777]", "row 0 [m778] [...]", "box critical ok [m280] [" + box + "]", "close"});
+        c.insert(c.end(), {"status [m777]", "row 0 [m778] [...]", "box critical ok [m280] [" + box + "]"});
         return c;
     }
 };
@@ -45,13 +45,15 @@ TEST_F(GetCodeRun, GoodImageReportsBothStepsAndTheVersionRow) {
     EXPECT_EQ(image.MemorySize, 512);
 }
 
-TEST_F(GetCodeRun, MissingFileClosesSilentlyLeavingRow776Running) {
+TEST_F(GetCodeRun, MissingFileFailsSilentlyLeavingRow776RunningAndSaysWhy) {
     for (const auto& path : {folder.path() / "VOR.1H.FWR", folder.path(), folder.path() / ".VOR.1H.FWR"}) {
         if (path.filename() == ".VOR.1H.FWR") folder.write(".VOR.1H.FWR", EncodeImage(DemoLikeContent()));
         services.calls.clear();
         state.CommError = false;
-        EXPECT_FALSE(GetCode(path, services, state, image, Parameters)) << path;
-        EXPECT_EQ(services.calls, (Calls{"row 0 [m776] [...]", "reset", "close"})) << path;
+        const ImageLoadResult loaded = GetCode(path, services, state, image, Parameters);
+        EXPECT_EQ(loaded.fault, ImageFault::FileMissing) << path;
+        EXPECT_FALSE(loaded.detail.empty()) << path;
+        EXPECT_EQ(services.calls, (Calls{"row 0 [m776] [...]", "reset"})) << path;
         EXPECT_TRUE(state.CommError);
     }
 }

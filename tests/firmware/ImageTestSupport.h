@@ -36,7 +36,6 @@ public:
         calls.push_back("priority " + std::to_string(priorityClass));
         return priorityClass;
     }
-    void CloseProgram() override { calls.push_back("close"); }
 };
 
 inline ImageBlock MakeBlock(int address, std::uint8_t check, std::uint8_t fill) {

@@ -134,13 +134,10 @@ TEST_F(QtSerialPortPty, CablePluggedInAgainIsReopenedByTheNextCommand) {
     ::rmdir(folder.c_str());
 }
 
-TEST_F(QtSerialPortPty, MissingPortIsReportedAsNotFoundAndForcedNameIsTaken) {
+TEST_F(QtSerialPortPty, MissingPortIsReportedAsNotFound) {
     const PortOpenOutcome outcome = port.open("/dev/no-such-tty-for-the-dc");
     EXPECT_EQ(outcome.result, PortOpenResult::NotFound);
     EXPECT_FALSE(outcome.detail.empty());
-    EXPECT_EQ(ForcedPortName({"vor-fwupdate", "--port", "/dev/ttyS9"}), "/dev/ttyS9");
-    EXPECT_EQ(ForcedPortName({"vor-fwupdate", "--port=COM4"}), "COM4");
-    EXPECT_FALSE(ForcedPortName({"vor-fwupdate", "--port"}).has_value());
 }
 
 }  // namespace

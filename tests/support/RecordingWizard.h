@@ -1,8 +1,8 @@
 #pragma once
 // WizardServices for the subsystem tests: records the task log, message boxes,
 // priority changes and resets; message boxes answer from a script. Given a journal
-// it also writes "row 0 T778", "status T777", "box <text>", "priority 256",
-// "ResetStage" and "CloseProgram" into it. GetText(n) gives "T<n>".
+// it also writes "row 0 T778", "status T777", "box <text>", "priority 256"
+// and "ResetStage" into it. GetText(n) gives "T<n>".
 
 #include <cstdint>
 #include <deque>
@@ -46,7 +46,6 @@ public:
     BoxAnswer MessageBox(BoxIcon icon, BoxButtons buttons, const std::string& caption,
                          const std::string& text) override;
     int SetProcessPriority(int priorityClass) override;
-    void CloseProgram() override { Note("CloseProgram"); }
 
 private:
     void Note(std::string entry) {

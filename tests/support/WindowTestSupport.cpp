@@ -17,23 +17,4 @@ void EnsureApplication() {
     (void)app;
 }
 
-BoxAnswer ScriptedBoxes::show(QWidget*, BoxIcon icon, BoxButtons buttons, const std::string& caption,
-                              const std::string& text) {
-    shown.push_back({icon, buttons, caption, text});
-    if (onShow) onShow(shown.back());
-    if (!answers.empty()) {
-        const BoxAnswer a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    if (!declineWhenOutOfAnswers) return BoxAnswer::Ok;
-    switch (buttons) {
-    case BoxButtons::Ok: return BoxAnswer::Ok;
-    case BoxButtons::OkCancel: return BoxAnswer::Cancel;
-    case BoxButtons::YesNo: return BoxAnswer::No;
-    case BoxButtons::ProfileChoice: return BoxAnswer::Undecided;
-    }
-    return BoxAnswer::Cancel;
-}
-
 }  // namespace vor::test

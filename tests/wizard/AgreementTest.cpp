@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QPrinter>
 #include <QTemporaryDir>
+#include <filesystem>
 #include <gtest/gtest.h>
 
 #include "platform/Printer.h"
@@ -11,8 +12,8 @@
 namespace vor::test {
 namespace {
 
-void WriteAgreement(const QTemporaryDir& dir, const QByteArray& content) {
-    QFile f(dir.filePath("RD2_EUA.prn"));
+void WriteAgreement(const std::filesystem::path& dir, const QByteArray& content) {
+    QFile f(QString::fromStdString((dir / "RD2_EUA.prn").string()));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(content);
 }
@@ -46,7 +47,7 @@ TEST(Agreement, PrinterFailureGivesAnErrorBox) {
     h.button("PrintCmd")->click();
     ASSERT_EQ(h.boxes.shown.size(), 1u);
     EXPECT_NE(h.boxes.shown[0].text.find("out of paper"), std::string::npos);
-    EXPECT_FALSE(h.window->programEnded());
+    EXPECT_FALSE(h.flow->ended());
 }
 
 TEST(Agreement, LongTextPrintsOnLetterPagesToAFile) {

@@ -34,7 +34,6 @@ constexpr int UnitKindCount = 15;
 // Short names used by the command line and the control channel: "84", "b5",
 // "b5-data", ... Returns false for an unknown name.
 bool ParseUnitKind(const std::string& name, UnitKind& kind);
-std::string UnitKindName(UnitKind kind);
 
 enum class ProfileKind {
     Seeded,   // pseudo-random bytes between start and end pointer, end after start

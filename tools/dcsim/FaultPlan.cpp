@@ -39,13 +39,6 @@ bool ParseUnitKind(const std::string& name, UnitKind& kind) {
     return false;
 }
 
-std::string UnitKindName(UnitKind kind) {
-    for (const auto& [k, n] : KindNames) {
-        if (k == kind) return n;
-    }
-    return "?";
-}
-
 std::optional<FaultRule> FaultPlan::decide(UnitKind kind, int kindCount, int total, double at) {
     for (std::size_t i = 0; i < rules_.size(); ++i) {
         const FaultRule& rule = rules_[i];

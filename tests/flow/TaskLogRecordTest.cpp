@@ -1,12 +1,12 @@
 // Attempt records on disk: names by date, the limit, other files left alone.
 
-#include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 
 #include "flow/TaskLogRecord.h"
 #include "session/WizardServices.h"
+#include "tests/support/TempFolder.h"
 
 namespace vor::test {
 namespace {
@@ -20,6 +20,15 @@ AttemptRecord At(int minute, int second) {
     r.rows = {{0, IconError, "03:04:05", "No answer\r\nfrom the DC", "Error"}};
     return r;
 }
+
+// A folder of the test's own, removed with what it holds.
+struct Folder {
+    fs::path path = MakeTempFolder("vor-records");
+    ~Folder() {
+        std::error_code ignored;
+        fs::remove_all(path, ignored);
+    }
+};
 
 std::vector<std::string> Names(const fs::path& folder) {
     std::vector<std::string> out;
@@ -43,8 +52,8 @@ TEST(AttemptRecord, VersionIsReadFromTheIdentityAsTheIdentityCheckReadsIt) {
 }
 
 TEST(AttemptRecord, TwoAttemptsInOneSecondGetTwoFiles) {
-    QTemporaryDir dir;
-    const fs::path folder = dir.path().toStdString();
+    const Folder dir;
+    const fs::path& folder = dir.path;
     std::string error;
     ASSERT_TRUE(WriteAttemptRecord(folder, At(4, 5), error));
     ASSERT_TRUE(WriteAttemptRecord(folder, At(4, 5), error));
@@ -53,8 +62,8 @@ TEST(AttemptRecord, TwoAttemptsInOneSecondGetTwoFiles) {
 }
 
 TEST(AttemptRecord, OldestRecordsGoBeyondTheLimitAndBackupsStay) {
-    QTemporaryDir dir;
-    const fs::path folder = dir.path().toStdString();
+    const Folder dir;
+    const fs::path& folder = dir.path;
     std::ofstream(folder / "6865_0012345.bin") << "profile";
     std::ofstream(folder / "notes.txt") << "mine";
     std::string error;
@@ -66,9 +75,9 @@ TEST(AttemptRecord, OldestRecordsGoBeyondTheLimitAndBackupsStay) {
 }
 
 TEST(AttemptRecord, FolderThatCannotBeWrittenGivesTheReason) {
-    QTemporaryDir dir;
+    const Folder dir;
     std::string error;
-    EXPECT_FALSE(WriteAttemptRecord(fs::path(dir.path().toStdString()) / "missing", At(1, 1), error));
+    EXPECT_FALSE(WriteAttemptRecord(dir.path / "missing", At(1, 1), error));
     EXPECT_FALSE(error.empty());
 }
 
