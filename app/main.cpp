@@ -9,14 +9,13 @@
 
 #include "app/Cable.h"
 #include "app/CommandLine.h"
+#include "app/Demo.h"
 #include "app/LiveProgram.h"
 #include "cli/RunCli.h"
 #include "flow/ExitStatus.h"
 #include "platform/Printer.h"
 #include "platform/QtEventPump.h"
-#include "session/Messages.h"
 #include "wizard/BoxPresenter.h"
-#include "wizard/Demo.h"
 #include "wizard/MFUMain.h"
 
 namespace vor {
@@ -72,25 +71,19 @@ int RunInWindow(AppOptions options, int& argc, char** argv) {
     LiveProgram program(SystemParts{pump, programDir, endProgram, StartDetached}, ChoicesOf(options.terminal));
 
     QtBoxPresenter realBoxes;
-    DemoBoxes demoBoxes;
+    DemoTerminal demoTerminal;
     SystemTextPrinter printer;
     WindowEnvironment env;
-    env.boxes = unattendedDemo ? static_cast<BoxPresenter*>(&demoBoxes) : &realBoxes;
+    env.boxes = unattendedDemo ? static_cast<BoxPresenter*>(&demoTerminal) : &realBoxes;
     env.printer = &printer;
     env.programDir = programDir;
     MFUMain window(program.flow(), std::move(env));
 
-    std::unique_ptr<DemoPilot> pilot;
-    if (options.demo) {
-        window.setTaskObserver([&pilot](const TaskRow& row) {
-            PrintTaskRow(row);
-            if (pilot) pilot->onRow(row);
-        });
-    }
+    if (options.demo)
+        window.setTaskObserver([&demoTerminal](const TaskRow& row, bool added) { demoTerminal.onRow(row, added); });
     if (!window.Form_Load()) return program.flow().exitStatus();  // ended during start-up: no event loop
-    if (unattendedDemo)
-        pilot = std::make_unique<DemoPilot>(window, program.state(), program.flow().GetText(Msg::UpdateSucceeded),
-                                            program.flow().GetText(Msg::UpdateFailed));
+    std::unique_ptr<DemoPilot> pilot;
+    if (unattendedDemo) pilot = std::make_unique<DemoPilot>(window, program.flow(), program.state(), demoTerminal);
     window.show();
     return app.exec();
 }

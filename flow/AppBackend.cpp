@@ -1,5 +1,7 @@
 #include "flow/AppBackend.h"
 
+#include "firmware/ImageLoader.h"
+
 #include "resources/StringResources.h"
 
 namespace vor {
@@ -13,14 +15,12 @@ AppBackend::AppBackend(WizardState& state, WizardServices& wizard, EventPump& pu
       profile_(link_, wizard, state, profileImage_, pump, backupFolder),
       updater_(link_, wizard, state, image_, profileForUpdate_, pump) {}
 
-ImageLoadResult AppBackend::GetCode() {
-    const ImageLoadResult loaded =
-        vor::GetCode(state_.FirmwarePath, wizard_, state_, image_, LoadResString(ResParameters));
-    if (loaded.ok()) {
-        link_.SizeReplyBuffers(image_.MemorySize);
-        profileImage_ = {image_.ModelNumber, image_.MemorySize};
-    }
-    return loaded;
+std::optional<std::string> AppBackend::LoadImage() {
+    const ImageLoadResult loaded = GetCode(state_.FirmwarePath, wizard_, state_, image_, LoadResString(ResParameters));
+    if (!loaded.ok()) return loaded.detail;
+    link_.SizeReplyBuffers(image_.MemorySize);
+    profileImage_ = {image_.ModelNumber, image_.MemorySize};
+    return std::nullopt;
 }
 
 }  // namespace vor

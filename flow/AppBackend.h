@@ -29,7 +29,7 @@ public:
     AppBackend(WizardState& state, WizardServices& wizard, EventPump& pump, SerialPort& port, PortOpener openPort,
                const std::filesystem::path& backupFolder);
 
-    ImageLoadResult GetCode() override;
+    std::optional<std::string> LoadImage() override;
     PortOpenOutcome OpenInterfacePort() override { return openPort_(); }
 
     // The first Next and the update are new attempts: a cable pulled and put back

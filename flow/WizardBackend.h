@@ -3,9 +3,9 @@
 // wires the real link, firmware and profile code behind it; window tests use fakes.
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
-#include "firmware/ImageLoader.h"
 #include "firmware/UpdateSequence.h"
 #include "platform/PortOpen.h"
 #include "profile/ProfileKeeper.h"
@@ -16,9 +16,10 @@ class WizardBackend {
 public:
     virtual ~WizardBackend() = default;
 
-    // Start-up: load and check the firmware image. The load reports itself in the task
-    // log and its box; a result that is not ok() says why, and the flow ends the program.
-    virtual ImageLoadResult GetCode() = 0;
+    // Start-up: GetCode, the load and check of the firmware image. It reports in the task
+    // log and its box; nothing when the image can be used, else why not (for people),
+    // and the flow ends the program.
+    virtual std::optional<std::string> LoadImage() = 0;
     // Start-up: find the cable's port and open it at 38400 bit/s, 8N1, DTR and RTS on.
     virtual PortOpenOutcome OpenInterfacePort() = 0;
 

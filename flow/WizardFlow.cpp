@@ -79,11 +79,9 @@ void WizardFlow::InitInfo() {
     if (backend_) {
         // The load has told the diver in its box (a missing image in none); the console
         // learns the file and why, and no update is ever tried with that image.
-        const ImageLoadResult image = backend_->GetCode();
-        if (!image.ok()) {
+        if (const std::optional<std::string> why = backend_->LoadImage()) {
             if (env_.printDiagnostic)
-                env_.printDiagnostic("the firmware image " + state_.FirmwarePath +
-                                     " cannot be loaded: " + image.detail);
+                env_.printDiagnostic("the firmware image " + state_.FirmwarePath + " cannot be loaded: " + *why);
             Close();
             return;
         }

@@ -27,9 +27,7 @@ MFUMain::MFUMain(WizardFlow& flow, WindowEnvironment env, QWidget* parent)
 
 MFUMain::~MFUMain() { RemoveTrayIcon(); }
 
-void MFUMain::setTaskObserver(std::function<void(const TaskRow&)> observer) {
-    taskLst_->setObserver(std::move(observer));
-}
+void MFUMain::setTaskObserver(TaskList::Observer observer) { taskLst_->setObserver(std::move(observer)); }
 
 bool MFUMain::Form_Load() {
     printCmd_->hide();

@@ -45,7 +45,7 @@ public:
     MFUMain(WizardFlow& flow, WindowEnvironment env, QWidget* parent = nullptr);
     ~MFUMain() override;
 
-    void setTaskObserver(std::function<void(const TaskRow&)> observer);
+    void setTaskObserver(TaskList::Observer observer);
 
     // Start-up up to the first page. False when the program has already ended.
     bool Form_Load();

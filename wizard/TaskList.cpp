@@ -40,14 +40,14 @@ void TaskList::appendRow(int iconInd, const std::string& time, const std::string
     setItem(row, EventColumn, event);
     setItem(row, 3, new QTableWidgetItem(QString::fromStdString(s2)));
     scrollToItem(item(row, 0));
-    if (observer_) observer_(rowAt(row));
+    if (observer_) observer_(rowAt(row), true);
 }
 
 void TaskList::setLastStatus(const std::string& s) {
     const int row = rowCount() - 1;
     if (row < 0) return;
     item(row, 3)->setText(QString::fromStdString(s));
-    if (observer_) observer_(rowAt(row));
+    if (observer_) observer_(rowAt(row), false);
 }
 
 void TaskList::clearRows() { setRowCount(0); }

@@ -30,12 +30,13 @@ public:
     void setLastStatus(const std::string& s);
     void clearRows();
 
-    // Told about every appended row and every status change.
-    void setObserver(std::function<void(const TaskRow&)> observer) { observer_ = std::move(observer); }
+    // Told about every appended row (`added`) and every status change.
+    using Observer = std::function<void(const TaskRow& row, bool added)>;
+    void setObserver(Observer observer) { observer_ = std::move(observer); }
 
 private:
     TaskRow rowAt(int row) const;
-    std::function<void(const TaskRow&)> observer_;
+    Observer observer_;
 };
 
 }  // namespace vor

@@ -235,7 +235,8 @@ protected:
     std::string text(const PortDiagnosis& d) {
         return PortDiagnosisText(d, [this](std::int32_t n) { return db.count(n) ? db[n] : std::string(); });
     }
-    std::map<std::int32_t, std::string> db{{593, "Kabel nicht gefunden"}, {802, "Bitte prüfen."}};
+    std::map<std::int32_t, std::string> db{{Msg::CableNotFound, "Kabel nicht gefunden"},
+                                           {Msg::CheckCable, "Bitte prüfen."}};
 };
 
 TEST_F(DiagnosisText, MissingCableKeepsTheWizardsOwnText) {
@@ -243,9 +244,9 @@ TEST_F(DiagnosisText, MissingCableKeepsTheWizardsOwnText) {
 }
 
 TEST_F(DiagnosisText, HolderAndPortAreFilledInTheUsersLanguage) {
-    db[905] = "%1 belegt von: %2.";
-    db[906] = "Programm beenden.";
-    db[909] = "OK oder Abbrechen.";
+    db[Msg::PortHeld] = "%1 belegt von: %2.";
+    db[Msg::PortHeldHelp] = "Programm beenden.";
+    db[Msg::RetryOrQuit] = "OK oder Abbrechen.";
     EXPECT_EQ(text({PortProblem::HeldByOther, "/dev/ttyUSB0", {"ModemManager", "brltty"}, {}, {}}),
               "/dev/ttyUSB0 belegt von: ModemManager, brltty.\r\n\r\nProgramm beenden.\r\n\r\nOK oder Abbrechen.");
 }
@@ -253,7 +254,7 @@ TEST_F(DiagnosisText, HolderAndPortAreFilledInTheUsersLanguage) {
 TEST_F(DiagnosisText, MissingTextsFallBackToEnglishAndTheOpenErrorIsQuoted) {
     EXPECT_EQ(text({PortProblem::Unexplained, "/dev/ttyUSB0", {}, "Device or resource busy", {}}),
               "The interface cable's serial port /dev/ttyUSB0 could not be opened. (Device or resource busy)\r\n\r\n" +
-                  PortMessageFallback(908) + "\r\n\r\nClick OK to try again or Cancel to quit.");
+                  PortMessageFallback(Msg::PortOpenFailedHelp) + "\r\n\r\nClick OK to try again or Cancel to quit.");
     const std::string denied = text({PortProblem::PermissionDenied, "/dev/ttyUSB0", {}, {}, {}});
     EXPECT_NE(denied.find("\"dialout\""), std::string::npos);
     EXPECT_NE(denied.find("udev rule"), std::string::npos);
@@ -268,6 +269,7 @@ TEST_F(DiagnosisText, MissingTextsFallBackToEnglishAndTheOpenErrorIsQuoted) {
 
 #include "resources/StringResources.h"
 #include "texts/LanguageDb.h"
+#include "session/Messages.h"
 
 namespace vor::test {
 namespace {
@@ -277,10 +279,15 @@ TEST(DiagnosisTextShipped, EnglishFallbacksAreTheShippedEnglishAndEveryLanguageH
         LanguageDb db;
         ASSERT_TRUE(
             db.OpenLanguageDb(VOR_PROGRAM_DIR "/FirmwareUpdate.lng", LoadResString(ResDatabasePassword), column));
-        for (std::int32_t n : {901, 902, 903, 904, 905, 906, 907, 908, 909, 910, 911, 912, 930, 931, 940}) {
+        for (std::int32_t n :
+             {Msg::NoSerialDriver, Msg::NoSerialDriverHelp, Msg::NoPermission, Msg::NoPermissionHelp, Msg::PortHeld,
+              Msg::PortHeldHelp, Msg::PortOpenFailed, Msg::PortOpenFailedHelp, Msg::RetryOrQuit, Msg::SaveLogAction,
+              Msg::SaveLogFailed, Msg::SaveLogCaption, Msg::StaleLock, Msg::StaleLockHelp, Msg::PortNameHelp}) {
             const std::string text = db.GetText(n);
             EXPECT_FALSE(text.empty()) << n << " column " << column;
-            if (column == 1 && (n <= 909 || n >= 930)) {
+            // The Save log texts have no English fallback of the port box's.
+            const bool saveLog = n == Msg::SaveLogAction || n == Msg::SaveLogFailed || n == Msg::SaveLogCaption;
+            if (column == 1 && !saveLog) {
                 EXPECT_EQ(text, PortMessageFallback(n)) << n;
             }
         }

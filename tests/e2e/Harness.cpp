@@ -20,6 +20,7 @@
 #include "flow/AppBackend.h"
 #include "wizard/MFUMain.h"
 #include "wizard/TaskList.h"
+#include "session/Messages.h"
 
 namespace vor::e2e {
 
@@ -30,9 +31,39 @@ constexpr const char* EnglishLanguageCode = "5000";
 // A new start of the program comes this long after the last one ended.
 constexpr double RestartPause = 5.0;
 
+// The database's former recovery question: no run shows it, and none may.
+constexpr std::int32_t OldRecoveryQuestion = 818;
 // Every message the update, upload and profile steps write into the task log.
-constexpr std::int32_t LogMessages[] = {150, 280, 776, 777, 778, 779, 781, 782, 783, 784, 785, 786, 787, 788, 818,
-                                        913, 915, 916, 919, 789, 790, 792, 793, 794, 796, 797, 803, 814, 815, 816};
+constexpr std::int32_t LogMessages[] = {Msg::NoAnswer,
+                                        Msg::Failed,
+                                        Msg::LoadingImage,
+                                        Msg::Done,
+                                        Msg::CheckingImage,
+                                        Msg::ImageDamaged,
+                                        Msg::Version,
+                                        Msg::CheckingDc,
+                                        Msg::NotForThisDc,
+                                        Msg::UpdateFirst,
+                                        Msg::AlreadyCurrent,
+                                        Msg::UpdateSucceeded,
+                                        Msg::UploadingCode,
+                                        Msg::UploadingSection1,
+                                        OldRecoveryQuestion,
+                                        Msg::RecoveryQuestion,
+                                        Msg::CheckStep,
+                                        Msg::BackupNotSaved,
+                                        Msg::NewerProfileInDc,
+                                        Msg::UploadingSection2,
+                                        Msg::DataRefused,
+                                        Msg::CheckingNewCode,
+                                        Msg::WrongDcAfterRestart,
+                                        Msg::NewCodeVerified,
+                                        Msg::RestoreStep,
+                                        Msg::BackupFailed,
+                                        Msg::WaitingForRestart,
+                                        Msg::UpdateFailed,
+                                        Msg::ProfileOnClose,
+                                        Msg::VerifyFailed};
 // Texts this long are also recognised inside longer rows.
 constexpr std::size_t MinEmbeddedText = 8;
 

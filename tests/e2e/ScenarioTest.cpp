@@ -12,6 +12,7 @@
 #include "tests/e2e/Harness.h"
 #include "tests/e2e/ProfileCheck.h"
 #include "flow/AppBackend.h"
+#include "session/Messages.h"
 
 namespace vor::e2e {
 namespace {
@@ -291,7 +292,8 @@ TEST_P(NewCodeNotTaken, RunSaysWhatTheDcReportsAndEndsNotCompletedWithTheProfile
     EXPECT_EQ(errors[1], "M814");
     const CliOutcome outcome = h.outcome();
     EXPECT_EQ(outcome.exit, 1) << outcome.message;
-    EXPECT_NE(outcome.message.find(h.text(792)), std::string::npos) << outcome.message;  // the step that failed
+    EXPECT_NE(outcome.message.find(h.text(Msg::CheckingNewCode)), std::string::npos)
+        << outcome.message;  // the step that failed
     EXPECT_TRUE(DcHoldsProfile(before, h.dc()));
     ExpectProfileKept(before, h);
 }
@@ -483,7 +485,7 @@ TEST_P(ClosedDuring, PendingProfileIsWrittenBackBeforeTheProgramEnds) {
     // The recovery is offered exactly when a saved profile waits for its write-back.
     EXPECT_EQ(!h.boxes().shown.empty(), m.backupTaken);
     if (m.backupTaken) {
-        EXPECT_EQ(h.boxes().shown[0].text.substr(0, 40), h.text(913).substr(0, 40));
+        EXPECT_EQ(h.boxes().shown[0].text.substr(0, 40), h.text(Msg::RecoveryQuestion).substr(0, 40));
     }
     EXPECT_FALSE(BackupFileExists(h));
     EXPECT_TRUE(DcHoldsProfile(before, h.dc())) << h.logText();

@@ -27,9 +27,10 @@ struct GetCodeRun : ::testing::Test {
     }
     // The calls of a load that fails after reading: rows 776 and 778, then `tail`.
     static Calls failedLoad(bool reset, const std::string& box) {
-        Calls c{"row 0 [m776] [...]"};
+        Calls c{"row 0 [" + m(Msg::LoadingImage) + "] [...]"};
         if (reset) c.push_back("reset");
-        c.insert(c.end(), {"status [m777]", "row 0 [m778] [...]", "box critical ok [m280] [" + box + "]"});
+        c.insert(c.end(), {"status [" + m(Msg::Done) + "]", "row 0 [" + m(Msg::CheckingImage) + "] [...]",
+                           "box critical ok [" + m(Msg::Failed) + "] [" + box + "]"});
         return c;
     }
 };
@@ -38,8 +39,9 @@ struct GetCodeRun : ::testing::Test {
 
 TEST_F(GetCodeRun, GoodImageReportsBothStepsAndTheVersionRow) {
     ASSERT_TRUE(run(DemoLikeContent()));
-    EXPECT_EQ(services.calls, (Calls{"row 0 [m776] [...]", "status [m777]", "row 0 [m778] [...]", "status [m777]",
-                                     "row 1 [VOR Watch DC, m781: 1H.03] []"}));
+    EXPECT_EQ(services.calls, (Calls{"row 0 [" + m(Msg::LoadingImage) + "] [...]", "status [" + m(Msg::Done) + "]",
+                                     "row 0 [" + m(Msg::CheckingImage) + "] [...]", "status [" + m(Msg::Done) + "]",
+                                     "row 1 [VOR Watch DC, " + m(Msg::Version) + ": 1H.03] []"}));
     EXPECT_FALSE(state.CommError);
     EXPECT_TRUE(image.BothSections());
     EXPECT_EQ(image.MemorySize, 512);
@@ -53,7 +55,7 @@ TEST_F(GetCodeRun, MissingFileFailsSilentlyLeavingRow776RunningAndSaysWhy) {
         const ImageLoadResult loaded = GetCode(path, services, state, image, Parameters);
         EXPECT_EQ(loaded.fault, ImageFault::FileMissing) << path;
         EXPECT_FALSE(loaded.detail.empty()) << path;
-        EXPECT_EQ(services.calls, (Calls{"row 0 [m776] [...]", "reset"})) << path;
+        EXPECT_EQ(services.calls, (Calls{"row 0 [" + m(Msg::LoadingImage) + "] [...]", "reset"})) << path;
         EXPECT_TRUE(state.CommError);
     }
 }
@@ -84,14 +86,14 @@ TEST_F(GetCodeRun, EmptyNamesShowMessage779WithCode) {
     ImageContent c = DemoLikeContent();
     c.DeviceName = "";
     EXPECT_FALSE(run(c));
-    EXPECT_EQ(services.calls, failedLoad(true, "m779 4!"));
+    EXPECT_EQ(services.calls, failedLoad(true, m(Msg::ImageDamaged) + " 4!"));
     EXPECT_TRUE(state.CommError);
 
     c = DemoLikeContent();
     c.ModelName = "";
     services.calls.clear();
     EXPECT_FALSE(run(c));
-    EXPECT_EQ(services.calls, failedLoad(true, "m779 5!"));
+    EXPECT_EQ(services.calls, failedLoad(true, m(Msg::ImageDamaged) + " 5!"));
 }
 
 TEST_F(GetCodeRun, MalformedFilesShowMessage779WithoutCode) {
@@ -111,7 +113,7 @@ TEST_F(GetCodeRun, MalformedFilesShowMessage779WithoutCode) {
         services.calls.clear();
         state.CommError = false;
         EXPECT_FALSE(run(bytes));
-        EXPECT_EQ(services.calls, failedLoad(true, "m779 !")) << bytes.size();
+        EXPECT_EQ(services.calls, failedLoad(true, m(Msg::ImageDamaged) + " !")) << bytes.size();
         EXPECT_TRUE(state.CommError);
     }
 }
@@ -122,12 +124,12 @@ TEST_F(GetCodeRun, CodeRememberedBeforeALaterFaultStaysInTheBox) {
     std::vector<std::uint8_t> bytes = EncodeImage(c);
     bytes.resize(bytes.size() - 1);
     EXPECT_FALSE(run(bytes));
-    EXPECT_EQ(services.calls, failedLoad(true, "m779 4!"));
+    EXPECT_EQ(services.calls, failedLoad(true, m(Msg::ImageDamaged) + " 4!"));
 }
 
 TEST_F(GetCodeRun, ParameterRecordWithoutField4FailsTheLoad) {
     EXPECT_FALSE(run(DemoLikeContent(), "MERO|VOR|512"));
-    EXPECT_EQ(services.calls, failedLoad(true, "m779 !"));
+    EXPECT_EQ(services.calls, failedLoad(true, m(Msg::ImageDamaged) + " !"));
 }
 
 TEST_F(GetCodeRun, ParameterRevisionIsTakenFromField4) {
@@ -161,5 +163,5 @@ TEST_F(GetCodeRun, SectionOneImageWithRevision150HasNoSuffixInTheLog) {
     ImageContent c = DemoLikeContent(ImageKind::OnlySection1, 2, 0);
     c.ImageRevision = 150;
     ASSERT_TRUE(run(c));
-    EXPECT_EQ(services.calls.back(), "row 1 [VOR Watch DC, m781: 1H] []");
+    EXPECT_EQ(services.calls.back(), "row 1 [VOR Watch DC, " + m(Msg::Version) + ": 1H] []");
 }

@@ -11,11 +11,14 @@
 #include <vector>
 
 #include "firmware/ImageCodec.h"
+#include "session/Messages.h"
 #include "session/WizardServices.h"
 
 namespace vor::test {
 
 // Records every call as one line, in order. GetText(N) answers "mN".
+inline std::string m(std::int32_t number) { return "m" + std::to_string(number); }
+
 class RecordingServices : public WizardServices {
 public:
     std::vector<std::string> calls;
@@ -25,7 +28,7 @@ public:
     }
     void SetTaskStatus(const std::string& s) override { calls.push_back("status [" + s + "]"); }
     void ResetStage() override { calls.push_back("reset"); }
-    std::string GetText(std::int32_t number) override { return "m" + std::to_string(number); }
+    std::string GetText(std::int32_t number) override { return m(number); }
     BoxAnswer MessageBox(BoxIcon icon, BoxButtons buttons, const std::string& caption,
                          const std::string& text) override {
         calls.push_back(std::string("box ") + (icon == BoxIcon::Critical ? "critical" : "other") +

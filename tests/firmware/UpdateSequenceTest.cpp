@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "tests/firmware/UpdateTestRig.h"
+#include "session/Messages.h"
 
 namespace vor::test {
 namespace {
@@ -27,16 +28,18 @@ TEST(UpdateFirmware, OnlySection1RunLogsEveryStepAndEndsWithSuccess) {
     rig.dc.identityAfterClose1 = NewIdentity;
     const FirmwareReport report = rig.updater.UpdateFirmware();
 
-    EXPECT_THAT(rig.wizard.rows,
-                ElementsAre(Row{0, "T782", "T777"}, Row{1, "VOR Watch DC, T781: 1E", ""}, Row{0, "T787", "T777"},
-                            Row{0, "T803", "T777"}, Row{0, "T792", "T777"}, Row{1, "T794", ""}));
+    EXPECT_THAT(
+        rig.wizard.rows,
+        ElementsAre(Row{0, T(Msg::CheckingDc), T(Msg::Done)}, Row{1, "VOR Watch DC, " + T(Msg::Version) + ": 1E", ""},
+                    Row{0, T(Msg::UploadingCode), T(Msg::Done)}, Row{0, T(Msg::WaitingForRestart), T(Msg::Done)},
+                    Row{0, T(Msg::CheckingNewCode), T(Msg::Done)}, Row{1, T(Msg::NewCodeVerified), ""}));
     EXPECT_EQ(report.end, FirmwareEnd::Updated);
     EXPECT_TRUE(report.summaryDue);
     EXPECT_EQ(rig.journal.front(), "priority 256");
     // Backup before the first block; write-back, clock and deep sleep after the check.
     const int backup = IndexOf(rig.journal, "BackupProfile");
     const int firstBlock = IndexOf(rig.journal, "DC B5 0000");
-    const int verified = IndexOf(rig.journal, "row 1 T794");
+    const int verified = IndexOf(rig.journal, "row 1 " + T(Msg::NewCodeVerified));
     const int restore = IndexOf(rig.journal, "RestoreProfile");
     const int clock = IndexOf(rig.journal, "DC clock");
     const int sleep = IndexOf(rig.journal, "DC A8 99");
@@ -91,7 +94,9 @@ TEST(UpdateFirmware, BothSectionsRunUploadsBothAndVerifiesVersionAndRevision) {
     EXPECT_EQ(rig.updater.UpdateFirmware().end, FirmwareEnd::Updated);
 
     EXPECT_THAT(rig.rowTexts(),
-                ElementsAre("T782", "VOR Watch DC, T781: 1E", "T788", "T803", "T789", "T803", "T792", "T794"));
+                ElementsAre(T(Msg::CheckingDc), "VOR Watch DC, " + T(Msg::Version) + ": 1E", T(Msg::UploadingSection1),
+                            T(Msg::WaitingForRestart), T(Msg::UploadingSection2), T(Msg::WaitingForRestart),
+                            T(Msg::CheckingNewCode), T(Msg::NewCodeVerified)));
     EXPECT_THAT(Entries(rig.journal, "DC B"), ElementsAre("DC B5 0000", "DC B5 0080", "DC B6 0102", "DC B7 4000",
                                                           "DC B7 4080", "DC B8 1234", "DC B9 0304", "DC BA"));
     EXPECT_EQ(rig.updater.DeviceRevision, 3);
@@ -103,11 +108,13 @@ TEST(UpdateFirmware, FailedVerificationCheckSaysWhatTheDcReportsAndFailsTheRun) 
     const FirmwareReport report = rig.updater.UpdateFirmware();
     // The profile is still written back, but the run is not reported as a success.
     EXPECT_NE(IndexOf(rig.journal, "RestoreProfile"), -1);
-    EXPECT_THAT(rig.wizard.rows,
-                ElementsAre(Row{0, "T782", "T777"}, Row{1, "VOR Watch DC, T781: 1E", ""}, Row{0, "T787", "T777"},
-                            Row{0, "T803", "T777"}, Row{0, "T792", "T777"}, Row{2, "T920", ""}));
+    EXPECT_THAT(
+        rig.wizard.rows,
+        ElementsAre(Row{0, T(Msg::CheckingDc), T(Msg::Done)}, Row{1, "VOR Watch DC, " + T(Msg::Version) + ": 1E", ""},
+                    Row{0, T(Msg::UploadingCode), T(Msg::Done)}, Row{0, T(Msg::WaitingForRestart), T(Msg::Done)},
+                    Row{0, T(Msg::CheckingNewCode), T(Msg::Done)}, Row{2, T(Msg::NewCodeNotIn), ""}));
     EXPECT_EQ(report.end, FirmwareEnd::Failed);
-    EXPECT_EQ(report.failedStep, 792);
+    EXPECT_EQ(report.failedStep, Msg::CheckingNewCode);
 }
 
 // ---- version decisions ----
@@ -117,7 +124,8 @@ TEST(UpdateFirmware, DcAtTheImageVersionIsCurrentAndSentToSleepWithoutUpload) {
     rig.dc.identity = NewIdentity;
     rig.updater.UpdateFirmware();
 
-    EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, "T782", "T777"}, Row{1, "T785", ""}));
+    EXPECT_THAT(rig.wizard.rows,
+                ElementsAre(Row{0, T(Msg::CheckingDc), T(Msg::Done)}, Row{1, T(Msg::AlreadyCurrent), ""}));
     EXPECT_FALSE(Uploaded(rig));
     EXPECT_FALSE(rig.state.ProfileBackupNeeded);
     EXPECT_FALSE(rig.state.CommError);
@@ -133,7 +141,7 @@ TEST(UpdateFirmware, CurrentDcWithSavedProfileGetsItBackAndLeavesRealTimePriorit
     const FirmwareReport report = rig.updater.UpdateFirmware();
 
     EXPECT_FALSE(Uploaded(rig));
-    EXPECT_THAT(rig.rowTexts(), ElementsAre("T782", "T785"));
+    EXPECT_THAT(rig.rowTexts(), ElementsAre(T(Msg::CheckingDc), T(Msg::AlreadyCurrent)));
     EXPECT_EQ(report.end, FirmwareEnd::Unchanged);
     EXPECT_TRUE(report.alreadyCurrent);
     EXPECT_TRUE(report.summaryDue);
@@ -150,7 +158,11 @@ TEST(UpdateFirmware, DcBelowTheMinimumVersionIsRefused) {
     rig.dc.identity = "VOR FW19 0012345";
     rig.updater.UpdateFirmware();
 
-    EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, "T782", "T777"}, Row{2, "T783VOR Watch DC, T781 1A T784", ""}));
+    EXPECT_THAT(
+        rig.wizard.rows,
+        ElementsAre(
+            Row{0, T(Msg::CheckingDc), T(Msg::Done)},
+            Row{2, T(Msg::NotForThisDc) + "VOR Watch DC, " + T(Msg::Version) + " 1A " + T(Msg::UpdateFirst), ""}));
     EXPECT_FALSE(Uploaded(rig));
     EXPECT_TRUE(Entries(rig.journal, "BackupProfile").empty());
     EXPECT_THAT(Entries(rig.journal, "DC A8"), ElementsAre("DC A8 99"));
@@ -163,14 +175,15 @@ TEST(UpdateFirmware, ConfigRevisionReadsTheRevisionAndShowsItInTheVersionRow) {
     rig.dc.revision = 7;
     rig.updater.UpdateFirmware();
 
-    EXPECT_LT(IndexOf(rig.journal, "DC BA"), IndexOf(rig.journal, "row 1 VOR Watch DC, T781: 1E.07"));
+    EXPECT_LT(IndexOf(rig.journal, "DC BA"),
+              IndexOf(rig.journal, "row 1 VOR Watch DC, " + T(Msg::Version) + ": 1E.07"));
     EXPECT_EQ(rig.updater.DeviceRevision, 7);
 
     UpdateRig wide(ImageKind::OnlySection1);
     wide.image.ConfigRevision = 99;
     wide.dc.revision = 150;
     wide.updater.UpdateFirmware();
-    EXPECT_NE(IndexOf(wide.journal, "row 1 VOR Watch DC, T781: 1E.150"), -1);
+    EXPECT_NE(IndexOf(wide.journal, "row 1 VOR Watch DC, " + T(Msg::Version) + ": 1E.150"), -1);
 }
 
 TEST(UpdateFirmware, BothSectionsAtEqualVersionAndZeroRevisionsIsCurrent) {
@@ -178,7 +191,7 @@ TEST(UpdateFirmware, BothSectionsAtEqualVersionAndZeroRevisionsIsCurrent) {
     rig.image.ImageRevision = 0;
     rig.dc.identity = NewIdentity;
     rig.updater.UpdateFirmware();
-    EXPECT_THAT(rig.rowTexts(), ElementsAre("T782", "T785"));
+    EXPECT_THAT(rig.rowTexts(), ElementsAre(T(Msg::CheckingDc), T(Msg::AlreadyCurrent)));
     EXPECT_FALSE(Uploaded(rig));
 }
 
@@ -197,7 +210,9 @@ TEST(UpdateFirmware, OnlySection2AtEqualRevisionIsUpdated) {
     rig.dc.revision = 3;
     rig.updater.UpdateFirmware();
     EXPECT_THAT(Entries(rig.journal, "DC B7"), ElementsAre("DC B7 4000", "DC B7 4080"));
-    EXPECT_THAT(rig.rowTexts(), ElementsAre("T782", "VOR Watch DC, T781: 1E.03", "T787", "T803", "T792", "T794"));
+    EXPECT_THAT(rig.rowTexts(),
+                ElementsAre(T(Msg::CheckingDc), "VOR Watch DC, " + T(Msg::Version) + ": 1E.03", T(Msg::UploadingCode),
+                            T(Msg::WaitingForRestart), T(Msg::CheckingNewCode), T(Msg::NewCodeVerified)));
 }
 
 TEST(UpdateFirmware, OnlySection2OlderThanTheDcIsRefusedAndTheRevisionIsKept) {
@@ -207,7 +222,8 @@ TEST(UpdateFirmware, OnlySection2OlderThanTheDcIsRefusedAndTheRevisionIsKept) {
     rig.dc.ackDeepSleep = false;
     rig.updater.UpdateFirmware();
 
-    EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, "T782", "T777"}, Row{1, "T785", ""}));
+    EXPECT_THAT(rig.wizard.rows,
+                ElementsAre(Row{0, T(Msg::CheckingDc), T(Msg::Done)}, Row{1, T(Msg::AlreadyCurrent), ""}));
     EXPECT_FALSE(Uploaded(rig));
     EXPECT_FALSE(Entries(rig.journal, "DC A8 99").empty());
     EXPECT_TRUE(rig.state.CommError);
@@ -234,7 +250,7 @@ TEST(UpdateFirmware, SilentDcAtTheStartEndsTheRunAfterTwelveIdentityReads) {
     EXPECT_EQ(Entries(rig.journal, "DC 84").size(), 12u);
     EXPECT_GT(rig.pump.now(), 22.0);
     EXPECT_LT(rig.pump.now(), 22.1);
-    EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, "T782", "T280"}, Row{2, "T150", ""}));
+    EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, T(Msg::CheckingDc), T(Msg::Failed)}, Row{2, T(Msg::NoAnswer), ""}));
     EXPECT_TRUE(rig.state.CommError);
     EXPECT_EQ(rig.wizard.resets, 1);
 }
@@ -244,7 +260,8 @@ TEST(UpdateFirmware, IdentityOfAnotherProductEndsTheRun) {
     rig.dc.identity = "ABC FW1E 0012345";
     rig.updater.UpdateFirmware();
 
-    EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, "T782", "T777"}, Row{2, "T783VOR Watch DC!", ""}));
+    EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, T(Msg::CheckingDc), T(Msg::Done)},
+                                             Row{2, T(Msg::NotForThisDc) + "VOR Watch DC!", ""}));
     EXPECT_EQ(rig.port.writes().size(), 1u);
     EXPECT_TRUE(rig.state.CommError);
     EXPECT_EQ(rig.wizard.resets, 1);
@@ -260,7 +277,8 @@ TEST(UpdateFirmware, FailedBackupSkipsTheUploadAndLeavesTheProfileForClose) {
     EXPECT_TRUE(Entries(rig.journal, "RestoreProfile").empty());
     EXPECT_EQ(Entries(rig.journal, "DC clock").size(), 1u);
     EXPECT_EQ(Entries(rig.journal, "DC A8 99").size(), 1u);
-    EXPECT_THAT(rig.rowTexts(), ElementsAre("T782", "VOR Watch DC, T781: 1E", "backup failed"));
+    EXPECT_THAT(rig.rowTexts(),
+                ElementsAre(T(Msg::CheckingDc), "VOR Watch DC, " + T(Msg::Version) + ": 1E", "backup failed"));
 }
 
 TEST(UpdateFirmware, FailedUploadWithEmptyProfileIsAFailureWhateverTheDeepSleepCommandLeaves) {
@@ -273,13 +291,13 @@ TEST(UpdateFirmware, FailedUploadWithEmptyProfileIsAFailureWhateverTheDeepSleepC
 
         SCOPED_TRACE(sleepAcknowledged ? "acknowledged" : "not acknowledged");
         EXPECT_TRUE(Entries(rig.journal, "DC B6").empty());
-        EXPECT_TRUE(Entries(rig.journal, "row 0 T803").empty());
+        EXPECT_TRUE(Entries(rig.journal, "row 0 " + T(Msg::WaitingForRestart)).empty());
         EXPECT_TRUE(rig.state.ProfileIntact);
         const std::vector<std::string> texts = rig.rowTexts();
         const std::vector<std::string> tail(texts.begin() + 2, texts.end());
-        EXPECT_THAT(tail, ElementsAre("T787", "T790"));
+        EXPECT_THAT(tail, ElementsAre(T(Msg::UploadingCode), T(Msg::DataRefused)));
         EXPECT_EQ(report.end, FirmwareEnd::Failed);
-        EXPECT_EQ(report.failedStep, 787);
+        EXPECT_EQ(report.failedStep, Msg::UploadingCode);
     }
 }
 
@@ -290,7 +308,7 @@ TEST(UpdateFirmware, EmptyProfileRunSetsTheClockInTheCheckAndAgainAtTheEnd) {
     rig.updater.UpdateFirmware();
     EXPECT_EQ(Entries(rig.journal, "DC clock").size(), 2u);
     EXPECT_LT(IndexOf(rig.journal, "DC clock"), IndexOf(rig.journal, "ResetStage"));
-    EXPECT_EQ(rig.wizard.rows.back(), (Row{1, "T794", ""}));
+    EXPECT_EQ(rig.wizard.rows.back(), (Row{1, T(Msg::NewCodeVerified), ""}));
     EXPECT_EQ(rig.updater.report().end, FirmwareEnd::Updated);
 }
 
@@ -299,9 +317,11 @@ TEST(UpdateFirmware, RestartedDcOfAnotherProductStillGetsItsProfileWhenSleepIsAc
     rig.dc.identityAfterClose1 = "ABC FW1H 0012345";
     const FirmwareReport report = rig.updater.UpdateFirmware();
 
-    EXPECT_THAT(rig.rowTexts(), ElementsAre("T782", "VOR Watch DC, T781: 1E", "T787", "T803", "T792", "T793"));
+    EXPECT_THAT(rig.rowTexts(),
+                ElementsAre(T(Msg::CheckingDc), "VOR Watch DC, " + T(Msg::Version) + ": 1E", T(Msg::UploadingCode),
+                            T(Msg::WaitingForRestart), T(Msg::CheckingNewCode), T(Msg::WrongDcAfterRestart)));
     EXPECT_EQ(report.end, FirmwareEnd::Failed);
-    EXPECT_EQ(report.failedStep, 792);
+    EXPECT_EQ(report.failedStep, Msg::CheckingNewCode);
     EXPECT_EQ(rig.wizard.rows[5].icon, 2);
     const int firstSleep = IndexOf(rig.journal, "DC A8 99");
     const int reset = IndexOf(rig.journal, "ResetStage");
@@ -317,10 +337,13 @@ TEST(UpdateFirmware, SilentDcBetweenSectionsSkipsSection2AndLeavesTheProfileForC
     const FirmwareReport report = rig.updater.UpdateFirmware();
 
     EXPECT_TRUE(Entries(rig.journal, "DC B7").empty());
-    EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, "T782", "T777"}, Row{1, "VOR Watch DC, T781: 1E", ""},
-                                             Row{0, "T788", "T777"}, Row{0, "T803", "T280"}, Row{2, "T150", ""}));
+    EXPECT_THAT(
+        rig.wizard.rows,
+        ElementsAre(Row{0, T(Msg::CheckingDc), T(Msg::Done)}, Row{1, "VOR Watch DC, " + T(Msg::Version) + ": 1E", ""},
+                    Row{0, T(Msg::UploadingSection1), T(Msg::Done)}, Row{0, T(Msg::WaitingForRestart), T(Msg::Failed)},
+                    Row{2, T(Msg::NoAnswer), ""}));
     EXPECT_EQ(report.end, FirmwareEnd::Failed);
-    EXPECT_EQ(report.failedStep, 803);
+    EXPECT_EQ(report.failedStep, Msg::WaitingForRestart);
     EXPECT_FALSE(rig.state.ProfileIntact);
     EXPECT_TRUE(Entries(rig.journal, "RestoreProfile").empty());
     EXPECT_EQ(Entries(rig.journal, "DC clock").size(), 1u);

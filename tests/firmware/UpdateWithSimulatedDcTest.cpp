@@ -20,6 +20,7 @@
 #include "tests/support/TempFolder.h"
 #include "tools/dcsim/SimPeer.h"
 #include "flow/ProfileForUpdate.h"
+#include "session/Messages.h"
 
 namespace vor::test {
 namespace {
@@ -92,7 +93,7 @@ TEST_F(UpdateWithSimulatedDc, DemoDcTakesBothSectionsAndKeepsItsProfile) {
 
     EXPECT_FALSE(state.CommError);
     EXPECT_TRUE(state.ProfileIntact);
-    EXPECT_NE(IndexOf(journal, "row 1 T794"), -1);
+    EXPECT_NE(IndexOf(journal, "row 1 " + T(Msg::NewCodeVerified)), -1);
     EXPECT_EQ(keeper->report().writeBack, WriteBackEnd::Verified);
     EXPECT_EQ(Entries(journal, "row 2").size(), 0u);
 }
@@ -103,7 +104,7 @@ TEST_F(UpdateWithSimulatedDc, CablePulledInSection2LeavesTheProfileForCloseAndSa
     Attach(config);
     const FirmwareReport report = updater->UpdateFirmware();
     EXPECT_EQ(report.end, FirmwareEnd::Failed);
-    EXPECT_EQ(report.failedStep, 789);  // section 2, where the cable went
+    EXPECT_EQ(report.failedStep, Msg::UploadingSection2);  // section 2, where the cable went
 
     EXPECT_FALSE(state.ProfileIntact);  // the backup waits for the recovery at close
     EXPECT_TRUE(std::filesystem::exists(keeper->report().backupFile));
@@ -112,7 +113,7 @@ TEST_F(UpdateWithSimulatedDc, CablePulledInSection2LeavesTheProfileForCloseAndSa
         for (const auto& r : wizard.rows) texts.push_back(r.event);
         return texts;
     }();
-    EXPECT_NE(std::find(rows.begin(), rows.end(), "T790"), rows.end());
+    EXPECT_NE(std::find(rows.begin(), rows.end(), T(Msg::DataRefused)), rows.end());
     EXPECT_GE(wizard.resets, 1);
 }
 

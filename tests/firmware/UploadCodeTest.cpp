@@ -31,8 +31,8 @@ TEST(UploadCode, SendsEveryBlockWithItsCheckByteLastThenTheSection1Checksum) {
     EXPECT_EQ(rig.writtenBytes(), expected);
     // The 129th byte of a block is its check byte, after the 128 data bytes.
     EXPECT_EQ(rig.port.writes()[1].bytes[128], 0xF0);
-    EXPECT_THAT(rig.wizard.statuses, ElementsAre("33%", "67%", "100%", "T777"));
-    EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, "T787", "T777"}));
+    EXPECT_THAT(rig.wizard.statuses, ElementsAre("33%", "67%", "100%", T(Msg::Done)));
+    EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, T(Msg::UploadingCode), T(Msg::Done)}));
     EXPECT_FALSE(rig.state.CommError);
     EXPECT_EQ(rig.wizard.resets, 0);
 }
@@ -40,7 +40,7 @@ TEST(UploadCode, SendsEveryBlockWithItsCheckByteLastThenTheSection1Checksum) {
 TEST(UploadCode, SectionOneOfATwoSectionImageHasItsOwnStartRow) {
     UpdateRig rig(ImageKind::BothSections, 1, 1);
     rig.uploader.UploadCode();
-    EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, "T788", "T777"}));
+    EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, T(Msg::UploadingSection1), T(Msg::Done)}));
 }
 
 TEST(UploadCode2, SendsSection2BlocksThenArgumentThenChecksum) {
@@ -52,13 +52,13 @@ TEST(UploadCode2, SendsSection2BlocksThenArgumentThenChecksum) {
     expected.push_back(WordWrite(0xB9, 0x0304));
     EXPECT_EQ(rig.writtenBytes(), expected);
     EXPECT_EQ(rig.writtenBytes()[0], (std::vector<std::uint8_t>{0xB7, 0x40, 0x00, 0x00}));
-    EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, "T789", "T777"}));
+    EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, T(Msg::UploadingSection2), T(Msg::Done)}));
 }
 
 TEST(UploadCode2, OnlySection2ImageUsesTheOneSectionStartRow) {
     UpdateRig rig(ImageKind::OnlySection2, 0, 1);
     rig.uploader.UploadCode2();
-    EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, "T787", "T777"}));
+    EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, T(Msg::UploadingCode), T(Msg::Done)}));
 }
 
 TEST(UploadCode, ProgressOfEightBlocksRoundsHalvesToEvenAndIsShownBeforeEachBlock) {
@@ -67,7 +67,7 @@ TEST(UploadCode, ProgressOfEightBlocksRoundsHalvesToEvenAndIsShownBeforeEachBloc
 
     const std::vector<std::string> percents{"12%", "25%", "38%", "50%", "62%", "75%", "88%", "100%"};
     auto expected = percents;
-    expected.push_back("T777");
+    expected.push_back(T(Msg::Done));
     EXPECT_EQ(rig.wizard.statuses, expected);
     // Each status lies between the previous block's data and this block's announcement.
     int previousData = -1;
@@ -85,12 +85,12 @@ TEST(UploadCode, EmptySectionsSendOnlyTheirClosingWords) {
     UpdateRig one(ImageKind::OnlySection1, 0);
     one.uploader.UploadCode();
     EXPECT_THAT(one.writtenBytes(), ElementsAre(WordWrite(0xB6, 0x0102)));
-    EXPECT_THAT(one.wizard.statuses, ElementsAre("T777"));
+    EXPECT_THAT(one.wizard.statuses, ElementsAre(T(Msg::Done)));
 
     UpdateRig two(ImageKind::OnlySection2, 0, 0);
     two.uploader.UploadCode2();
     EXPECT_THAT(two.writtenBytes(), ElementsAre(WordWrite(0xB8, 0x1234), WordWrite(0xB9, 0x0304)));
-    EXPECT_THAT(two.wizard.statuses, ElementsAre("T777"));
+    EXPECT_THAT(two.wizard.statuses, ElementsAre(T(Msg::Done)));
 }
 
 TEST(UploadCode, BlockFiveOfTenUnacknowledgedStopsTheSectionWithoutClosingWord) {
@@ -104,8 +104,9 @@ TEST(UploadCode, BlockFiveOfTenUnacknowledgedStopsTheSectionWithoutClosingWord) 
     EXPECT_EQ(Entries(rig.journal, "DC B5").size(), 8u);
     EXPECT_TRUE(Entries(rig.journal, "DC B6").empty());
     EXPECT_TRUE(Entries(rig.journal, "DC B5 0280").empty());
-    EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, "T787", "T280"}, Row{2, "T790", ""}));
-    EXPECT_THAT(rig.wizard.statuses, ElementsAre("10%", "20%", "30%", "40%", "50%", "T280"));
+    EXPECT_THAT(rig.wizard.rows,
+                ElementsAre(Row{0, T(Msg::UploadingCode), T(Msg::Failed)}, Row{2, T(Msg::DataRefused), ""}));
+    EXPECT_THAT(rig.wizard.statuses, ElementsAre("10%", "20%", "30%", "40%", "50%", T(Msg::Failed)));
     EXPECT_TRUE(rig.state.CommError);
     EXPECT_EQ(rig.wizard.resets, 1);
     // Four data time-outs of 1 s each.
@@ -121,7 +122,8 @@ TEST(UploadCode, LastBlockCutOffByAPortFailureFailsTheSectionWithoutClosingWord)
     rig.uploader.UploadCode();
 
     EXPECT_TRUE(Entries(rig.journal, "DC B6").empty());
-    EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, "T787", "T280"}, Row{2, "T790", ""}));
+    EXPECT_THAT(rig.wizard.rows,
+                ElementsAre(Row{0, T(Msg::UploadingCode), T(Msg::Failed)}, Row{2, T(Msg::DataRefused), ""}));
     EXPECT_TRUE(rig.state.CommError);
     EXPECT_EQ(rig.wizard.resets, 1);
 }
@@ -132,7 +134,8 @@ TEST(UploadCode, UnacknowledgedChecksumIsAFailure) {
     rig.uploader.UploadCode();
 
     EXPECT_EQ(Entries(rig.journal, "DC B6 0102").size(), 5u);  // first send and four resends
-    EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, "T787", "T280"}, Row{2, "T790", ""}));
+    EXPECT_THAT(rig.wizard.rows,
+                ElementsAre(Row{0, T(Msg::UploadingCode), T(Msg::Failed)}, Row{2, T(Msg::DataRefused), ""}));
     EXPECT_TRUE(rig.state.CommError);
     EXPECT_EQ(rig.wizard.resets, 1);
 }
@@ -144,7 +147,8 @@ TEST(UploadCode2, ChecksumIsSentEvenWhenTheArgumentFailed) {
 
     EXPECT_EQ(Entries(rig.journal, "DC B8 1234").size(), 5u);
     EXPECT_THAT(Entries(rig.journal, "DC B9"), ElementsAre("DC B9 0304"));
-    EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, "T787", "T280"}, Row{2, "T790", ""}));
+    EXPECT_THAT(rig.wizard.rows,
+                ElementsAre(Row{0, T(Msg::UploadingCode), T(Msg::Failed)}, Row{2, T(Msg::DataRefused), ""}));
     EXPECT_TRUE(rig.state.CommError);
     EXPECT_EQ(rig.wizard.resets, 1);
 }
@@ -157,7 +161,8 @@ TEST(UploadCode, RunTimeErrorAbortsTheLinkAndIsReportedAsAFailure) {
     EXPECT_TRUE(rig.state.CommError);  // never taken for a successful upload
     EXPECT_THAT(Entries(rig.journal, "DC B5"), ElementsAre("DC B5 0000"));
     EXPECT_TRUE(Entries(rig.journal, "DC B6").empty());
-    EXPECT_THAT(rig.wizard.rows, ElementsAre(Row{0, "T787", "T280"}, Row{2, "T790", ""}));
+    EXPECT_THAT(rig.wizard.rows,
+                ElementsAre(Row{0, T(Msg::UploadingCode), T(Msg::Failed)}, Row{2, T(Msg::DataRefused), ""}));
     EXPECT_EQ(AbortProbe(rig.link, rig.port), std::make_pair(1, 1));
     EXPECT_EQ(rig.wizard.resets, 1);
 }

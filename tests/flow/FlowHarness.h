@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -66,10 +67,10 @@ public:
 // Every call is logged by name; results come from the script.
 class ScriptedBackend : public WizardBackend {
 public:
-    ImageLoadResult GetCode() override {
-        log.push_back("GetCode");
-        if (onGetCode) onGetCode();
-        return imageLoad;
+    std::optional<std::string> LoadImage() override {
+        log.push_back("LoadImage");
+        if (onLoadImage) onLoadImage();
+        return imageProblem;
     }
     PortOpenOutcome OpenInterfacePort() override;
     bool ReadIdentity() override {
@@ -100,7 +101,7 @@ public:
     void ReleaseReplyBuffers() override { log.push_back("ReleaseReplyBuffers"); }
 
     std::vector<std::string> log;
-    ImageLoadResult imageLoad;                 // loaded, unless a test spoils it
+    std::optional<std::string> imageProblem;   // the image loads, unless a test says why not
     std::deque<PortOpenOutcome> portOutcomes;  // Opened once they run out
     std::deque<bool> identityAnswers;          // true once they run out
     bool parseResult = true;
@@ -112,7 +113,7 @@ public:
     ProfileReport profileReport;
     std::filesystem::path backupFolder;
     WizardState* state = nullptr;
-    std::function<void()> onGetCode;
+    std::function<void()> onLoadImage;
     std::function<void()> onUpdate;
     std::function<void()> onRecover;
 
@@ -153,7 +154,7 @@ public:
     void close();
     // The stages 1 -> 2 (Deep Sleep acknowledged) in one go.
     void reachDeepSleepPage();
-    // The backend's calls after start-up's GetCode and OpenInterfacePort.
+    // The backend's calls after start-up's LoadImage and OpenInterfacePort.
     std::vector<std::string> callsAfterStartUp() const;
 
     std::filesystem::path dir;  // program folder with the test database

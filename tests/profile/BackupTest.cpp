@@ -37,7 +37,7 @@ TEST_F(ProfileTest, ByteAddressPointersBackUpFromTheBlockHoldingTheStartToTheBlo
 
     EXPECT_TRUE(state.ProfileBackupNeeded);
     EXPECT_FALSE(state.CommError);
-    EXPECT_EQ(wizard.rows, (std::vector<TaskRow>{{0, BackupRowText, "T777"}}));
+    EXPECT_EQ(wizard.rows, (std::vector<TaskRow>{{0, BackupRowText, T(Msg::Done)}}));
     EXPECT_EQ(wizard.statuses.front(), "6%");
     EXPECT_EQ(wizard.statuses[wizard.statuses.size() - 2], "100%");
     EXPECT_EQ(wizard.resets, 0);
@@ -58,7 +58,7 @@ TEST_F(ProfileTest, LinePointersOfTheLargeMemoryBackUpTheirLines) {
     const FileView f{ReadFile(BackupFile())};
     ASSERT_EQ(f.bytes.size(), FileSize);
     ExpectFileHoldsDcBlocks(f, 304, 5);
-    EXPECT_EQ(wizard.statuses, (std::vector<std::string>{"20%", "40%", "60%", "80%", "100%", "T777"}));
+    EXPECT_EQ(wizard.statuses, (std::vector<std::string>{"20%", "40%", "60%", "80%", "100%", T(Msg::Done)}));
 }
 
 TEST_F(ProfileTest, EmptyProfileLeavesNoRowNoFileAndNeedsNoWriteBack) {
@@ -83,7 +83,7 @@ TEST_F(ProfileTest, WrappedPointersBackUpAllOf476Blocks) {
     const FileView f{ReadFile(BackupFile())};
     ASSERT_EQ(f.bytes.size(), FileSize);
     ExpectFileHoldsDcBlocks(f, 256, 476);
-    EXPECT_EQ(wizard.rows.back().status, "T777");
+    EXPECT_EQ(wizard.rows.back().status, T(Msg::Done));
 }
 
 TEST_F(ProfileTest, PointersBelowTheAreaBackUpOneBlockAtLine256) {
@@ -91,7 +91,7 @@ TEST_F(ProfileTest, PointersBelowTheAreaBackUpOneBlockAtLine256) {
     dc->fillLines(256, 263, 4);
     keeper->BackupProfile();
     EXPECT_EQ(dc->reads, (std::vector<int>{0, 256}));
-    EXPECT_EQ(wizard.statuses, (std::vector<std::string>{"100%", "T777"}));
+    EXPECT_EQ(wizard.statuses, (std::vector<std::string>{"100%", T(Msg::Done)}));
     const FileView f{ReadFile(BackupFile())};
     ExpectFileHoldsDcBlocks(f, 256, 1);
 }
@@ -99,7 +99,7 @@ TEST_F(ProfileTest, PointersBelowTheAreaBackUpOneBlockAtLine256) {
 TEST_F(ProfileTest, ThreeBlocksShowRoundedProgress) {
     SetProfileLines(256, 279);  // blocks 32, 33, 34
     keeper->BackupProfile();
-    EXPECT_EQ(wizard.statuses, (std::vector<std::string>{"33%", "67%", "100%", "T777"}));
+    EXPECT_EQ(wizard.statuses, (std::vector<std::string>{"33%", "67%", "100%", T(Msg::Done)}));
 }
 
 TEST_F(ProfileTest, UsableBackupIsLoadedWithOnlyBlockZeroReadAndTheFileUntouched) {
@@ -117,7 +117,7 @@ TEST_F(ProfileTest, UsableBackupIsLoadedWithOnlyBlockZeroReadAndTheFileUntouched
     keeper->BackupProfile();
 
     EXPECT_EQ(dc->reads, (std::vector<int>{0}));
-    EXPECT_EQ(wizard.rows.back(), (TaskRow{0, "update step", "T777"}));
+    EXPECT_EQ(wizard.rows.back(), (TaskRow{0, "update step", T(Msg::Done)}));
     EXPECT_EQ(ReadFile(BackupFile()), before);
     EXPECT_EQ(std::filesystem::last_write_time(BackupFile()), writtenAt);  // not written again
     EXPECT_TRUE(state.ProfileBackupNeeded);
@@ -133,7 +133,7 @@ TEST_F(ProfileTest, RefusedBlockReadsFailTheBackupWithoutAFile) {
     // The refused block is asked for once and repeated four times, then given up.
     EXPECT_EQ(std::count(dc->reads.begin(), dc->reads.end(), 264), 5);
     EXPECT_EQ(dc->reads.size(), 7u);
-    EXPECT_EQ(wizard.rows, (std::vector<TaskRow>{{0, BackupRowText, "T280"}, {2, "T797", ""}}));
+    EXPECT_EQ(wizard.rows, (std::vector<TaskRow>{{0, BackupRowText, T(Msg::Failed)}, {2, T(Msg::BackupFailed), ""}}));
     EXPECT_TRUE(state.CommError);
     EXPECT_EQ(wizard.resets, 1);
     EXPECT_FALSE(std::filesystem::exists(BackupFile()));
@@ -157,7 +157,7 @@ TEST_F(ProfileTest, SilentDcEndsABlockReadAfterFourRepeatsWithinASecond) {
     const double firstSend = reads[1].time;
     for (std::size_t i = 2; i < reads.size(); ++i) EXPECT_NEAR(reads[i].time - reads[i - 1].time, 0.2, 0.01);
     EXPECT_LT(pump.now() - firstSend, 0.85);
-    EXPECT_EQ(wizard.rows.back(), (TaskRow{2, "T797", ""}));
+    EXPECT_EQ(wizard.rows.back(), (TaskRow{2, T(Msg::BackupFailed), ""}));
     EXPECT_FALSE(std::filesystem::exists(BackupFile()));
 }
 
@@ -173,7 +173,7 @@ TEST_F(ProfileTest, PortErrorDuringTheReadOutWritesNoFileOfStaleBlocks) {
         port.deliver(r, 0.005);
     });
     keeper->BackupProfile();
-    EXPECT_EQ(wizard.rows, (std::vector<TaskRow>{{0, BackupRowText, "T280"}, {2, "T797", ""}}));
+    EXPECT_EQ(wizard.rows, (std::vector<TaskRow>{{0, BackupRowText, T(Msg::Failed)}, {2, T(Msg::BackupFailed), ""}}));
     EXPECT_TRUE(state.CommError);
     EXPECT_EQ(wizard.resets, 1);
     EXPECT_TRUE(std::filesystem::is_empty(folder));
@@ -186,7 +186,7 @@ TEST_F(ProfileTest, UnreadableBlockZeroIsAFailureAndNeverTakesStaleBytesForTheDc
     dc->silentReads = true;
     keeper->BackupProfile();
     EXPECT_EQ(WritesOf(0xB4, 4).size(), 5u);
-    EXPECT_EQ(wizard.rows, (std::vector<TaskRow>{{0, BackupRowText, "T280"}, {2, "T797", ""}}));
+    EXPECT_EQ(wizard.rows, (std::vector<TaskRow>{{0, BackupRowText, T(Msg::Failed)}, {2, T(Msg::BackupFailed), ""}}));
     EXPECT_TRUE(state.CommError);
     EXPECT_FALSE(state.ProfileBackupNeeded);  // no file, and no code goes out: nothing to recover at Close
     EXPECT_EQ(wizard.resets, 1);
@@ -263,12 +263,12 @@ TEST_F(ProfileTest, ForeignFileUnderTheDcsNameIsSetAsideBeforeTheBackupIsWritten
         });
         keeper->BackupProfile();
         ASSERT_GE(wizard.rows.size(), 2u);
-        EXPECT_EQ(wizard.rows[1].event.rfind("T918", 0), 0u);  // "set aside as ..."
+        EXPECT_EQ(wizard.rows[1].event.rfind(T(Msg::BackupSetAside), 0), 0u);  // "set aside as ..."
         EXPECT_EQ(state.CommError, diskFull);
         EXPECT_EQ(SetAsideFiles(), std::vector<Bytes>{old});
         EXPECT_EQ(std::filesystem::exists(BackupFile()), !diskFull);
         if (diskFull) {
-            EXPECT_EQ(wizard.rows.back(), (TaskRow{2, "T916", ""}));
+            EXPECT_EQ(wizard.rows.back(), (TaskRow{2, T(Msg::BackupNotSaved), ""}));
         }
         EXPECT_FALSE(std::filesystem::exists(TemporaryPathFor(BackupFile())));
     }
@@ -286,7 +286,7 @@ TEST_F(ProfileTest, BackupThatDoesNotReadBackTheSameFails) {
     });
     keeper->BackupProfile();
     EXPECT_TRUE(state.CommError);
-    EXPECT_EQ(wizard.rows.back(), (TaskRow{2, "T916", ""}));
+    EXPECT_EQ(wizard.rows.back(), (TaskRow{2, T(Msg::BackupNotSaved), ""}));
 }
 
 TEST_F(ProfileTest, PointersNeedingMoreThan1024BlocksFailCleanly) {
@@ -294,7 +294,7 @@ TEST_F(ProfileTest, PointersNeedingMoreThan1024BlocksFailCleanly) {
     dc->setPointerBytes(0x00, 0x01, 0xFF, 0xFF);  // lines 256 .. 65535
     keeper->BackupProfile();
     EXPECT_EQ(dc->reads, (std::vector<int>{0}));
-    EXPECT_EQ(wizard.rows, (std::vector<TaskRow>{{0, BackupRowText, "T280"}, {2, "T797", ""}}));
+    EXPECT_EQ(wizard.rows, (std::vector<TaskRow>{{0, BackupRowText, T(Msg::Failed)}, {2, T(Msg::BackupFailed), ""}}));
     EXPECT_TRUE(state.CommError);
     EXPECT_EQ(wizard.resets, 1);
     EXPECT_FALSE(std::filesystem::exists(folder / "6865.012345.bin"));

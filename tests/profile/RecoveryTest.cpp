@@ -8,16 +8,9 @@ using namespace vor::test;
 namespace {
 
 const std::string Instructions =
-    "1. T640\r\n"
-    "2. T654\r\n"
-    "3. T804\r\n"
-    "T805\r\n"
-    "T806\r\n"
-    "T807\r\n"
-    "\r\n"
-    "4. T808\r\n"
-    "5. T809\r\n"
-    "6. T914\r\n";
+    "1. " + T(Msg::RecoveryUnplug) + "\r\n2. " + T(Msg::RecoveryClip) + "\r\n3. " + T(Msg::RecoveryWake) + "\r\n" +
+    T(Msg::RecoveryWake2) + "\r\n" + T(Msg::RecoveryWake3) + "\r\n" + T(Msg::RecoveryWake4) + "\r\n\r\n4. " +
+    T(Msg::RecoveryStep4) + "\r\n5. " + T(Msg::RecoveryStep5) + "\r\n6. " + T(Msg::RecoveryStep6) + "\r\n";
 
 // A failed update left a saved profile pending; the program is being closed.
 class RecoveryTest : public ProfileTest {
@@ -65,11 +58,11 @@ TEST_F(RecoveryTest, NoSetsTheBackupAsideAndSendsNothing) {
     ASSERT_EQ(wizard.boxes.size(), 1u);
     EXPECT_EQ(wizard.boxes[0].icon, BoxIcon::Warning);
     EXPECT_EQ(wizard.boxes[0].buttons, BoxButtons::YesNo);
-    EXPECT_EQ(wizard.boxes[0].caption, "T817");
-    EXPECT_EQ(wizard.boxes[0].text, "T913");
+    EXPECT_EQ(wizard.boxes[0].caption, T(Msg::RecoveryCaption));
+    EXPECT_EQ(wizard.boxes[0].text, T(Msg::RecoveryQuestion));
     EXPECT_TRUE(port.writes().empty());
     ExpectSetAside();
-    EXPECT_EQ(wizard.rows.back().event.rfind("T918", 0), 0u);
+    EXPECT_EQ(wizard.rows.back().event.rfind(T(Msg::BackupSetAside), 0), 0u);
     EXPECT_NE(keeper->report().setAside.string().find(".set-aside-"), std::string::npos);
 }
 
@@ -79,7 +72,7 @@ TEST_F(RecoveryTest, CancelGivesTheProfileUpButStillSetsTheClockAndSleeps) {
     ASSERT_EQ(wizard.boxes.size(), 2u);
     EXPECT_EQ(wizard.boxes[1].icon, BoxIcon::Information);
     EXPECT_EQ(wizard.boxes[1].buttons, BoxButtons::OkCancel);
-    EXPECT_EQ(wizard.boxes[1].caption, "T817");
+    EXPECT_EQ(wizard.boxes[1].caption, T(Msg::RecoveryCaption));
     EXPECT_EQ(wizard.boxes[1].text, Instructions);
     EXPECT_TRUE(state.ProfileIntact);
     ExpectSetAside();
@@ -107,7 +100,7 @@ TEST_F(RecoveryTest, UnansweredIdentityShowsTheSameInstructionsAgainThenWritesBa
     for (int line = 296; line <= 343; ++line)
         ASSERT_EQ(dc->line(line), Bytes(saved.begin() + line * 16, saved.begin() + line * 16 + 16)) << line;
     EXPECT_EQ(dc->line(4), Bytes(saved.begin() + 64, saved.begin() + 80));
-    EXPECT_EQ(wizard.rows.back(), (TaskRow{0, "T915", "T777"}));
+    EXPECT_EQ(wizard.rows.back(), (TaskRow{0, T(Msg::CheckStep), T(Msg::Done)}));
     EXPECT_EQ(keeper->report().writeBack, WriteBackEnd::Verified);
     EXPECT_EQ(dc->clockRecords.size(), 2u);  // the write-back's, then the closing one
     ExpectClockThenDeepSleepLast();
@@ -119,7 +112,7 @@ TEST_F(RecoveryTest, FailedWriteBackShowsTheInstructionsAgainUntilCancel) {
     keeper->ProfileRecovering();
     ASSERT_EQ(wizard.boxes.size(), 3u);
     EXPECT_EQ(wizard.boxes[2].text, Instructions);
-    EXPECT_EQ(wizard.rows[wizard.rows.size() - 2], (TaskRow{2, "T790", ""}));
+    EXPECT_EQ(wizard.rows[wizard.rows.size() - 2], (TaskRow{2, T(Msg::DataRefused), ""}));
     EXPECT_EQ(wizard.resets, 1);
     EXPECT_TRUE(state.ProfileIntact);  // given up by Cancel
     ExpectSetAside();
@@ -142,7 +135,7 @@ TEST_F(RecoveryTest, AnotherDcOnTheCableLeavesThePendingBackupWhereItIsAndSaysSo
         wizard.answers = {BoxAnswer::Yes, BoxAnswer::Ok, BoxAnswer::Ok};
         keeper->ProfileRecovering();
         ASSERT_EQ(wizard.boxes.size(), 3u);
-        EXPECT_EQ(wizard.boxes[2].text, "T917");
+        EXPECT_EQ(wizard.boxes[2].text, T(Msg::OtherDcBackupKept));
         EXPECT_FALSE(state.ProfileIntact);  // nothing was written back
         EXPECT_EQ(ReadFile(BackupFile()), backup);
         EXPECT_EQ(keeper->report().backupFile, BackupFile());  // still the one that waits

@@ -84,7 +84,8 @@ TEST_F(RestoreTest, WritesAllBlocksThenTheHeaderAtLine4AndDeletesTheVerifiedBack
     EXPECT_GT(clock, readBack + 6);
 
     EXPECT_TRUE(state.ProfileIntact);
-    EXPECT_EQ(wizard.rows, (std::vector<TaskRow>{{0, "T796", "T777"}, {0, "T915", "T777"}}));
+    EXPECT_EQ(wizard.rows,
+              (std::vector<TaskRow>{{0, T(Msg::RestoreStep), T(Msg::Done)}, {0, T(Msg::CheckStep), T(Msg::Done)}}));
     EXPECT_EQ(wizard.resets, 0);
     EXPECT_FALSE(std::filesystem::exists(BackupFile()));
     ASSERT_EQ(dc->clockRecords.size(), 1u);
@@ -103,7 +104,7 @@ TEST_F(RestoreTest, DifferentHeaderCheckByteAloneDoesNotFailTheVerification) {
     ASSERT_TRUE(keeper->GetBackupProfile());
     keeper->RestoreProfile();
     EXPECT_TRUE(state.ProfileIntact);
-    EXPECT_EQ(wizard.rows.back(), (TaskRow{0, "T915", "T777"}));
+    EXPECT_EQ(wizard.rows.back(), (TaskRow{0, T(Msg::CheckStep), T(Msg::Done)}));
     EXPECT_FALSE(std::filesystem::exists(BackupFile()));
 }
 
@@ -112,7 +113,8 @@ TEST_F(RestoreTest, HeaderThatDoesNotReadBackFailsAndKeepsTheFile) {
     dc->ignoreHeaderWrites = true;
     keeper->RestoreProfile();
     EXPECT_FALSE(state.ProfileIntact);
-    EXPECT_EQ(wizard.rows, (std::vector<TaskRow>{{0, "T796", "T280"}, {2, "T816", ""}}));
+    EXPECT_EQ(wizard.rows,
+              (std::vector<TaskRow>{{0, T(Msg::RestoreStep), T(Msg::Failed)}, {2, T(Msg::VerifyFailed), ""}}));
     EXPECT_EQ(wizard.resets, 1);
     EXPECT_TRUE(std::filesystem::exists(BackupFile()));
     EXPECT_EQ(dc->clockRecords.size(), 1u);
@@ -127,7 +129,7 @@ TEST_F(RestoreTest, UnanswerableReadBackFailsEvenWhenOlderBytesWouldMatch) {
     wizard.rows.clear();
     keeper->RestoreProfile();
     EXPECT_FALSE(state.ProfileIntact);
-    EXPECT_EQ(wizard.rows.back(), (TaskRow{2, "T816", ""}));
+    EXPECT_EQ(wizard.rows.back(), (TaskRow{2, T(Msg::VerifyFailed), ""}));
     EXPECT_TRUE(std::filesystem::exists(BackupFile()));
     EXPECT_EQ(dc->clockRecords.size(), 1u);
 }
@@ -143,7 +145,8 @@ TEST_F(RestoreTest, FailedBlockElsewhereStopsTheWriteBackAndKeepsTheFile) {
     EXPECT_TRUE(WritesOf(0xB2, 4).empty());
     EXPECT_FALSE(state.ProfileIntact);
     EXPECT_TRUE(state.CommError);
-    EXPECT_EQ(wizard.rows, (std::vector<TaskRow>{{0, "T796", "T280"}, {2, "T790", ""}}));
+    EXPECT_EQ(wizard.rows,
+              (std::vector<TaskRow>{{0, T(Msg::RestoreStep), T(Msg::Failed)}, {2, T(Msg::DataRefused), ""}}));
     EXPECT_EQ(wizard.resets, 1);
     EXPECT_TRUE(std::filesystem::exists(BackupFile()));
     EXPECT_EQ(dc->clockRecords.size(), 1u);
@@ -170,7 +173,8 @@ TEST_P(LineFallbackTest, RefusedBlockGoesLineByLineToItsOwnLinesFromThatBlockOn)
                                         static_cast<std::uint8_t>((refused + 256) & 0xFF), 0x00}));
     ExpectLinesRestored(3320, 3367);
     EXPECT_TRUE(state.ProfileIntact);
-    EXPECT_EQ(wizard.rows, (std::vector<TaskRow>{{0, "T796", "T777"}, {0, "T915", "T777"}}));
+    EXPECT_EQ(wizard.rows,
+              (std::vector<TaskRow>{{0, T(Msg::RestoreStep), T(Msg::Done)}, {0, T(Msg::CheckStep), T(Msg::Done)}}));
     EXPECT_FALSE(std::filesystem::exists(BackupFile()));
 }
 
@@ -185,7 +189,8 @@ TEST_F(RestoreTest, FailedLineInTheFallbackStillWritesTheRestThenReportsFailure)
     EXPECT_EQ(dc->lineWrites.size(), 8u * 5 - 1);
     EXPECT_EQ(dc->lineWrites.back(), 3367);
     EXPECT_FALSE(state.ProfileIntact);
-    EXPECT_EQ(wizard.rows, (std::vector<TaskRow>{{0, "T796", "T280"}, {2, "T790", ""}}));
+    EXPECT_EQ(wizard.rows,
+              (std::vector<TaskRow>{{0, T(Msg::RestoreStep), T(Msg::Failed)}, {2, T(Msg::DataRefused), ""}}));
     EXPECT_TRUE(std::filesystem::exists(BackupFile()));
     EXPECT_EQ(dc->clockRecords.size(), 1u);
 }

@@ -47,7 +47,7 @@ TEST_F(SimulatorScenarioTest, BackupThroughRefusalsAndChunksMatchesTheDcsMemory)
         ASSERT_EQ(f.data(r), SimBlock(first + 8 * r)) << "row " << r;
     }
     EXPECT_EQ(f.digits(), (Bytes{0, 1, 2, 3, 4, 5, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(wizard.rows.back().status, "T777");
+    EXPECT_EQ(wizard.rows.back().status, T(Msg::Done));
     EXPECT_GT(peer->dc().exchanges(sim::UnitKind::MemoryRead), count + 1);  // refusals were repeated
 }
 
@@ -81,7 +81,8 @@ TEST_F(SimulatorScenarioTest, SavedProfileIsWrittenBackIntoAChangedDcAndVerified
     keeper->RestoreProfile();
 
     EXPECT_TRUE(state.ProfileIntact);
-    EXPECT_EQ(wizard.rows, (std::vector<TaskRow>{{0, "T796", "T777"}, {0, "T915", "T777"}}));
+    EXPECT_EQ(wizard.rows,
+              (std::vector<TaskRow>{{0, T(Msg::RestoreStep), T(Msg::Done)}, {0, T(Msg::CheckStep), T(Msg::Done)}}));
     EXPECT_EQ(peer->dc().memoryLine(4), header);
     for (std::size_t i = 0; i < saved.size(); ++i)
         ASSERT_EQ(SimBlock(first + 8 * static_cast<int>(i)), saved[i]) << "block " << i;

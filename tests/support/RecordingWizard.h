@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "session/Messages.h"
 #include "session/WizardServices.h"
 #include "tests/support/Journal.h"
 #include "tests/support/ShownBox.h"
@@ -22,6 +23,9 @@ struct TaskRow {
     std::string status;
     bool operator==(const TaskRow&) const = default;
 };
+
+// What GetText gives for message `number` here: "T<number>".
+inline std::string T(std::int32_t number) { return "T" + std::to_string(number); }
 
 class RecordingWizard : public WizardServices {
 public:
@@ -42,7 +46,7 @@ public:
     void InsertTaskList(int iconInd, const std::string& s1, const std::string& s2) override;
     void SetTaskStatus(const std::string& s) override;
     void ResetStage() override;
-    std::string GetText(std::int32_t number) override { return "T" + std::to_string(number); }
+    std::string GetText(std::int32_t number) override { return T(number); }
     BoxAnswer MessageBox(BoxIcon icon, BoxButtons buttons, const std::string& caption,
                          const std::string& text) override;
     int SetProcessPriority(int priorityClass) override;

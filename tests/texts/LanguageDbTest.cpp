@@ -9,6 +9,7 @@
 #include "texts/LanguageDb.h"
 #include "texts/LanguageDbWriter.h"
 #include "texts/SqlCipherConnection.h"
+#include "session/Messages.h"
 
 using namespace vor;
 using namespace vor::test;
@@ -43,16 +44,16 @@ constexpr const char* GoodLanguages =
 TEST_F(LanguageDbTest, LanguageColumnPicksTheFieldByPosition) {
     ASSERT_TRUE(db_.OpenLanguageDb(path_, TestPassword, 1)) << db_.lastError();
     EXPECT_TRUE(db_.isOpen());
-    EXPECT_EQ(db_.GetText(820), "Firmware Update");
-    EXPECT_EQ(db_.GetText(141), "Close");
+    EXPECT_EQ(db_.GetText(Msg::Title), "Firmware Update");
+    EXPECT_EQ(db_.GetText(Msg::CloseCaption), "Close");
     EXPECT_EQ(db_.warning(), "");
 
     ASSERT_TRUE(db_.OpenLanguageDb(path_, TestPassword, 2));
-    EXPECT_EQ(db_.GetText(820), "Firmware-Update");
-    EXPECT_EQ(db_.GetText(141), "Schließen");
+    EXPECT_EQ(db_.GetText(Msg::Title), "Firmware-Update");
+    EXPECT_EQ(db_.GetText(Msg::CloseCaption), "Schließen");
 
     ASSERT_TRUE(db_.OpenLanguageDb(path_, TestPassword, 3));
-    EXPECT_EQ(db_.GetText(820), "Mise à jour du firmware");
+    EXPECT_EQ(db_.GetText(Msg::Title), "Mise à jour du firmware");
 }
 
 TEST_F(LanguageDbTest, TextsComeBackWithTheirControlCharactersAndBlanks) {
@@ -65,12 +66,12 @@ TEST_F(LanguageDbTest, UnknownNumberAndEmptyFieldGiveTheEmptyText) {
     EXPECT_EQ(db_.GetText(900), "");
     EXPECT_EQ(db_.GetText(821), "");
     EXPECT_EQ(db_.GetText(0), "");
-    EXPECT_EQ(db_.GetText(-820), "");
+    EXPECT_EQ(db_.GetText(-Msg::Title), "");
     EXPECT_EQ(db_.GetText(INT32_MIN), "");
     EXPECT_EQ(db_.GetText(INT32_MAX), "");
     // An unknown number is no error and leaves the next lookup working.
     EXPECT_EQ(db_.lastError(), "");
-    EXPECT_EQ(db_.GetText(141), "Fermer");
+    EXPECT_EQ(db_.GetText(Msg::CloseCaption), "Fermer");
 }
 
 TEST_F(LanguageDbTest, NullFieldGivesTheEmptyText) {
@@ -88,7 +89,7 @@ TEST_F(LanguageDbTest, NullFieldGivesTheEmptyText) {
 TEST_F(LanguageDbTest, LanguageColumnOutsideTheTableFallsBackToColumnOne) {
     for (int column : {0, -1, 4, 1000}) {
         ASSERT_TRUE(db_.OpenLanguageDb(path_, TestPassword, column)) << column;
-        EXPECT_EQ(db_.GetText(820), "Firmware Update") << column;
+        EXPECT_EQ(db_.GetText(Msg::Title), "Firmware Update") << column;
         EXPECT_NE(db_.warning().find("using column 1"), std::string::npos) << column;
     }
 }
@@ -97,7 +98,7 @@ TEST_F(LanguageDbTest, WrongPasswordFailsAtOpenWithAReason) {
     EXPECT_FALSE(db_.OpenLanguageDb(path_, "not the password", 1));
     EXPECT_FALSE(db_.isOpen());
     EXPECT_NE(db_.lastError().find("wrong password"), std::string::npos) << db_.lastError();
-    EXPECT_EQ(db_.GetText(820), "");
+    EXPECT_EQ(db_.GetText(Msg::Title), "");
 
     EXPECT_FALSE(db_.OpenLanguageDb(path_, "", 1));
     EXPECT_NE(db_.lastError(), "");
@@ -166,28 +167,28 @@ TEST_F(LanguageDbTest, FailedReopenLeavesTheDatabaseClosed) {
     ASSERT_TRUE(db_.OpenLanguageDb(path_, TestPassword, 1));
     EXPECT_FALSE(db_.OpenLanguageDb(path_, "wrong", 1));
     EXPECT_FALSE(db_.isOpen());
-    EXPECT_EQ(db_.GetText(820), "");
+    EXPECT_EQ(db_.GetText(Msg::Title), "");
 }
 
 TEST_F(LanguageDbTest, CloseEndsLookupsAndReopenWorks) {
     ASSERT_TRUE(db_.OpenLanguageDb(path_, TestPassword, 1));
     db_.Close();
     EXPECT_FALSE(db_.isOpen());
-    EXPECT_EQ(db_.GetText(820), "");
+    EXPECT_EQ(db_.GetText(Msg::Title), "");
     db_.Close();  // twice is harmless
     ASSERT_TRUE(db_.OpenLanguageDb(path_, TestPassword, 2));
-    EXPECT_EQ(db_.GetText(820), "Firmware-Update");
+    EXPECT_EQ(db_.GetText(Msg::Title), "Firmware-Update");
 }
 
 TEST_F(LanguageDbTest, EveryLookupReadsTheFileAgain) {
     ASSERT_TRUE(db_.OpenLanguageDb(path_, TestPassword, 1));
-    EXPECT_EQ(db_.GetText(820), "Firmware Update");
+    EXPECT_EQ(db_.GetText(Msg::Title), "Firmware Update");
     {
         SqlCipherConnection writer;
         ASSERT_TRUE(writer.open(path_, TestPassword, SqlCipherConnection::Mode::ReadWrite));
         ASSERT_TRUE(writer.exec("UPDATE CONTENTS SET Text1 = 'Changed' WHERE Number = 820;"));
     }
-    EXPECT_EQ(db_.GetText(820), "Changed");
+    EXPECT_EQ(db_.GetText(Msg::Title), "Changed");
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include "tests/texts/TextsTestSupport.h"
+#include "session/Messages.h"
 
 #include <sys/wait.h>
 
@@ -54,8 +55,8 @@ MessageTable SmallTable() {
     MessageTable table;
     table.languages = {"English", "German", "French"};
     table.rows = {
-        {141, {"Close", "Schließen", "Fermer"}},
-        {820, {"Firmware Update", "Firmware-Update", "Mise à jour du firmware"}},
+        {Msg::CloseCaption, {"Close", "Schließen", "Fermer"}},
+        {Msg::Title, {"Firmware Update", "Firmware-Update", "Mise à jour du firmware"}},
         {900, {"Two\nlines\tand a tab \\", "Zwei", ""}},
     };
     return table;

@@ -35,7 +35,7 @@ CommandResult RunCommand(const std::string& command);
 // Single quotes for the shell.
 std::string ShellQuote(const std::string& text);
 
-// Three languages; 141 and 820 in all, 900 with an empty French text.
+// Three languages; the close caption and the title in all, 900 with an empty French text.
 MessageTable SmallTable();
 
 inline const std::string TestPassword = "test-password";

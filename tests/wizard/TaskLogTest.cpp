@@ -58,14 +58,14 @@ TEST_F(TaskLog, SetTaskStatusOnAnEmptyLogDoesNothing) {
 
 TEST_F(TaskLog, EveryRowAndStatusChangeReachesTheObserver) {
     std::vector<std::string> seen;
-    h.window->setTaskObserver([&](const TaskRow& r) {
-        seen.push_back(std::to_string(r.row) + "|" + std::to_string(r.iconInd) + "|" + r.time + "|" + r.event + "|" +
-                       r.status);
+    h.window->setTaskObserver([&](const TaskRow& r, bool added) {
+        seen.push_back(std::string(added ? "+" : "") + std::to_string(r.row) + "|" + std::to_string(r.iconInd) + "|" +
+                       r.time + "|" + r.event + "|" + r.status);
     });
     h.pump.setLocalTimeBase({2026, 3, 1, 10, 0, 0});
     h.flow->InsertTaskList(IconRunning, "Upload", "...");
     h.flow->SetTaskStatus("Done");
-    EXPECT_THAT(seen, ::testing::ElementsAre("0|0|10:00:00|Upload|...", "0|0|10:00:00|Upload|Done"));
+    EXPECT_THAT(seen, ::testing::ElementsAre("+0|0|10:00:00|Upload|...", "0|0|10:00:00|Upload|Done"));
 }
 
 TEST_F(TaskLog, NewestRowStaysInView) {

@@ -3,16 +3,18 @@
 // pseudo-terminal beside the program. With a display the diver clicks as usual and
 // the simulated DC wakes from deep sleep by itself a few seconds after the command.
 // Without one the demo runs offscreen, presses the buttons itself, answers every
-// box, and prints every task-log row to the terminal.
+// box, and prints every task-log row and its outcome to the terminal.
 
 #include <QObject>
 #include <QProcess>
 #include <memory>
 #include <string>
 
-#include "wizard/BoxPresenter.h"
-#include "wizard/TaskList.h"
+#include "cli/TerminalAnswers.h"
+#include "cli/TerminalFrontEnd.h"
+#include "flow/WizardFlow.h"
 #include "session/WizardState.h"
+#include "wizard/BoxPresenter.h"
 
 class QTimer;
 
@@ -42,40 +44,40 @@ private:
     std::string error_;
 };
 
-// Prints a task-log row the way a terminal reader wants it (progress steps only as
-// they pass every 25%).
-void PrintTaskRow(const TaskRow& row);
-
-// Answers the boxes of an unattended demo: OK and Yes, and prints them. Gives up
-// (ends the demo with an error) rather than loop for ever.
-class DemoBoxes : public BoxPresenter {
+// What an unattended demo tells the terminal, printed as `--cli` prints it: every
+// task-log row of the window, and every box with the answer --yes would give (a step
+// that OK repeats is tried at most three times, then the box gets the safe answer).
+class DemoTerminal : public BoxPresenter {
 public:
-    static constexpr int MaxBoxes = 12;
+    DemoTerminal();
     BoxAnswer show(QWidget* owner, BoxIcon icon, BoxButtons buttons, const std::string& caption,
                    const std::string& text) override;
+    // A row of the window's task log, new or with its status changed.
+    void onRow(const TaskRow& row, bool added);
+    void say(const std::string& line) { terminal_.Say(line); }
 
 private:
-    int shown_ = 0;
+    TerminalAnswers answers_;
+    TerminalFrontEnd terminal_;
 };
 
-// Presses Next (and, after the summary, Close) for an unattended demo.
+// Presses Next for an unattended demo, and Close once the update has run.
 class DemoPilot : public QObject {
     Q_OBJECT
 public:
     static constexpr int TickMs = 500;
     static constexpr double WaitOnSleepPageSeconds = 6.0;  // the DC wakes itself meanwhile
-    static constexpr int CloseAfterSummaryMs = 1500;
+    static constexpr int CloseAfterUpdateMs = 1500;
 
-    DemoPilot(MFUMain& window, const WizardState& state, std::string successText, std::string failureText);
-    // Sees every task-log row; the summary row makes the pilot press Close.
-    void onRow(const TaskRow& row);
+    DemoPilot(MFUMain& window, WizardFlow& flow, const WizardState& state, DemoTerminal& terminal);
 
 private:
     void tick();
+    void press(const char* button);
     MFUMain& window_;
+    WizardFlow& flow_;
     const WizardState& state_;
-    std::string successText_;
-    std::string failureText_;
+    DemoTerminal& terminal_;
     QTimer* timer_;
     int ticksOnStage2_ = 0;
     bool pressedFirstNext_ = false;
