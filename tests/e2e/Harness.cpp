@@ -272,7 +272,7 @@ bool Harness::launch(std::optional<sim::SimulatedDc> dc) {
         [] {
             return PortOpenOutcome{PortOpenResult::Opened, "simulated DC", {}};
         },
-        backupFolder_);
+        BackupFolders(backupFolder_, otherBackupFolders_));
     starts_.push_back(std::move(s));
     Start& now = current();
     now.flow->setBackend(now.backend.get());

@@ -61,6 +61,19 @@ bool BackupFileExists(Harness& h) {
     return std::filesystem::exists(h.backupFile(), ec);
 }
 
+std::vector<std::filesystem::path> SetAsideFiles(Harness& h) {
+    std::vector<std::filesystem::path> aside;
+    for (const auto& e : std::filesystem::directory_iterator(h.backupFolder()))
+        if (e.path().filename().string().find(".set-aside-") != std::string::npos && e.path().extension() == ".bin")
+            aside.push_back(e.path());
+    return aside;
+}
+
+std::vector<std::uint8_t> FileBytes(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
 // After a failed run: the fault has healed, Close, Yes, OK; the profile is back.
 void RecoverAtClose(Harness& h, const ProfileSnapshot& before) {
     h.waitFor(FaultSeconds + 1.0);
@@ -299,8 +312,30 @@ TEST_P(NewCodeNotTaken, RunSaysWhatTheDcReportsAndEndsNotCompletedWithTheProfile
 INSTANTIATE_TEST_SUITE_P(
     Scenario, NewCodeNotTaken,
     ::testing::Values(NotTaken{"RevisionStaysBehind", {.newRevision = 2}, ImageKind::BothSections, "1H.02", "1H.03"},
+                      // Byte 0 echoes the command (0xBA) behind a stray byte; the revision comes
+                      // in a USB packet of its own.
+                      NotTaken{"RevisionStaysBehindAfterAStrayByteInSplitReplies",
+                               {.newRevision = 2, .revisionStray = true, .chunkSize = 2},
+                               ImageKind::BothSections,
+                               "1H.02",
+                               "1H.03"},
                       NotTaken{"VersionStaysBehind", {.newVersion = "1G"}, ImageKind::OnlySection1, "1G", "1H"}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// Byte 0 of the revision reply is the DC's: a revision equal to the acknowledgement
+// byte, behind byte 0 of any value, is the revision.
+TEST(Scenario, RevisionOf90BehindAnyByteZeroIsTakenAsTheDcSays) {
+    for (const std::uint8_t byte0 : {std::uint8_t{0xBA}, std::uint8_t{0x5A}, std::uint8_t{0x00}}) {
+        SCOPED_TRACE(int{byte0});
+        Harness h({.newRevision = 0x5A, .revisionByte0 = byte0});
+        ASSERT_TRUE(h.start());
+        const ProfileSnapshot before = TakeProfile(h.dc());
+        UpdateThroughDeepSleep(h);
+        EXPECT_EQ(h.outcome().exit, 0) << h.outcome().message;
+        EXPECT_EQ(h.log().back(), (LogRow{1, "M786", ""})) << h.logText();
+        ExpectProfileKept(before, h);
+    }
+}
 
 // ---- a saved profile from an earlier run ----
 
@@ -364,6 +399,110 @@ TEST_F(KilledDuringWriteBack, CurrentDcWithTheSavedProfileGetsItBackWithoutAnUpl
     EXPECT_FALSE(BackupFileExists(h));
     ExpectProfileKept(before, h);
     EXPECT_TRUE(DcHoldsProfile(before, h.dc()));
+}
+
+// ---- a saved profile is proven before it is trusted ----
+
+struct Damage {
+    const char* name;
+    std::function<void(const std::filesystem::path&)> spoil;
+    const char* what;  // in the damage text
+};
+
+// Changes `count` data bytes of the profile table, spread over its first rows.
+std::function<void(const std::filesystem::path&)> ChangeBytes(int count) {
+    return [count](const std::filesystem::path& file) {
+        std::vector<std::uint8_t> bytes = FileBytes(file);
+        for (int i = 0; i < count; ++i) {
+            const std::size_t row = static_cast<std::size_t>(i % 8), column = 1 + static_cast<std::size_t>(i / 8);
+            bytes[34 + 2 * (column * 1024 + row)] ^= 0x01;
+        }
+        std::ofstream(file, std::ios::binary | std::ios::trunc)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    };
+}
+
+class DamagedPendingBackup : public KilledDuringWriteBack, public ::testing::WithParamInterface<Damage> {};
+
+TEST_P(DamagedPendingBackup, IsNeverWrittenIntoTheDcNorDeletedAndTheRunSaysSo) {
+    GetParam().spoil(h.backupFile());
+    std::error_code ec;
+    const bool isFile = std::filesystem::is_regular_file(h.backupFile(), ec);
+    const std::vector<std::uint8_t> spoiled = isFile ? FileBytes(h.backupFile()) : std::vector<std::uint8_t>{};
+    ASSERT_TRUE(h.startAgain());
+    h.clickNext();  // the DC runs 1H from the killed run: it is current
+    const std::string log = h.logText();
+    EXPECT_EQ(log.find("M796"), std::string::npos) << log;  // no write-back
+    EXPECT_FALSE(BackupFileExists(h));
+    const std::vector<std::filesystem::path> aside = SetAsideFiles(h);
+    ASSERT_EQ(aside.size(), 1u) << log;
+    if (isFile) {
+        EXPECT_EQ(FileBytes(aside[0]), spoiled);
+    }
+    const CliOutcome outcome = h.outcome();
+    EXPECT_EQ(outcome.exit, 1) << outcome.message;
+    EXPECT_EQ(outcome.run.profile, ProfileEnd::Damaged);
+    EXPECT_EQ(outcome.run.damagedFile, aside[0]);
+    EXPECT_NE(outcome.message.find(aside[0].string()), std::string::npos) << outcome.message;
+    EXPECT_NE(outcome.message.find(GetParam().what), std::string::npos) << outcome.message;
+    EXPECT_NE(log.find(aside[0].filename().string()), std::string::npos) << log;
+    EXPECT_NE(h.lastRecord().find(aside[0].string()), std::string::npos);
+    EXPECT_NE(OutcomeEvent(outcome).find("\"damaged\":"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scenario, DamagedPendingBackup,
+    ::testing::Values(Damage{"OneChangedByte", ChangeBytes(1), "does not match"},
+                      Damage{"ThreeChangedBytes", ChangeBytes(3), "do not match"},
+                      Damage{"HundredChangedBytes", ChangeBytes(100), "blocks 1, 2, 3"},
+                      Damage{"Truncated", [](const auto& f) { std::filesystem::resize_file(f, 200000); },
+                             "200000 bytes"},
+                      Damage{"ZeroLength", [](const auto& f) { std::filesystem::resize_file(f, 0); }, "0 bytes"},
+                      Damage{"Unreadable",
+                             [](const auto& f) {
+                                 std::filesystem::remove(f);
+                                 std::filesystem::create_directory(f);  // unreadable even for root
+                             },
+                             "cannot be read"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+// ---- a saved profile is found in either backup folder ----
+
+// The program moved (into a system folder, or a copy run from a writable one): new
+// backups go elsewhere, the pending one lies where the other program kept it.
+TEST_F(KilledDuringWriteBack, PendingFileInTheOtherFolderIsFoundWrittenBackAndRemoved) {
+    QTemporaryDir other;
+    const std::filesystem::path otherFile =
+        std::filesystem::path(other.path().toStdString()) / h.backupFile().filename();
+    std::filesystem::rename(h.backupFile(), otherFile);
+    h.alsoLookIn({other.path().toStdString()});
+    ASSERT_TRUE(h.startAgain());
+    h.clickNext();
+    EXPECT_EQ(h.log().back(), (LogRow{1, "M786", ""})) << h.logText();
+    EXPECT_TRUE(DcHoldsProfile(before, h.dc()));
+    EXPECT_FALSE(std::filesystem::exists(otherFile));
+    EXPECT_FALSE(BackupFileExists(h));
+    EXPECT_EQ(h.outcome().exit, 0);
+}
+
+TEST_F(KilledDuringWriteBack, APendingFileInEachFolderUsesTheFirstAndSetsTheOtherAside) {
+    QTemporaryDir other;
+    const std::filesystem::path otherFile =
+        std::filesystem::path(other.path().toStdString()) / h.backupFile().filename();
+    std::filesystem::copy_file(h.backupFile(), otherFile);
+    h.alsoLookIn({other.path().toStdString()});
+    ASSERT_TRUE(h.startAgain());
+    h.clickNext();
+    EXPECT_EQ(h.log().back(), (LogRow{1, "M786", ""})) << h.logText();
+    EXPECT_TRUE(DcHoldsProfile(before, h.dc()));
+    EXPECT_FALSE(std::filesystem::exists(otherFile));
+    std::vector<std::filesystem::path> asideInOther;
+    for (const auto& e : std::filesystem::directory_iterator(other.path().toStdString()))
+        if (e.path().extension() == ".bin") asideInOther.push_back(e.path());
+    ASSERT_EQ(asideInOther.size(), 1u);
+    EXPECT_EQ(BackupFileProblem(asideInOther[0], before, h.serial()), "");
+    EXPECT_NE(h.logText().find(asideInOther[0].filename().string()), std::string::npos) << h.logText();
+    EXPECT_EQ(h.outcome().exit, 0);
 }
 
 // ---- faults that heal: each phase, silent or refusing for a minute ----
@@ -539,19 +678,6 @@ ProfileSnapshot FailTheWriteBack(Harness& h) {
     EXPECT_FALSE(ReportsSuccess(h.log())) << h.logText();
     h.waitFor(FaultSeconds + 1.0);
     return before;
-}
-
-std::vector<std::filesystem::path> SetAsideFiles(Harness& h) {
-    std::vector<std::filesystem::path> aside;
-    for (const auto& e : std::filesystem::directory_iterator(h.backupFolder()))
-        if (e.path().filename().string().find(".set-aside-") != std::string::npos && e.path().extension() == ".bin")
-            aside.push_back(e.path());
-    return aside;
-}
-
-std::vector<std::uint8_t> FileBytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 const sim::FaultRule WriteBackSilence{
