@@ -12,6 +12,7 @@
 #include "tests/e2e/Harness.h"
 #include "tests/e2e/ProfileCheck.h"
 #include "flow/AppBackend.h"
+#include "session/Messages.h"
 
 namespace vor::e2e {
 namespace {
@@ -276,6 +277,26 @@ TEST(Scenario, Section2ImageWaits45SecondsAndChecksTheRevision) {
     EXPECT_EQ(h.dc().sections()[0].argument, 0x1234);
     EXPECT_EQ(h.dc().revision(), 3);
     EXPECT_EQ(h.dc().version(), "1E");
+    ExpectProfileKept(before, h);
+}
+
+// The DC holds its code and its profile; that it did not confirm going to sleep is
+// told, with what to do, and changes nothing else.
+TEST(Scenario, FinalSleepCommandNotConfirmedIsToldAndTheRunStillSucceeds) {
+    Harness h({.faults = {{.action = sim::FaultAction::Silent,
+                           .kind = UnitKind::DeepSleep,
+                           .nth = 2,
+                           .lastsFor = 30.0,
+                           .sameKindOnly = true}}});
+    ASSERT_TRUE(h.start());
+    const ProfileSnapshot before = TakeProfile(h.dc());
+    UpdateThroughDeepSleep(h);
+    const std::vector<LogRow> log = h.updateLog();
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log[log.size() - 2], (LogRow{1, "M932", ""})) << h.logText();
+    EXPECT_EQ(log.back(), (LogRow{1, "M786", ""}));
+    EXPECT_EQ(h.outcome().exit, 0);
+    EXPECT_NE(h.lastRecord().find(h.text(Msg::SleepNotConfirmed)), std::string::npos);
     ExpectProfileKept(before, h);
 }
 
@@ -783,6 +804,23 @@ INSTANTIATE_TEST_SUITE_P(Scenario, OutOfReachAtClose,
                                                                    .nth = 100}}},
                                                       {"M790", "M814"}}),
                          [](const auto& row) { return std::string(row.param.name); });
+
+// A database made for the original set of messages lacks the ones the program added:
+// their English texts stand in, so the recovery's question can be read and answered.
+TEST(Scenario, DatabaseWithoutTheAddedMessagesStillAsksAReadableRecoveryQuestion) {
+    Harness h({.faults = {WriteBackSilence}});
+    h.dropAddedMessages();
+    const ProfileSnapshot before = FailTheWriteBack(h);
+    h.answerRecovery();
+    h.clickClose();
+    const std::vector<ShownBox>& shown = h.boxes().shown;
+    ASSERT_GE(shown.size(), 2u);
+    EXPECT_NE(shown[0].text.find("Do you want to write it back now?"), std::string::npos) << shown[0].text;
+    EXPECT_NE(shown[1].text.find("6. Click Cancel only if"), std::string::npos) << shown[1].text;
+    for (const ShownBox& box : shown) EXPECT_EQ(box.text.find("\r\n\r\n\r\n"), std::string::npos) << box.text;
+    EXPECT_TRUE(DcHoldsProfile(before, h.dc()));
+    EXPECT_NE(h.lastRecord().find("913, 914"), std::string::npos) << h.lastRecord();
+}
 
 TEST(Scenario, NoOrCancelAtTheRecoverySetsTheBackupAsideWhole) {
     for (const auto& answers : {std::vector<BoxAnswer>{BoxAnswer::No}, {BoxAnswer::Yes, BoxAnswer::Cancel}}) {
