@@ -163,7 +163,10 @@ void FirmwareUpdater::FinishRun() {
         state_.ProfileIntact = false;
     }
     SetClockNow();
-    link_.EnterDeepSleep();
+    const bool wentWell = !state_.CommError;
+    // After a run that went well the DC holds its code and profile; a sleep command it did
+    // not confirm changes nothing of that, but the diver is told, not left guessing.
+    if (!link_.EnterDeepSleep() && wentWell) wizard_.InsertTaskList(IconInfo, Text(Msg::SleepNotConfirmed), "");
     report_.summaryDue = true;
 }
 

@@ -8,6 +8,7 @@
 #include "flow/SetupRecord.h"
 #include "flow/PortBox.h"
 #include "session/Messages.h"
+#include "texts/BuiltInTexts.h"
 
 namespace vor {
 
@@ -120,7 +121,10 @@ void WizardFlow::Warn(const std::string& text) {
 void WizardFlow::TestInterface() {
     for (;;) {
         const PortOpenOutcome outcome = backend_ ? backend_->OpenInterfacePort() : PortOpenOutcome{};
-        if (outcome.result == PortOpenResult::Opened) return;
+        if (outcome.result == PortOpenResult::Opened) {
+            portName_ = outcome.portName;
+            return;
+        }
         const PortBoxServices box{env_.diagnosePort, [this](std::int32_t n) { return GetText(n); },
                                   [this](BoxIcon icon, BoxButtons buttons, const std::string& caption,
                                          const std::string& text) { return MessageBox(icon, buttons, caption, text); }};
@@ -145,7 +149,15 @@ void WizardFlow::ResetStage() {
     if (!updateRunning_) SetBack(true);
 }
 
-std::string WizardFlow::GetText(std::int32_t number) { return db_.GetText(number); }
+std::string WizardFlow::GetText(std::int32_t number) {
+    std::string text = db_.GetText(number);
+    // A database made before the program added a message: its English text stands in.
+    if (text.empty() && number >= AddedMessagesFrom && db_.isOpen()) {
+        text = BuiltInText(number);
+        if (!text.empty()) missingTexts_.insert(number);
+    }
+    return text;
+}
 
 BoxAnswer WizardFlow::MessageBox(BoxIcon icon, BoxButtons buttons, const std::string& caption,
                                  const std::string& text) {
@@ -160,8 +172,10 @@ int WizardFlow::SetProcessPriority(int priorityClass) {
 RunOutcome WizardFlow::Outcome() const {
     if (!backend_) return {};
     const ProfileReport profile = backend_->ProfileFacts();
-    return JudgeRun(backend_->FirmwareFacts(), profile, state_.ProfileBackupNeeded,
-                    PendingBackups(backend_->BackupFolder(), profile.backupFile));
+    RunOutcome outcome =
+        JudgeRun(backend_->FirmwareFacts(), profile, state_.ProfileBackupNeeded, PendingBackups(profile.backupFile));
+    if (dcSilent_) outcome.silentPort = portName_.empty() ? std::string("the cable's port") : portName_;
+    return outcome;
 }
 
 std::string WizardFlow::OutcomeText(const RunOutcome& outcome) {

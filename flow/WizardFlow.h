@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -145,7 +146,10 @@ private:
     bool backEnabled_ = false;
     int pageShown_ = 1;
     int exitStatus_ = 0;
+    std::string portName_;   // the cable's port, once open
+    bool dcSilent_ = false;  // the last identity query at the first page went unanswered
     std::vector<std::string> warnings_;
+    std::set<std::int32_t> missingTexts_;  // added messages the database lacks
     struct {
         std::int32_t number = 0;
         std::string text;

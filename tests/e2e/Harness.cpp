@@ -18,6 +18,9 @@
 #include "resources/StringResources.h"
 #include "texts/LanguageDb.h"
 #include "flow/AppBackend.h"
+#include "resources/StringResources.h"
+#include "texts/BuiltInTexts.h"
+#include "texts/LanguageDbWriter.h"
 #include "wizard/MFUMain.h"
 #include "wizard/TaskList.h"
 #include "session/Messages.h"
@@ -34,35 +37,21 @@ constexpr double RestartPause = 5.0;
 // The database's former recovery question: no run shows it, and none may.
 constexpr std::int32_t OldRecoveryQuestion = 818;
 // Every message the update, upload and profile steps write into the task log.
-constexpr std::int32_t LogMessages[] = {Msg::NoAnswer,
-                                        Msg::Failed,
-                                        Msg::LoadingImage,
-                                        Msg::Done,
-                                        Msg::CheckingImage,
-                                        Msg::ImageDamaged,
-                                        Msg::Version,
-                                        Msg::CheckingDc,
-                                        Msg::NotForThisDc,
-                                        Msg::UpdateFirst,
-                                        Msg::AlreadyCurrent,
-                                        Msg::UpdateSucceeded,
-                                        Msg::UploadingCode,
-                                        Msg::UploadingSection1,
-                                        OldRecoveryQuestion,
-                                        Msg::RecoveryQuestion,
-                                        Msg::CheckStep,
-                                        Msg::BackupNotSaved,
-                                        Msg::NewerProfileInDc,
-                                        Msg::UploadingSection2,
-                                        Msg::DataRefused,
-                                        Msg::CheckingNewCode,
-                                        Msg::WrongDcAfterRestart,
-                                        Msg::NewCodeVerified,
-                                        Msg::RestoreStep,
-                                        Msg::BackupFailed,
-                                        Msg::WaitingForRestart,
-                                        Msg::UpdateFailed,
-                                        Msg::ProfileOnClose,
+constexpr std::int32_t LogMessages[] = {Msg::NoAnswer,          Msg::Failed,
+                                        Msg::LoadingImage,      Msg::Done,
+                                        Msg::CheckingImage,     Msg::ImageDamaged,
+                                        Msg::Version,           Msg::CheckingDc,
+                                        Msg::NotForThisDc,      Msg::UpdateFirst,
+                                        Msg::AlreadyCurrent,    Msg::UpdateSucceeded,
+                                        Msg::UploadingCode,     Msg::UploadingSection1,
+                                        OldRecoveryQuestion,    Msg::RecoveryQuestion,
+                                        Msg::CheckStep,         Msg::BackupNotSaved,
+                                        Msg::NewerProfileInDc,  Msg::SleepNotConfirmed,
+                                        Msg::UploadingSection2, Msg::DataRefused,
+                                        Msg::CheckingNewCode,   Msg::WrongDcAfterRestart,
+                                        Msg::NewCodeVerified,   Msg::RestoreStep,
+                                        Msg::BackupFailed,      Msg::WaitingForRestart,
+                                        Msg::UpdateFailed,      Msg::ProfileOnClose,
                                         Msg::VerifyFailed};
 // Texts this long are also recognised inside longer rows.
 constexpr std::size_t MinEmbeddedText = 8;
@@ -225,6 +214,16 @@ Harness::Harness(sim::DcConfig dc, std::optional<ImageContent> image) : dcConfig
     useImage(image);
 }
 
+void Harness::dropAddedMessages() {
+    const std::string db = (std::filesystem::path(programDir_.path().toStdString()) / LanguageDbFile).string();
+    const std::string password = LoadResString(ResDatabasePassword);
+    MessageTable table;
+    std::string error;
+    ASSERT_TRUE(ReadLanguageDb(db, password, table, error)) << error;
+    std::erase_if(table.rows, [](const MessageRow& row) { return row.number >= AddedMessagesFrom; });
+    ASSERT_TRUE(WriteLanguageDb(table, db, password, error)) << error;
+}
+
 Harness::~Harness() {
     for (auto& s : starts_)
         if (s->window) s->window->hide();
@@ -303,7 +302,7 @@ bool Harness::launch(std::optional<sim::SimulatedDc> dc) {
         [] {
             return PortOpenOutcome{PortOpenResult::Opened, "simulated DC", {}};
         },
-        backupFolder_);
+        BackupFolders(backupFolder_, otherBackupFolders_));
     starts_.push_back(std::move(s));
     Start& now = current();
     now.flow->setBackend(now.backend.get());

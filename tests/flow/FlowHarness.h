@@ -95,7 +95,6 @@ public:
     }
     FirmwareReport FirmwareFacts() override { return firmwareReport; }
     ProfileReport ProfileFacts() override { return profileReport; }
-    std::filesystem::path BackupFolder() override { return backupFolder; }
     void AbortLink() override { log.push_back("AbortLink"); }
     void WaitSeconds(double seconds) override { log.push_back("WaitSeconds " + std::to_string(seconds)); }
     void ReleaseReplyBuffers() override { log.push_back("ReleaseReplyBuffers"); }
@@ -111,7 +110,6 @@ public:
     bool deepSleepModeSeen = false;  // DeepSleepMode when EnterDeepSleep was called
     FirmwareReport firmwareReport;   // what the fake update did, as the real one reports it
     ProfileReport profileReport;
-    std::filesystem::path backupFolder;
     WizardState* state = nullptr;
     std::function<void()> onLoadImage;
     std::function<void()> onUpdate;

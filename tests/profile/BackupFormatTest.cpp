@@ -49,20 +49,6 @@ TEST(BackupFormat, OnlyTheExactSizeDecodes) {
     EXPECT_TRUE(DecodeBackup(std::vector<std::uint8_t>(266274)));
 }
 
-TEST(BackupFormat, RowsWithNonByteValuesOrNegativeAddressesAreNotSound) {
-    BlockTable table;
-    EXPECT_TRUE(ProfileRowsAreSound(table, 1024));
-    table[2][17] = 256;
-    EXPECT_TRUE(ProfileRowsAreSound(table, 2));  // rows past the count don't matter
-    EXPECT_FALSE(ProfileRowsAreSound(table, 3));
-    table[2][17] = 0;
-    table[0][129] = -1;
-    EXPECT_FALSE(ProfileRowsAreSound(table, 1));
-    table[0][129] = 0;
-    table[1][0] = -8;
-    EXPECT_FALSE(ProfileRowsAreSound(table, 2));
-}
-
 TEST(BackupFormat, FileNameHasModelAndAtLeastSixSerialDigits) {
     EXPECT_EQ(BackupFileName(7, 42), "7.000042.bin");
     EXPECT_EQ(BackupFileName(6865, 12345), "6865.012345.bin");
