@@ -11,7 +11,7 @@
 // (normal priority, Back enabled), either here or inside the upload, the profile
 // backup or the verification.
 //
-// Hazard: WaitForReset and the link commands serve the event loop, so the window's
+// Hazard: WaitForReset and the link commands serve the event loop, so the user's
 // Close can run inside a run; ProgramEnding thrown by a yield passes through.
 
 #include <cstdint>

@@ -10,7 +10,7 @@
 // word is sent, there is no resume.
 //
 // UploadCode catches unexpected run-time errors of its own (except ProgramEnding,
-// which must reach the window): it then fails the link (CommModule::FailOnRunTimeError:
+// which must reach the flow): it then fails the link (CommModule::FailOnRunTimeError:
 // LinkError, LinkAbort and CommError), logs the failure and calls ResetStage. UploadCode2 passes them to its caller.
 
 #include <cstdint>

@@ -15,7 +15,7 @@ AppBackend::AppBackend(WizardState& state, WizardServices& wizard, EventPump& pu
       profile_(link_, wizard, state, profileImage_, pump, std::move(backupFolders)),
       updater_(link_, wizard, state, image_, profileForUpdate_, pump) {}
 
-std::optional<std::string> AppBackend::LoadImage() {
+std::optional<std::string> AppBackend::LoadFirmwareImage() {
     const ImageLoadResult loaded = GetCode(state_.FirmwarePath, wizard_, state_, image_, LoadResString(ResParameters));
     if (!loaded.ok()) return loaded.detail;
     link_.SizeReplyBuffers(image_.MemorySize);

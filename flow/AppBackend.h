@@ -30,7 +30,7 @@ public:
     AppBackend(WizardState& state, WizardServices& wizard, EventPump& pump, SerialPort& port, PortOpener openPort,
                BackupFolders backupFolders);
 
-    std::optional<std::string> LoadImage() override;
+    std::optional<std::string> LoadFirmwareImage() override;
     PortOpenOutcome OpenInterfacePort() override { return openPort_(); }
 
     // The first Next and the update are new attempts: a cable pulled and put back

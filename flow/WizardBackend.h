@@ -1,6 +1,6 @@
 #pragma once
 // What the wizard's flow calls in the other subsystems. The application
-// wires the real link, firmware and profile code behind it; window tests use fakes.
+// wires the real link, firmware and profile code behind it; the flow's tests script one.
 
 #include <filesystem>
 #include <optional>
@@ -19,7 +19,7 @@ public:
     // Start-up: GetCode, the load and check of the firmware image. It reports in the task
     // log and its box; nothing when the image can be used, else why not (for people),
     // and the flow ends the program.
-    virtual std::optional<std::string> LoadImage() = 0;
+    virtual std::optional<std::string> LoadFirmwareImage() = 0;
     // Start-up: find the cable's port and open it at 38400 bit/s, 8N1, DTR and RTS on.
     virtual PortOpenOutcome OpenInterfacePort() = 0;
 

@@ -80,7 +80,7 @@ void WizardFlow::InitInfo() {
     if (backend_) {
         // The load has told the diver in its box (a missing image in none); the console
         // learns the file and why, and no update is ever tried with that image.
-        if (const std::optional<std::string> why = backend_->LoadImage()) {
+        if (const std::optional<std::string> why = backend_->LoadFirmwareImage()) {
             if (env_.printDiagnostic)
                 env_.printDiagnostic("the firmware image " + state_.FirmwarePath + " cannot be loaded: " + *why);
             Close();

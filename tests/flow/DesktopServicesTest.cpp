@@ -124,7 +124,7 @@ TEST_F(DesktopFlow, PortBoxNamesTheProcessThatHoldsThePortAndOkTriesAgain) {
     EXPECT_EQ(box.buttons, BoxButtons::OkCancel);
     EXPECT_EQ(box.caption, "Interface");
     EXPECT_THAT(box.text, HasSubstr("/dev/ttyUSB0 is in use by another program: ModemManager."));
-    EXPECT_THAT(backend.log, ElementsAre("LoadImage", "OpenInterfacePort", "OpenInterfacePort"));
+    EXPECT_THAT(backend.log, ElementsAre("LoadFirmwareImage", "OpenInterfacePort", "OpenInterfacePort"));
 }
 
 TEST_F(DesktopFlow, PortBoxSpeaksTheUsersLanguageAndCancelEnds) {

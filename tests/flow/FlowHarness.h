@@ -67,9 +67,9 @@ public:
 // Every call is logged by name; results come from the script.
 class ScriptedBackend : public WizardBackend {
 public:
-    std::optional<std::string> LoadImage() override {
-        log.push_back("LoadImage");
-        if (onLoadImage) onLoadImage();
+    std::optional<std::string> LoadFirmwareImage() override {
+        log.push_back("LoadFirmwareImage");
+        if (onLoadFirmwareImage) onLoadFirmwareImage();
         return imageProblem;
     }
     PortOpenOutcome OpenInterfacePort() override;
@@ -111,7 +111,7 @@ public:
     FirmwareReport firmwareReport;   // what the fake update did, as the real one reports it
     ProfileReport profileReport;
     WizardState* state = nullptr;
-    std::function<void()> onLoadImage;
+    std::function<void()> onLoadFirmwareImage;
     std::function<void()> onUpdate;
     std::function<void()> onRecover;
 
@@ -152,7 +152,7 @@ public:
     void close();
     // The stages 1 -> 2 (Deep Sleep acknowledged) in one go.
     void reachDeepSleepPage();
-    // The backend's calls after start-up's LoadImage and OpenInterfacePort.
+    // The backend's calls after start-up's LoadFirmwareImage and OpenInterfacePort.
     std::vector<std::string> callsAfterStartUp() const;
 
     std::filesystem::path dir;  // program folder with the test database

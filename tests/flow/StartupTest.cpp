@@ -38,7 +38,7 @@ TEST(Startup, BuiltInRecordShowsTheFirstPageWithCaptionsFromTheDatabase) {
     EXPECT_TRUE(h.state.ProfileIntact);
     EXPECT_FALSE(h.state.DeepSleepMode);
     EXPECT_EQ(h.state.FirmwarePath, (h.dir / "VOR.1H.FWR").string());
-    EXPECT_THAT(h.backend.log, ElementsAre("LoadImage", "OpenInterfacePort"));
+    EXPECT_THAT(h.backend.log, ElementsAre("LoadFirmwareImage", "OpenInterfacePort"));
     EXPECT_TRUE(h.frontEnd.textsReady);
     EXPECT_TRUE(h.frontEnd.onTop);
     EXPECT_EQ(h.frontEnd.page, 1);
@@ -146,7 +146,8 @@ TEST(Startup, MissingPortAsksAndOkTriesAgainUntilTheCableIsThere) {
     h.backend.portOutcomes = {{PortOpenResult::NotFound, {}, {}}, {PortOpenResult::Failed, "/dev/ttyUSB0", "busy"}};
     h.frontEnd.answers = {BoxAnswer::Ok, BoxAnswer::Ok};
     ASSERT_TRUE(h.start());
-    EXPECT_THAT(h.backend.log, ElementsAre("LoadImage", "OpenInterfacePort", "OpenInterfacePort", "OpenInterfacePort"));
+    EXPECT_THAT(h.backend.log,
+                ElementsAre("LoadFirmwareImage", "OpenInterfacePort", "OpenInterfacePort", "OpenInterfacePort"));
     ASSERT_EQ(h.frontEnd.shown.size(), 2u);
     for (const ShownBox& box : h.frontEnd.shown) {
         EXPECT_EQ(box.icon, BoxIcon::Critical);
@@ -164,7 +165,7 @@ TEST(Startup, CancelInThePortBoxEndsBeforeTheFirstPage) {
     EXPECT_FALSE(h.start());
     EXPECT_EQ(h.endCalls, 1);
     EXPECT_TRUE(h.frontEnd.ended);
-    EXPECT_THAT(h.backend.log, ElementsAre("LoadImage", "OpenInterfacePort"));
+    EXPECT_THAT(h.backend.log, ElementsAre("LoadFirmwareImage", "OpenInterfacePort"));
     EXPECT_EQ(h.frontEnd.page, 0);
 }
 
@@ -179,7 +180,7 @@ TEST(Startup, PortWithoutPermissionExplainsTheDialoutGroupAndRetries) {
     EXPECT_THAT(box.text, HasSubstr("/dev/ttyUSB0 exists"));
     EXPECT_THAT(box.text, HasSubstr("\"dialout\""));
     EXPECT_THAT(box.text, HasSubstr("udev rule"));
-    EXPECT_THAT(h.backend.log, ElementsAre("LoadImage", "OpenInterfacePort", "OpenInterfacePort"));
+    EXPECT_THAT(h.backend.log, ElementsAre("LoadFirmwareImage", "OpenInterfacePort", "OpenInterfacePort"));
 }
 
 TEST(Startup, UnusableImageEndsThroughTheCloseSequenceAndSaysWhyOnce) {
@@ -187,7 +188,8 @@ TEST(Startup, UnusableImageEndsThroughTheCloseSequenceAndSaysWhyOnce) {
     h.backend.imageProblem = "section 1 sum 0x1234 differs from the stored 0x1235";
     EXPECT_FALSE(h.start());
     EXPECT_EQ(h.endCalls, 1);
-    EXPECT_THAT(h.backend.log, ElementsAre("LoadImage", "AbortLink", "WaitSeconds 1.000000", "ReleaseReplyBuffers"));
+    EXPECT_THAT(h.backend.log,
+                ElementsAre("LoadFirmwareImage", "AbortLink", "WaitSeconds 1.000000", "ReleaseReplyBuffers"));
     EXPECT_THAT(h.diagnostics, ElementsAre("the firmware image " + h.state.FirmwarePath +
                                            " cannot be loaded: section 1 sum 0x1234 differs from the stored 0x1235"));
     EXPECT_EQ(h.frontEnd.page, 0);
@@ -195,7 +197,7 @@ TEST(Startup, UnusableImageEndsThroughTheCloseSequenceAndSaysWhyOnce) {
 
 TEST(Startup, UnexpectedStartUpErrorIsReportedAndEndsTheProgram) {
     FlowHarness h;
-    h.backend.onLoadImage = [] { throw std::runtime_error("image reader broke"); };
+    h.backend.onLoadFirmwareImage = [] { throw std::runtime_error("image reader broke"); };
     EXPECT_FALSE(h.start());
     ASSERT_EQ(h.frontEnd.shown.size(), 1u);
     EXPECT_THAT(h.frontEnd.shown[0].text, HasSubstr("image reader broke"));
