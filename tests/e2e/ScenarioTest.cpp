@@ -325,8 +325,8 @@ TEST_P(NewCodeNotTaken, RunSaysWhatTheDcReportsAndEndsNotCompletedWithTheProfile
     EXPECT_EQ(errors[1], "M814");
     const CliOutcome outcome = h.outcome();
     EXPECT_EQ(outcome.exit, 1) << outcome.message;
-    EXPECT_NE(outcome.message.find(h.text(Msg::CheckingNewCode)), std::string::npos)
-        << outcome.message;  // the step that failed
+    // The step that failed.
+    EXPECT_NE(outcome.message.find(h.text(Msg::CheckingNewCode)), std::string::npos) << outcome.message;
     EXPECT_TRUE(DcHoldsProfile(before, h.dc()));
     ExpectProfileKept(before, h);
 }
