@@ -21,6 +21,7 @@ FlowEnvironment LiveEnvironment(const SystemParts& system, const RunChoices& cho
     env.programDir = system.programDir;
     env.languageColumn = choices.languageColumn;
     env.imageFile = choices.image;
+    env.task = choices.task;
     env.setPriority = [](int priorityClass) { return SetProcessPriority(0, 0, priorityClass); };
     env.startProgram = system.startProgram;
     env.endProgram = system.endProgram;

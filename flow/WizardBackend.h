@@ -6,6 +6,7 @@
 #include <string>
 
 #include "firmware/UpdateSequence.h"
+#include "flow/ProfileTask.h"
 #include "platform/PortOpen.h"
 #include "profile/ProfileKeeper.h"
 
@@ -35,6 +36,8 @@ public:
 
     // Next that starts the update; runs the whole attempt inside the click.
     virtual void UpdateFirmware() = 0;
+    // The terminal's profile commands, run where the update would start.
+    virtual TaskOutcome RunProfileTask(const ProfileTask&) { return {}; }
     // Close while a write-back is pending.
     virtual void ProfileRecovering() = 0;
     // What the current or last attempt did to the firmware and to the profile so far

@@ -184,6 +184,25 @@ RunOutcome WizardFlow::Outcome() const {
     return outcome;
 }
 
+std::optional<TaskOutcome> WizardFlow::TaskResult() const {
+    if (env_.task.kind == ProfileTaskKind::None) return std::nullopt;
+    if (!taskOutcome_) {
+        TaskOutcome notRead;
+        notRead.message = "The DC could not be read: nothing was written into it or saved.";
+        if (dcSilent_) notRead.message = vor::OutcomeText(Outcome(), {});
+        return notRead;
+    }
+    TaskOutcome outcome = *taskOutcome_;
+    // A restore that did not complete may have been finished by the recovery at Close.
+    if (outcome.exit == ExitProfileSaved && Outcome().profile == ProfileEnd::Verified) {
+        outcome.exit = ExitUpdated;
+        outcome.result = "restored";
+        outcome.message = "The saved profile " + outcome.file.string() + " is in the DC, every block read back equal.";
+        outcome.pending.clear();
+    }
+    return outcome;
+}
+
 std::string WizardFlow::OutcomeText(const RunOutcome& outcome) {
     if (!outcome.failedStep) return vor::OutcomeText(outcome, {});
     // The database closes with the program; the last line is told after that.

@@ -52,17 +52,26 @@ void ProfileKeeper::UseSpan(const ProfileSpan& span) {
     if (!span.empty && !span.outOfRange) ProfileBlockCount = span.blockCount;
 }
 
-ProfileKeeper::Lookup ProfileKeeper::LookUpBackup() {
+bool ProfileKeeper::ReadDcSerial() {
     // Serial and path decoded from a failed read would name some other DC's file.
     const auto block = ReadBlock(0);
-    if (!block) return Lookup::BlockZeroUnread;
+    if (!block) return false;
     blockZero_ = *block;
-
     SerialDigits.fill(0);
     const auto& b = blockZero_;
     SerialNumber = PackedDecimal(b[SerialBlockOffset]) * 10000 + PackedDecimal(b[SerialBlockOffset + 1]) * 100 +
                    PackedDecimal(b[SerialBlockOffset + 2]);
     serialText_ = SerialText(SerialNumber);
+    BackupPath = NewBackupPath();
+    return true;
+}
+
+std::filesystem::path ProfileKeeper::NewBackupPath() const {
+    return folders_.primary / BackupFileName(image_.ModelNumber, SerialNumber);
+}
+
+ProfileKeeper::Lookup ProfileKeeper::LookUpBackup() {
+    if (!ReadDcSerial()) return Lookup::BlockZeroUnread;
     const std::string name = BackupFileName(image_.ModelNumber, SerialNumber);
     const auto saved = FindSavedProfile(name);
     BackupPath = saved.value_or(folders_.primary / name);

@@ -16,6 +16,7 @@
 #include <span>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "session/BlockTable.h"
 #include "link/CommModule.h"
@@ -48,6 +49,21 @@ struct ProfileReport {
 };
 
 // What the profile code needs of the loaded firmware image.
+// A saved profile of the connected DC, as --info lists it.
+struct SavedProfileFile {
+    std::filesystem::path path;
+    bool pending = false;  // the backup that waits for a write-back
+};
+
+enum class RestoreEnd {
+    Restored,  // in the DC, every block read back equal
+    DcUnread,  // the DC did not answer: nothing changed
+    Refused,   // not a usable backup of this DC: nothing changed
+    Declined,  // the diver said No: nothing written
+    NotSaved,  // what the DC holds could not be saved first: nothing written
+    Failed,    // the write did not complete: the file waits as the DC's pending backup
+};
+
 struct ProfileImageFacts {
     int ModelNumber = 0;   // names the backup file
     int MemorySize = 512;  // the DC's size class: pointer form and profile area
@@ -79,6 +95,19 @@ public:
     // The connected DC's serial number as its backup file is named; empty while block 0
     // has not been read.
     std::string ConnectedSerial() const { return BackupPath.empty() ? std::string() : serialText_; }
+
+    // ---- the profile outside an update (the terminal's --info, --backup, --restore) ----
+    // Reads block 0: the DC's serial number and its backup's name. False when unread.
+    bool ReadDcSerial();
+    // This DC's saved profiles in every backup folder: the pending backup first, then
+    // set-aside and saved copies by name. After ReadDcSerial.
+    std::vector<SavedProfileFile> SavedFilesOfDc() const;
+    // What the DC holds, read whole and saved durably to `file` (empty: a dated name in
+    // the backup folder), read back and compared. The file, or nothing with a row why.
+    std::optional<std::filesystem::path> SaveDcProfileAs(std::filesystem::path file);
+    // Writes the saved profile in `file` into the DC as a write-back does, once it has
+    // proven to be this DC's and what the DC holds has been saved aside.
+    RestoreEnd RestoreFromFile(const std::filesystem::path& file);
 
     // Sees every step of a backup-file write; returning false fails it (for tests and
     // the fault sweep).
@@ -143,7 +172,12 @@ private:
     enum class Choice { UseSaved, KeepDc, Open };
     Choice ChooseBetweenProfiles();
     // What the DC holds now, read whole into `copy` and saved under a set-aside name.
-    std::optional<std::filesystem::path> SaveDcCopy(BackupContent& copy, ProfileSpan& span);
+    std::optional<std::filesystem::path> SaveDcCopy(BackupContent& copy, ProfileSpan& span,
+                                                    const std::filesystem::path& file);
+    // The name the connected DC's backup takes in the folder new backups go to.
+    std::filesystem::path NewBackupPath() const;
+    std::string RestoreQuestion(const std::filesystem::path& file, int blocks, const std::filesystem::path& dcCopy,
+                                int dcBlocks);
     std::string ChoiceQuestion(const std::filesystem::path& dcCopy, int dcBlocks);
     std::string TextWith(std::int32_t message, const std::filesystem::path& path);
     // Where the connected DC's backup lies (it may be another folder than new ones go to).

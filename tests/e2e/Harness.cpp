@@ -260,6 +260,7 @@ bool Harness::launch(std::optional<sim::SimulatedDc> dc) {
     });
 
     FlowEnvironment env;
+    env.task = task_;
     env.pump = &s->pump;
     env.programDir = programDir_.path().toStdString();
     env.setupRecord = MakeSetupRecord(imageFile_, "", EnglishLanguageCode);
