@@ -45,7 +45,21 @@ INSTANTIATE_TEST_SUITE_P(Table, RefusedCommandLine,
                                            Refused{{"--cli", "--demo"}, "--demo is the window's; --cli has none"},
                                            Refused{{"--cli", "--port"}, "--port"},
                                            Refused{{"--cli", "--frobnicate"}, "--frobnicate"},
-                                           Refused{{"--cli", "COM5"}, "COM5"}));
+                                           Refused{{"--cli", "COM5"}, "COM5"},
+                                           Refused{{"--info"}, "--info needs --cli"},
+                                           Refused{{"--cli", "--info", "--backup"}, "each run alone"},
+                                           Refused{{"--cli", "--restore"}, "--restore"}));
+
+TEST(CommandLine, ProfileCommandsTakeTheirFiles) {
+    EXPECT_EQ(Parse({"--cli", "--info"}).options.terminal.task.kind, ProfileTaskKind::Info);
+    const CommandLine backup = Parse({"--cli", "--backup", "--yes"});
+    ASSERT_EQ(backup.action, Action::Run) << backup.text;
+    EXPECT_EQ(backup.options.terminal.task.kind, ProfileTaskKind::Backup);
+    EXPECT_EQ(backup.options.terminal.task.file, "");  // a dated name of the program's
+    EXPECT_TRUE(backup.options.terminal.yes);
+    EXPECT_EQ(Parse({"--cli", "--backup", "trip.bin"}).options.terminal.task.file, "trip.bin");
+    EXPECT_EQ(Parse({"--cli", "--restore", "trip.bin"}).options.terminal.task.kind, ProfileTaskKind::Restore);
+}
 
 TEST(CommandLine, RunTakesEveryOptionOfTheTerminal) {
     const CommandLine command =
