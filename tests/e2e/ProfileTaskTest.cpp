@@ -3,10 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "tests/e2e/Harness.h"
 #include "tests/e2e/ProfileCheck.h"
+#include "tests/e2e/ProfileTasks.h"
 #include "session/Messages.h"
 
 namespace vor::e2e {
@@ -14,45 +13,6 @@ namespace {
 
 using sim::UnitKind;
 namespace fs = std::filesystem;
-
-// A start of the program for `task`; answers and triggers are set on it after this.
-void Begin(Harness& h, ProfileTask task) {
-    h.runTask(std::move(task));
-    ASSERT_TRUE(h.started() ? h.startAgain() : h.start());
-}
-
-// Next until the task has run: through the Deep Sleep page of an older DC.
-void Proceed(Harness& h) {
-    h.clickNext();
-    if (h.deepSleepPageShown()) {
-        h.pressDcButtons();
-        h.clickNext();
-    }
-}
-
-void RunTask(Harness& h, ProfileTask task) {
-    Begin(h, std::move(task));
-    Proceed(h);
-}
-
-std::vector<fs::path> FilesLike(Harness& h, const std::string& mark) {
-    std::vector<fs::path> found;
-    for (const auto& e : fs::directory_iterator(h.backupFolder()))
-        if (e.path().filename().string().find(mark) != std::string::npos && e.path().extension() == ".bin")
-            found.push_back(e.path());
-    std::sort(found.begin(), found.end());
-    return found;
-}
-
-// The diver dives: the profile area and its pointers change.
-void DiveWith(Harness& h) {
-    sim::DcMemory& m = h.dc().memory();
-    for (int line = m.startLine(); line <= m.endLine(); ++line) {
-        sim::Line l = m.line(line);
-        for (auto& b : l) b = static_cast<std::uint8_t>(b ^ 0x3C);
-        m.writeLine(line, l);
-    }
-}
 
 bool NoProfileWritten(Harness& h) {
     const std::string log = h.logText();

@@ -11,6 +11,7 @@
 
 #include "tests/e2e/Harness.h"
 #include "tests/e2e/ProfileCheck.h"
+#include "tests/e2e/ProfileTasks.h"
 #include "flow/AppBackend.h"
 #include "session/Messages.h"
 
@@ -62,13 +63,7 @@ bool BackupFileExists(Harness& h) {
     return std::filesystem::exists(h.backupFile(), ec);
 }
 
-std::vector<std::filesystem::path> SetAsideFiles(Harness& h) {
-    std::vector<std::filesystem::path> aside;
-    for (const auto& e : std::filesystem::directory_iterator(h.backupFolder()))
-        if (e.path().filename().string().find(".set-aside-") != std::string::npos && e.path().extension() == ".bin")
-            aside.push_back(e.path());
-    return aside;
-}
+std::vector<std::filesystem::path> SetAsideFiles(Harness& h) { return FilesLike(h, ".set-aside-"); }
 
 std::vector<std::uint8_t> FileBytes(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
