@@ -166,8 +166,10 @@ int WizardFlow::SetProcessPriority(int priorityClass) {
 RunOutcome WizardFlow::Outcome() const {
     if (!backend_) return {};
     const ProfileReport profile = backend_->ProfileFacts();
-    return JudgeRun(backend_->FirmwareFacts(), profile, state_.ProfileBackupNeeded,
-                    PendingBackups(backend_->BackupFolder(), profile.backupFile));
+    // Another run's backup of the DC it holds is not this run's to name.
+    const auto pending = profile.dcHeldElsewhere ? std::vector<std::filesystem::path>{}
+                                                 : PendingBackups(backend_->BackupFolder(), profile.backupFile);
+    return JudgeRun(backend_->FirmwareFacts(), profile, state_.ProfileBackupNeeded, pending);
 }
 
 std::string WizardFlow::OutcomeText(const RunOutcome& outcome) {
@@ -231,6 +233,7 @@ void WizardFlow::EndAtOnce() {
 
 void WizardFlow::FinishEnd() {
     ended_ = true;
+    if (backend_) backend_->ReleaseDc();
     frontEnd_->Ended();
     if (env_.endProgram) env_.endProgram();
 }

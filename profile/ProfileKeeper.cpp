@@ -67,6 +67,7 @@ ProfileKeeper::Lookup ProfileKeeper::LookUpBackup() {
                    PackedDecimal(b[SerialBlockOffset + 2]);
     serialText_ = SerialText(SerialNumber);
     BackupPath = folder_ / BackupFileName(image_.ModelNumber, SerialNumber);
+    if (!HoldConnectedDc()) return Lookup::HeldElsewhere;
 
     std::error_code ec;
     if (!std::filesystem::exists(BackupPath, ec)) {
@@ -123,6 +124,7 @@ ProfileReport ProfileKeeper::report() const {
 
 bool ProfileKeeper::GetBackupProfile() {
     const Lookup found = LookUpBackup();
+    if (found == Lookup::HeldElsewhere) wizard_.InsertTaskList(IconError, heldText_, "");
     if (found != Lookup::Superseded) return found == Lookup::Usable;
     return ChooseBetweenProfiles() == Choice::UseSaved;
 }
@@ -136,17 +138,14 @@ void ProfileKeeper::BackupProfile() {
         case Choice::Open:
             // Nothing is sent while nobody has chosen: the DC keeps what it holds and
             // the backup stays where the next run finds it.
-            state_.CommError = true;
-            state_.ProfileBackupNeeded = false;
-            wizard_.InsertTaskList(IconRunning, BackupStepText, "");
-            wizard_.SetTaskStatus(wizard_.GetText(Msg::Failed));
-            wizard_.InsertTaskList(
-                IconError,
-                WithMarkers(wizard_.GetText(Msg::ProfileChoiceOpen), {BackupPath.string(), report_.dcCopy.string()}),
-                "");
-            wizard_.ResetStage();
+            StopBeforeBackup(
+                WithMarkers(wizard_.GetText(Msg::ProfileChoiceOpen), {BackupPath.string(), report_.dcCopy.string()}));
             return;
         }
+    }
+    if (found == Lookup::HeldElsewhere) {
+        StopBeforeBackup(heldText_);
+        return;
     }
     if (found == Lookup::Usable) {  // kept as it is on disk
         if (state_.CommError)
@@ -242,6 +241,15 @@ void ProfileKeeper::ReportBackupFailure(std::int32_t why) {
     if (BackupPath.empty() || !std::filesystem::exists(BackupPath, ec)) state_.ProfileBackupNeeded = false;
     wizard_.SetTaskStatus(wizard_.GetText(Msg::Failed));
     wizard_.InsertTaskList(IconError, TextWith(why, folder_), "");
+    wizard_.ResetStage();
+}
+
+void ProfileKeeper::StopBeforeBackup(const std::string& why) {
+    state_.CommError = true;
+    state_.ProfileBackupNeeded = false;
+    wizard_.InsertTaskList(IconRunning, BackupStepText, "");
+    wizard_.SetTaskStatus(wizard_.GetText(Msg::Failed));
+    wizard_.InsertTaskList(IconError, why, "");
     wizard_.ResetStage();
 }
 

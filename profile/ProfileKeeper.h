@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -21,6 +22,7 @@
 #include "link/CommModule.h"
 #include "platform/EventPump.h"
 #include "profile/BackupFormat.h"
+#include "profile/DcLock.h"
 #include "profile/DurableFile.h"
 #include "profile/ProfileLocation.h"
 #include "session/ClockArgument.h"
@@ -38,6 +40,7 @@ struct ProfileReport {
     std::filesystem::path setAside;               // the last backup set aside in the attempt
     std::filesystem::path dcCopy;                 // what the DC held while it differed from its backup
     bool choiceOpen = false;                      // nobody chose between that and the backup
+    bool dcHeldElsewhere = false;                 // another run holds the DC: its backup is not this run's
 };
 
 // What the profile code needs of the loaded firmware image.
@@ -68,6 +71,8 @@ public:
     void StartAttempt() { report_ = {}; }
     // The folder the backups lie in.
     const std::filesystem::path& folder() const { return folder_; }
+    // Lets go of the DC's lock, which this run took when it learnt the serial number.
+    void ReleaseDc() { dcLock_.reset(); }
 
     // The connected DC's serial number as its backup file is named; empty while block 0
     // has not been read.
@@ -105,11 +110,14 @@ private:
         Usable,
         BlockZeroUnread,  // block 0 could not be read: nothing is known about the DC
         NoFile,
-        Unreadable,    // wrong size or values that cannot be a profile; kept on disk
-        EmptyProfile,  // stored pointers equal
-        OtherDc,       // stored serial digits differ
-        Superseded,    // the DC holds another, non-empty profile: newer dives than the file
+        Unreadable,     // wrong size or values that cannot be a profile; kept on disk
+        EmptyProfile,   // stored pointers equal
+        OtherDc,        // stored serial digits differ
+        Superseded,     // the DC holds another, non-empty profile: newer dives than the file
+        HeldElsewhere,  // another run holds the DC's lock: nothing more is sent, its files are not ours
     };
+    // Holds the lock of the DC that BackupPath names; false when another run holds it.
+    bool HoldConnectedDc();
     Lookup LookUpBackup();
     // ReadMemoryBlock leaving CommError as the read would, but a failure earlier in
     // the attempt stays set.
@@ -123,6 +131,8 @@ private:
     void UseContent(BackupContent content, const ProfileSpan& span);
     bool DcHoldsOtherProfile() const;
     void ReportBackupFailure(std::int32_t why);
+    // Ends the backup step before anything is sent or saved: the DC keeps its profile.
+    void StopBeforeBackup(const std::string& why);
     void DeleteBackupFile();
     // Moves the file at BackupPath aside with a task-log row naming the new file.
     std::optional<std::filesystem::path> SetBackupAside();
@@ -154,7 +164,9 @@ private:
     std::string serialText_ = SerialText(0);  // the connected DC's, at least six digits
     WriteObserver writeObserver_;
     ProfileReport report_;
-    MemoryBlock blockZero_{};  // the DC's block 0, as the last lookup read it
+    MemoryBlock blockZero_{};         // the DC's block 0, as the last lookup read it
+    std::unique_ptr<DcLock> dcLock_;  // of the DC last identified, until the run ends
+    std::string heldText_;            // why the DC is another run's, when it is
 };
 
 }  // namespace vor

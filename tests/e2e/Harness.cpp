@@ -284,6 +284,7 @@ bool Harness::launch(std::optional<sim::SimulatedDc> dc) {
 
 void Harness::kill() {
     current().killed = true;
+    current().backend->ReleaseDc();  // a process that dies lets go of its locks
     current().pump.endProgram();
     if (current().window) current().window->hide();
 }
