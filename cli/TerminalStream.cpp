@@ -1,19 +1,72 @@
 #include "cli/TerminalStream.h"
 
+#include <cerrno>
 #include <cstdio>
 
 #include <unistd.h>
+#ifndef _WIN32
+#include <poll.h>
+#endif
+
+#include "cli/OutputQueue.h"
 
 namespace vor {
+
+namespace {
+
+// How long the end of a run waits for a reader that takes nothing.
+constexpr double FinalDrainSeconds = 5.0;
+
+bool WriteAllToStdout(const std::string& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const auto n = ::write(1, text.data() + done, static_cast<unsigned>(text.size() - done));
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
+#ifndef _WIN32
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {  // an output someone made non-blocking
+            pollfd out{1, POLLOUT, 0};
+            ::poll(&out, 1, -1);
+            continue;
+        }
+#endif
+        if (n < 0 && errno == EINTR) continue;
+        return false;  // the reader has gone (EPIPE) or the output is unusable
+    }
+    return true;
+}
+
+struct Stdout {
+    // Never destroyed: its thread may sit in a write nobody takes until the process ends.
+    OutputQueue& queue = *new OutputQueue(WriteAllToStdout);
+    bool whole = false;
+};
+
+Stdout& Out() {
+    static Stdout out;
+    return out;
+}
+
+void Push(const std::string& text, OutputQueue::Kind kind) {
+    Stdout& out = Out();
+    out.queue.push(text, out.whole ? OutputQueue::Kind::Final : kind);
+}
+
+}  // namespace
 
 bool StdinIsTerminal() { return isatty(0) != 0; }
 
 bool StdoutIsTerminal() { return isatty(1) != 0; }
 
-void WriteStdout(const std::string& text) {
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fflush(stdout);
-}
+void WriteStdout(const std::string& text) { Push(text, OutputQueue::Kind::Line); }
+
+void WriteStdoutProgress(const std::string& text) { Push(text, OutputQueue::Kind::Progress); }
+
+void KeepStdoutWhole() { Out().whole = true; }
+
+void DrainStdout() { Out().queue.drain(FinalDrainSeconds); }
 
 std::optional<std::string> ReadStdinLine() {
     std::string line;

@@ -71,9 +71,10 @@ std::string OutcomeText(const RunOutcome& o, const std::string& stepText) {
         firmware = "The update did not complete" + (stepText.empty() ? std::string() : " (at: " + stepText + ")");
         break;
     case FirmwareEnd::Unchanged:
-        firmware = o.alreadyCurrent ? "The DC already had this firmware"
-                   : o.attempted    ? "No code was sent to the DC"
-                                    : "Nothing was sent to the DC";
+        firmware = o.alreadyCurrent    ? "The DC already had this firmware"
+                   : o.attempted       ? "No code was sent to the DC"
+                   : o.sentToDeepSleep ? "Only the command to go to Deep Sleep was sent to the DC (its buttons wake it)"
+                                       : "Nothing was sent to the DC";
         break;
     }
     switch (o.profile) {

@@ -33,6 +33,7 @@ struct RunOutcome {
     std::filesystem::path setAsideFile;
     std::filesystem::path dcCopy;  // what the DC holds, saved while nobody chose
     bool choiceOpen = false;       // a person must choose between pendingFile and dcCopy
+    bool sentToDeepSleep = false;  // before any attempt, the DC was told to go to Deep Sleep
 };
 
 // The backup files that wait for a write-back: the connected DC's when it is known,

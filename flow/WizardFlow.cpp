@@ -169,7 +169,9 @@ RunOutcome WizardFlow::Outcome() const {
     // Another run's backup of the DC it holds is not this run's to name.
     const auto pending = profile.dcHeldElsewhere ? std::vector<std::filesystem::path>{}
                                                  : PendingBackups(backend_->BackupFolder(), profile.backupFile);
-    return JudgeRun(backend_->FirmwareFacts(), profile, state_.ProfileBackupNeeded, pending);
+    RunOutcome outcome = JudgeRun(backend_->FirmwareFacts(), profile, state_.ProfileBackupNeeded, pending);
+    outcome.sentToDeepSleep = state_.DeepSleepMode;  // cleared when an attempt starts
+    return outcome;
 }
 
 std::string WizardFlow::OutcomeText(const RunOutcome& outcome) {

@@ -82,7 +82,8 @@ std::optional<std::filesystem::path> ProfileKeeper::SaveDcCopy(BackupContent& co
     const std::filesystem::path file = FreeAsidePath(BackupPath, pump_.localTime());
     if (!read || !SaveFile(file, EncodeBackup(copy.header, copy.digits, copy.blocks))) {
         wizard_.SetTaskStatus(wizard_.GetText(Msg::Failed));
-        wizard_.InsertTaskList(IconError, TextWith(read ? Msg::BackupNotSaved : Msg::BackupFailed, folder_), "");
+        wizard_.InsertTaskList(IconError, TextWith(read ? Msg::BackupNotSaved : Msg::BackupFailed, FolderAndReason()),
+                               "");
         return std::nullopt;
     }
     wizard_.SetTaskStatus(wizard_.GetText(Msg::Done));

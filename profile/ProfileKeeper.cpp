@@ -104,6 +104,7 @@ bool ProfileKeeper::DcHoldsOtherProfile() const {
 std::optional<std::filesystem::path> ProfileKeeper::SetBackupAside() {
     std::string error;
     const auto moved = vor::SetBackupAside(BackupPath, pump_.localTime(), error);
+    if (!moved) saveError_ = error;
     if (moved) {
         report_.setAside = *moved;
         wizard_.InsertTaskList(IconInfo, TextWith(Msg::BackupSetAside, *moved), "");
@@ -130,6 +131,7 @@ bool ProfileKeeper::GetBackupProfile() {
 }
 
 void ProfileKeeper::BackupProfile() {
+    saveError_.clear();
     Lookup found = LookUpBackup();
     if (found == Lookup::Superseded) {
         switch (ChooseBetweenProfiles()) {
@@ -220,10 +222,19 @@ bool ProfileKeeper::SaveBackupFile() {
 }
 
 bool ProfileKeeper::SaveFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
-    if (!WriteFileDurably(path, bytes, writeObserver_).ok) return false;
+    const WriteResult written = WriteFileDurably(path, bytes, writeObserver_);
+    if (!written.ok) {
+        saveError_ = written.error;
+        return false;
+    }
     // Only what can be read back counts as saved.
     const auto stored = ReadWholeFile(path, BackupFileSize);
+    if (!stored || *stored != bytes) saveError_ = "the file read back differs from what was written";
     return stored && *stored == bytes;
+}
+
+std::string ProfileKeeper::FolderAndReason() const {
+    return saveError_.empty() ? folder_.string() : folder_.string() + " (" + saveError_ + ")";
 }
 
 void ProfileKeeper::UseContent(BackupContent content, const ProfileSpan& span) {
@@ -240,7 +251,7 @@ void ProfileKeeper::ReportBackupFailure(std::int32_t why) {
     std::error_code ec;
     if (BackupPath.empty() || !std::filesystem::exists(BackupPath, ec)) state_.ProfileBackupNeeded = false;
     wizard_.SetTaskStatus(wizard_.GetText(Msg::Failed));
-    wizard_.InsertTaskList(IconError, TextWith(why, folder_), "");
+    wizard_.InsertTaskList(IconError, TextWith(why, FolderAndReason()), "");
     wizard_.ResetStage();
 }
 

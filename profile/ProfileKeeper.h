@@ -167,6 +167,9 @@ private:
     MemoryBlock blockZero_{};         // the DC's block 0, as the last lookup read it
     std::unique_ptr<DcLock> dcLock_;  // of the DC last identified, until the run ends
     std::string heldText_;            // why the DC is another run's, when it is
+    std::string saveError_;           // the system's reason of the last file that could not be saved
+    // The backup folder, with the system's reason when a file could not be saved there.
+    std::string FolderAndReason() const;
 };
 
 }  // namespace vor
