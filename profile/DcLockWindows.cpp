@@ -2,12 +2,6 @@
 // process number at the start stays readable for the run that is refused.
 #include "profile/DcLock.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 #include <cstdlib>

@@ -196,6 +196,19 @@ TEST(CliRun, CableLeftOutAfterAFailedSection1EndsWithinTheTryLimitAndNamesTheFil
     EXPECT_TRUE(fs::exists(backup));
 }
 
+// A run stopped by signals: it ended by itself with exit 4, the profile kept in its
+// backup file, and every attempt recorded as interrupted.
+void ExpectInterruptedWithTheProfileInItsFile(QProcess& run, const ProgramCopy& program) {
+    ASSERT_TRUE(run.waitForFinished(RunLimitMs));
+    EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(run.exitCode(), 4);
+    EXPECT_TRUE(fs::exists(program.folder() / "6865.012345.bin"));
+    const auto records = RecordsIn(program.folder());
+    ASSERT_FALSE(records.empty());
+    for (const fs::path& record : records)
+        EXPECT_NE(FileText(record).find("Interrupted"), std::string::npos) << FileText(record);
+}
+
 // A remote shell that drops or `timeout`: the close sequence runs with the safe answers,
 // the profile stays in its file, and the run says so and keeps its record.
 TEST(CliRun, TerminateInSection1ClosesKeepsTheProfileInItsFileAndRecordsTheAttempt) {
@@ -368,13 +381,7 @@ TEST(CliRun, TerminateInSection2WhileNobodyReadsTheOutputEndsWithItsRecord) {
     WaitForSim(sim, "status", [&](const std::string& s) { return ExchangesOf(s) > section1Done + 100; });
     ASSERT_EQ(sim.command("dump firmware").find("section 2"), std::string::npos);  // still in section 2
     ::kill(static_cast<pid_t>(run.processId()), SIGTERM);
-    ASSERT_TRUE(run.waitForFinished(RunLimitMs));
-    EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(run.exitCode(), 4);
-    EXPECT_TRUE(fs::exists(program.folder() / "6865.012345.bin"));
-    const auto records = RecordsIn(program.folder());
-    ASSERT_EQ(records.size(), 1u);
-    EXPECT_NE(FileText(records[0]).find("Interrupted"), std::string::npos) << FileText(records[0]);
+    ExpectInterruptedWithTheProfileInItsFile(run, program);
 }
 
 // The DC's port reached through a second name while a run holds it: the second run is
@@ -468,15 +475,7 @@ TEST(CliRun, TwoCtrlCInARowEndAtOnceWithTheBackupKeptAndTheAttemptRecorded) {
     const std::size_t interrupted = out.size();
     ReadUntil(run, out, [&] { return out.find("\"event\":\"answer\"", interrupted) != std::string::npos; });
     ::kill(static_cast<pid_t>(run.processId()), SIGINT);
-    ASSERT_TRUE(run.waitForFinished(RunLimitMs));
-    out += run.readAllStandardOutput().toStdString();
-    EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(run.exitCode(), 4) << out;
-    EXPECT_TRUE(fs::exists(program.folder() / "6865.012345.bin"));
-    const auto records = RecordsIn(program.folder());
-    ASSERT_FALSE(records.empty());
-    for (const fs::path& record : records)
-        EXPECT_NE(FileText(record).find("Interrupted"), std::string::npos) << FileText(record);
+    ExpectInterruptedWithTheProfileInItsFile(run, program);
 }
 
 // Enter on the first page, then the input ends on the Deep Sleep page: the DC was told
