@@ -264,7 +264,8 @@ bool Harness::launch(std::optional<sim::SimulatedDc> dc) {
     } else {
         s->answerer = std::make_unique<ScriptAnswerer>(s->boxes);
         s->terminal = std::make_unique<TerminalFrontEnd>(
-            TerminalOutput{[raw](const std::string& text) { raw->terminalOutput += text; }, false, true, {}}, *s->answerer);
+            TerminalOutput{[raw](const std::string& text) { raw->terminalOutput += text; }, false, true, {}},
+            *s->answerer);
         s->flow->attach(*s->terminal);
     }
     s->backend = std::make_unique<AppBackend>(
