@@ -24,10 +24,10 @@ template <class Port>
 class BackendOnPort : private PortHolder<Port>, public AppBackend {
 public:
     BackendOnPort(std::optional<std::string> forcedPort, WizardState& state, WizardServices& services, EventPump& pump,
-                  const std::filesystem::path& backupFolder)
+                  const BackupFolders& backupFolders)
         : AppBackend(
               state, services, pump, this->cablePort,
-              [this, forcedPort] { return vor::OpenInterfacePort(this->cablePort, forcedPort); }, backupFolder) {}
+              [this, forcedPort] { return vor::OpenInterfacePort(this->cablePort, forcedPort); }, backupFolders) {}
 };
 
 }  // namespace detail
@@ -35,10 +35,10 @@ public:
 // `port` empty: the cable is searched; otherwise that port is used.
 template <class Port>
 std::unique_ptr<WizardBackend> MakeBackendOnPort(const std::string& port, WizardState& state, WizardServices& services,
-                                                 EventPump& pump, const std::filesystem::path& backupFolder) {
+                                                 EventPump& pump, const BackupFolders& backupFolders) {
     std::optional<std::string> forcedPort;
     if (!port.empty()) forcedPort = port;
-    return std::make_unique<detail::BackendOnPort<Port>>(forcedPort, state, services, pump, backupFolder);
+    return std::make_unique<detail::BackendOnPort<Port>>(forcedPort, state, services, pump, backupFolders);
 }
 
 }  // namespace vor

@@ -10,6 +10,7 @@
 #include "flow/WizardBackend.h"
 #include "platform/EventPump.h"
 #include "platform/SerialPort.h"
+#include "profile/BackupFolder.h"
 #include "session/WizardServices.h"
 #include "session/WizardState.h"
 
@@ -17,7 +18,7 @@ namespace vor {
 
 // The backend on the cable. `port` empty: the cable is searched.
 std::unique_ptr<WizardBackend> MakeCableBackend(const std::string& port, WizardState& state, WizardServices& services,
-                                                EventPump& pump, const std::filesystem::path& backupFolder);
+                                                EventPump& pump, const BackupFolders& backupFolders);
 
 // For --list-ports: the ports that are the cable, and a trial open of one.
 std::set<std::string> CablePorts();

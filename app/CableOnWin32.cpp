@@ -9,8 +9,8 @@
 namespace vor {
 
 std::unique_ptr<WizardBackend> MakeCableBackend(const std::string& port, WizardState& state, WizardServices& services,
-                                                EventPump& pump, const std::filesystem::path& backupFolder) {
-    return MakeBackendOnPort<Win32SerialPort>(port, state, services, pump, backupFolder);
+                                                EventPump& pump, const BackupFolders& backupFolders) {
+    return MakeBackendOnPort<Win32SerialPort>(port, state, services, pump, backupFolders);
 }
 
 std::set<std::string> CablePorts() {

@@ -37,9 +37,9 @@ FlowEnvironment LiveEnvironment(const SystemParts& system, const RunChoices& cho
 }  // namespace
 
 LiveProgram::LiveProgram(const SystemParts& system, const RunChoices& choices)
-    : backupFolder_(ChooseBackupFolder(system.programDir)),
-      flow_(state_, LiveEnvironment(system, choices, backupFolder_)) {
-    backend_ = MakeCableBackend(choices.port, state_, flow_, system.pump, backupFolder_);
+    : backupFolders_(ChooseBackupFolders(system.programDir)),
+      flow_(state_, LiveEnvironment(system, choices, backupFolders_.primary)) {
+    backend_ = MakeCableBackend(choices.port, state_, flow_, system.pump, backupFolders_);
     flow_.setBackend(backend_.get());
 }
 

@@ -12,6 +12,7 @@
 #include "flow/WizardBackend.h"
 #include "flow/WizardFlow.h"
 #include "platform/EventPump.h"
+#include "profile/BackupFolder.h"
 #include "session/WizardState.h"
 
 namespace vor {
@@ -40,7 +41,7 @@ public:
     const WizardState& state() const { return state_; }
 
 private:
-    std::filesystem::path backupFolder_;  // chosen once: backups and attempt records
+    BackupFolders backupFolders_;  // chosen once: backups (and attempt records in the first)
     WizardState state_;
     WizardFlow flow_;
     std::unique_ptr<WizardBackend> backend_;

@@ -33,6 +33,8 @@ std::string OutcomeEvent(const CliOutcome& o) {
     if (!o.run.pendingFile.empty()) line.add("backup", o.run.pendingFile.string());
     if (!o.run.setAsideFile.empty()) line.add("setAside", o.run.setAsideFile.string());
     if (!o.run.dcCopy.empty()) line.add("dcCopy", o.run.dcCopy.string());
+    if (!o.run.damagedFile.empty()) line.add("damaged", o.run.damagedFile.string());
+    if (!o.run.backupLeft.empty()) line.add("backupLeft", o.run.backupLeft.string());
     return line.text();
 }
 

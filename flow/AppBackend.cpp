@@ -6,12 +6,12 @@
 namespace vor {
 
 AppBackend::AppBackend(WizardState& state, WizardServices& wizard, EventPump& pump, SerialPort& port,
-                       PortOpener openPort, const std::filesystem::path& backupFolder)
+                       PortOpener openPort, BackupFolders backupFolders)
     : state_(state),
       wizard_(wizard),
       openPort_(std::move(openPort)),
       link_(port, pump, state),
-      profile_(link_, wizard, state, profileImage_, pump, backupFolder),
+      profile_(link_, wizard, state, profileImage_, pump, std::move(backupFolders)),
       updater_(link_, wizard, state, image_, profileForUpdate_, pump) {}
 
 void AppBackend::GetCode() {

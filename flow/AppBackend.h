@@ -14,6 +14,7 @@
 #include "link/CommModule.h"
 #include "platform/EventPump.h"
 #include "platform/SerialPort.h"
+#include "profile/BackupFolder.h"
 #include "profile/ProfileKeeper.h"
 #include "flow/ProfileForUpdate.h"
 #include "flow/WizardBackend.h"
@@ -27,7 +28,7 @@ public:
     using PortOpener = std::function<PortOpenOutcome()>;
 
     AppBackend(WizardState& state, WizardServices& wizard, EventPump& pump, SerialPort& port, PortOpener openPort,
-               const std::filesystem::path& backupFolder);
+               BackupFolders backupFolders);
 
     void GetCode() override;
     PortOpenOutcome OpenInterfacePort() override { return openPort_(); }
@@ -55,7 +56,6 @@ public:
     void ProfileRecovering() override { profile_.ProfileRecovering(); }
     FirmwareReport FirmwareFacts() override { return updater_.report(); }
     ProfileReport ProfileFacts() override { return profile_.report(); }
-    std::filesystem::path BackupFolder() override { return profile_.folder(); }
 
     void AbortLink() override { link_.Abort(); }
     void WaitSeconds(double seconds) override { link_.WaitSeconds(seconds); }

@@ -6,22 +6,11 @@
 
 namespace vor {
 
-std::vector<std::filesystem::path> PendingBackups(const std::filesystem::path& folder,
-                                                  const std::filesystem::path& connectedDcBackup) {
+std::vector<std::filesystem::path> PendingBackups(const std::filesystem::path& connectedDcBackup) {
     std::error_code ec;
-    if (!connectedDcBackup.empty()) {
-        if (std::filesystem::is_regular_file(connectedDcBackup, ec)) return {connectedDcBackup};
-        return {};
-    }
-    static const std::regex BackupName(R"([0-9]+\.[0-9]{6,}\.bin)");
-    std::vector<std::filesystem::path> found;
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        std::error_code typeError;
-        if (it->is_regular_file(typeError) && std::regex_match(it->path().filename().string(), BackupName))
-            found.push_back(it->path());
-    }
-    std::sort(found.begin(), found.end());
-    return found;
+    if (!connectedDcBackup.empty() && std::filesystem::is_regular_file(connectedDcBackup, ec))
+        return {connectedDcBackup};
+    return {};
 }
 
 RunOutcome JudgeRun(const FirmwareReport& firmware, const ProfileReport& profile, bool hadProfile,
@@ -33,7 +22,15 @@ RunOutcome JudgeRun(const FirmwareReport& firmware, const ProfileReport& profile
     o.failedStep = firmware.end == FirmwareEnd::Failed ? firmware.failedStep : 0;
     o.choiceOpen = profile.choiceOpen;
     o.dcCopy = profile.dcCopy;
-    if (!pending.empty()) {
+    o.damagedFile = profile.damagedFile;
+    o.damage = profile.damage;
+    const bool verified = profile.writeBack == WriteBackEnd::Verified;
+    if (verified && !profile.backupLeft.empty() && pending == std::vector{profile.backupLeft}) {
+        // Written back and read back equal: the file left behind waits for nothing.
+        o.profile = ProfileEnd::Verified;
+        o.backupLeft = profile.backupLeft;
+        o.backupLeftWhy = profile.backupLeftWhy;
+    } else if (!pending.empty()) {
         o.profile = ProfileEnd::Pending;
         o.pendingFile = pending.front();
     } else if (profile.writeBack == WriteBackEnd::Verified) {
@@ -41,6 +38,9 @@ RunOutcome JudgeRun(const FirmwareReport& firmware, const ProfileReport& profile
     } else if (!profile.setAside.empty()) {
         o.profile = ProfileEnd::SetAside;
         o.setAsideFile = profile.setAside;
+    } else if (!o.damagedFile.empty() && !verified) {
+        // The DC may lack what only that file held: never a success, never "nothing changed".
+        o.profile = ProfileEnd::Damaged;
     } else if (firmware.end == FirmwareEnd::Unchanged && profile.writeBack == WriteBackEnd::None) {
         o.profile = ProfileEnd::Untouched;
     } else if (!hadProfile) {
@@ -53,6 +53,7 @@ RunOutcome JudgeRun(const FirmwareReport& firmware, const ProfileReport& profile
 }
 
 bool Succeeded(const RunOutcome& o) {
+    if (!o.damagedFile.empty()) return false;  // a saved profile could not be proven: somebody must look
     const bool profileIn = o.profile == ProfileEnd::Verified || o.profile == ProfileEnd::NothingToKeep;
     if (o.firmware == FirmwareEnd::Updated) return profileIn;
     return o.firmware == FirmwareEnd::Unchanged && o.alreadyCurrent && o.profile == ProfileEnd::Verified;
@@ -75,11 +76,27 @@ std::string OutcomeText(const RunOutcome& o, const std::string& stepText) {
                    : o.attempted       ? "No code was sent to the DC"
                    : o.sentToDeepSleep ? "Only the command to go to Deep Sleep was sent to the DC (its buttons wake it)"
                                        : "Nothing was sent to the DC";
+        if (!o.attempted && !o.silentPort.empty())
+            firmware += ": the DC did not answer on " + o.silentPort +
+                        ". Check that the DC shows its PC screen, that the interface cable is clipped on firmly "
+                        "and that it is the DC's cable";
         break;
     }
     switch (o.profile) {
-    case ProfileEnd::Verified: return firmware + "; the DC's profile was written back and verified.";
-    case ProfileEnd::Untouched: return firmware + "; the DC keeps its own profile.";
+    case ProfileEnd::Verified:
+        if (!o.damagedFile.empty())
+            return firmware + "; the DC's profile was written back and verified. An older saved profile, " +
+                   o.damagedFile.string() + ", is damaged (" + o.damage +
+                   ") and was not written into the DC. Keep the file and send it to support.";
+        if (!o.backupLeft.empty())
+            return firmware + "; the DC's profile was written back and verified. Its backup file " +
+                   o.backupLeft.string() + " could not be removed (" + o.backupLeftWhy +
+                   "): it holds the same profile, and a later run that finds it writes it back again.";
+        return firmware + "; the DC's profile was written back and verified.";
+    case ProfileEnd::Untouched:
+        // A DC that never answered may hold anything: only this run's part is known.
+        if (!o.silentPort.empty()) return firmware + "; this run changed nothing in the DC.";
+        return firmware + "; the DC keeps its own profile.";
     case ProfileEnd::NothingToKeep: return firmware + "; the DC had no profile to keep.";
     case ProfileEnd::Pending:
         if (o.choiceOpen)
@@ -91,6 +108,10 @@ std::string OutcomeText(const RunOutcome& o, const std::string& stepText) {
     case ProfileEnd::SetAside:
         return firmware + ". The DC's profile was not written back: its saved copy was set aside as " +
                o.setAsideFile.string() + ".";
+    case ProfileEnd::Damaged:
+        return firmware + ". The saved profile " + o.damagedFile.string() + " is damaged (" + o.damage +
+               ") and was not written into the DC: the DC may lack dives that only that file held. Keep the file and "
+               "send it to support.";
     case ProfileEnd::Unknown: break;
     }
     return firmware + ". Whether the DC still holds its profile is not known, and no saved copy was found.";

@@ -20,6 +20,7 @@ enum class ProfileEnd {
     NothingToKeep,  // the DC's profile was empty
     Pending,        // it waits in pendingFile for a write-back
     SetAside,       // it was not written back; its saved copy lies in setAsideFile
+    Damaged,        // its saved copy failed its check (damagedFile, damage) and was not written back
     Unknown,        // code was sent and no copy can be named
 };
 
@@ -31,15 +32,20 @@ struct RunOutcome {
     ProfileEnd profile = ProfileEnd::Untouched;
     std::filesystem::path pendingFile;
     std::filesystem::path setAsideFile;
-    std::filesystem::path dcCopy;  // what the DC holds, saved while nobody chose
-    bool choiceOpen = false;       // a person must choose between pendingFile and dcCopy
+    std::filesystem::path dcCopy;       // what the DC holds, saved while nobody chose
+    bool choiceOpen = false;            // a person must choose between pendingFile and dcCopy
+    std::filesystem::path damagedFile;  // a saved profile that failed its check, where it lies now
+    std::string damage;                 // what was wrong with it
+    std::filesystem::path backupLeft;   // verified, but this backup could not be removed
+    std::string backupLeftWhy;
+    std::string silentPort;        // the DC never answered the first page's identity query on this port
     bool sentToDeepSleep = false;  // before any attempt, the DC was told to go to Deep Sleep
 };
 
-// The backup files that wait for a write-back: the connected DC's when it is known,
-// otherwise every "<model>.<serial>.bin" of the folder.
-std::vector<std::filesystem::path> PendingBackups(const std::filesystem::path& folder,
-                                                  const std::filesystem::path& connectedDcBackup);
+// The backup file that waits for a write-back: the connected DC's, where the lookup
+// found it. A run that never identified a DC names none: whatever lies in the folders
+// may belong to another DC or another run.
+std::vector<std::filesystem::path> PendingBackups(const std::filesystem::path& connectedDcBackup);
 
 // `hadProfile`: the DC's profile had to be kept (it was not empty).
 RunOutcome JudgeRun(const FirmwareReport& firmware, const ProfileReport& profile, bool hadProfile,

@@ -38,10 +38,9 @@ public:
     // Close while a write-back is pending.
     virtual void ProfileRecovering() = 0;
     // What the current or last attempt did to the firmware and to the profile so far
-    // (also when the program ended in the middle of it), and where backups lie.
+    // (also when the program ended in the middle of it).
     virtual FirmwareReport FirmwareFacts() { return {}; }
     virtual ProfileReport ProfileFacts() { return {}; }
-    virtual std::filesystem::path BackupFolder() { return {}; }
 
     // Close: make a waiting command give up (LinkError and LinkAbort), the 1 s
     // busy-wait, and release the reply buffers.

@@ -9,6 +9,7 @@
 #include "flow/SetupRecord.h"
 #include "flow/PortBox.h"
 #include "session/Messages.h"
+#include "texts/BuiltInTexts.h"
 
 namespace vor {
 
@@ -126,7 +127,10 @@ void WizardFlow::Warn(const std::string& text) {
 void WizardFlow::TestInterface() {
     for (;;) {
         const PortOpenOutcome outcome = backend_ ? backend_->OpenInterfacePort() : PortOpenOutcome{};
-        if (outcome.result == PortOpenResult::Opened) return;
+        if (outcome.result == PortOpenResult::Opened) {
+            portName_ = outcome.portName;
+            return;
+        }
         const PortBoxServices box{env_.diagnosePort, [this](std::int32_t n) { return GetText(n); },
                                   [this](BoxIcon icon, BoxButtons buttons, const std::string& caption,
                                          const std::string& text) { return MessageBox(icon, buttons, caption, text); }};
@@ -151,7 +155,15 @@ void WizardFlow::ResetStage() {
     if (!updateRunning_) SetBack(true);
 }
 
-std::string WizardFlow::GetText(std::int32_t number) { return db_.GetText(number); }
+std::string WizardFlow::GetText(std::int32_t number) {
+    std::string text = db_.GetText(number);
+    // A database made before the program added a message: its English text stands in.
+    if (text.empty() && number >= AddedMessagesFrom && db_.isOpen()) {
+        text = BuiltInText(number);
+        if (!text.empty()) missingTexts_.insert(number);
+    }
+    return text;
+}
 
 BoxAnswer WizardFlow::MessageBox(BoxIcon icon, BoxButtons buttons, const std::string& caption,
                                  const std::string& text) {
@@ -167,9 +179,10 @@ RunOutcome WizardFlow::Outcome() const {
     if (!backend_) return {};
     const ProfileReport profile = backend_->ProfileFacts();
     // Another run's backup of the DC it holds is not this run's to name.
-    const auto pending = profile.dcHeldElsewhere ? std::vector<std::filesystem::path>{}
-                                                 : PendingBackups(backend_->BackupFolder(), profile.backupFile);
+    const auto pending =
+        profile.dcHeldElsewhere ? std::vector<std::filesystem::path>{} : PendingBackups(profile.backupFile);
     RunOutcome outcome = JudgeRun(backend_->FirmwareFacts(), profile, state_.ProfileBackupNeeded, pending);
+    if (dcSilent_) outcome.silentPort = portName_.empty() ? std::string("the cable's port") : portName_;
     outcome.sentToDeepSleep = state_.DeepSleepMode;  // cleared when an attempt starts
     return outcome;
 }

@@ -15,6 +15,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -146,7 +147,10 @@ private:
     bool backEnabled_ = false;
     int pageShown_ = 1;
     int exitStatus_ = 0;
+    std::string portName_;   // the cable's port, once open
+    bool dcSilent_ = false;  // the last identity query at the first page went unanswered
     std::vector<std::string> warnings_;
+    std::set<std::int32_t> missingTexts_;            // added messages the database lacks
     std::map<std::int32_t, std::string> stepTexts_;  // of failed steps, told after the database closed
     AttemptRecord lastAttempt_;
 };

@@ -39,6 +39,12 @@ void WizardFlow::RecordAttempt(AttemptRecord record, const std::string& interrup
                            (version.empty() ? "" : ", version " + version);
         }
         record.rows = taskLog_.rows();
+        if (!missingTexts_.empty()) {
+            std::string numbers;
+            for (std::int32_t n : missingTexts_) numbers += (numbers.empty() ? "" : ", ") + std::to_string(n);
+            record.warnings.push_back("the language database lacks messages " + numbers +
+                                      ": their built-in English texts were shown");
+        }
         lastAttempt_ = record;
         if (!env_.recordFolder) return;
         std::string error;

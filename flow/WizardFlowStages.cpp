@@ -43,7 +43,8 @@ void WizardFlow::Next() {
 }
 
 WizardFlow::NextOutcome WizardFlow::IdentifyAndPrepare() {
-    if (!backend_->ReadIdentity()) {
+    dcSilent_ = !backend_->ReadIdentity();
+    if (dcSilent_) {
         state_.Stage = 1;  // no answer: the page stays, the next Next asks again
         return NextOutcome::Stop;
     }
@@ -72,6 +73,7 @@ WizardFlow::NextOutcome WizardFlow::IdentifyAndPrepare() {
 }
 
 void WizardFlow::StartUpdate() {
+    dcSilent_ = false;  // the update tells its own story
     state_.DeepSleepMode = false;
     state_.ProfileBackupNeeded = true;
     state_.ProfileIntact = true;

@@ -9,7 +9,6 @@ namespace vor {
 namespace {
 // Longest reply of any command (memory read: acknowledgement + 128 bytes), plus one.
 constexpr std::size_t UnsizedReplyBufferSize = 130;
-constexpr int RevisionReplyLength = 2;
 }  // namespace
 
 CommModule::CommModule(SerialPort& port, EventPump& pump, WizardState& state)
@@ -72,9 +71,10 @@ void CommModule::HandleReceivedData(std::span<const std::uint8_t> chunk) {
         if (ReceivedCount >= ExpectedLength) CompleteCountingReply();
         break;
     case Cmd::Revision:
+        // Complete once the line has settled (see ExchangeRule::SettleSeconds).
         StoreReply(ReplyBuffer, chunk);
+        lastReceivedAt_ = pump_.now();
         if (ReplyBuffer[0] == NakByte) NakReceived = true;
-        JudgeRevisionReply();
         break;
     case Cmd::DeepSleep: JudgeDeepSleepReply(chunk); break;
     case Cmd::MemoryRead:
@@ -117,24 +117,6 @@ void CommModule::JudgeDeepSleepReply(std::span<const std::uint8_t> chunk) {
             return;
         }
     }
-}
-
-void CommModule::JudgeRevisionReply() {
-    // Appended, so a reply split over several chunks keeps every byte.
-    const auto stored = ReplyBuffer.begin() + std::min(ReceivedCount, static_cast<int>(ReplyBuffer.size()));
-    const auto ack = std::find(ReplyBuffer.begin(), stored, AckByte);
-    std::vector<std::uint8_t>::iterator reply;
-    if (ack != stored) {
-        // The revision is the byte after the acknowledgement, whatever came before it.
-        if (stored - ack < RevisionReplyLength) return;
-        reply = ack;
-    } else {
-        // A DC that sends no acknowledgement: its two bytes, the last ones so far.
-        if (stored - ReplyBuffer.begin() < RevisionReplyLength) return;
-        reply = stored - RevisionReplyLength;
-    }
-    std::copy(reply, reply + RevisionReplyLength, ReplyBuffer.begin());
-    CompleteCountingReply();
 }
 
 void CommModule::WaitSeconds(double seconds) { pump_.sleepFor(seconds); }

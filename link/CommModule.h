@@ -79,7 +79,8 @@ public:
     // CommError on failure. A late acknowledgement still counts. Once the link is
     // aborted the remaining tries run out without sends, so it ends in about 4 s.
     bool EnterDeepSleep();
-    // 0xBA; the revision (the byte after the acknowledgement), 0 when no reply.
+    // 0xBA; the revision (the last byte of the reply, whatever byte 0 and any stray
+    // byte ahead of it hold), 0 when no reply.
     std::uint8_t ReadRevision();
 
     // ---- block transfer ----
@@ -141,17 +142,16 @@ private:
     // At the end of an exchange: the line stays busy for its last send when it resent
     // or ended without a reply; a single send that got its reply leaves it quiet.
     void EndExchange();
-    // The 0xBA rule: the revision is the byte after the first acknowledgement byte, so
-    // stray bytes ahead of it and any split of the reply are passed over. Without an
-    // acknowledgement the last two bytes are the reply (unused byte, revision), so a
-    // revision equal to 0x5A from such a DC is waited for in vain.
-    void JudgeRevisionReply();
     // The 0xA8 rule: the first acknowledgement or rejection byte of the exchange
     // decides, so a stray byte ahead of it is passed over.
     void JudgeDeepSleepReply(std::span<const std::uint8_t> chunk);
-    // One poll pass: serve events until the deadline sendTime + timeout (or until
-    // something arrived), then return the seconds since sendTime.
-    double PollPass(double sendTime, double timeout);
+    // One poll pass: serve events until the deadline sendTime + the rule's time-out, or
+    // the end of a settling reply's quiet time (or until something arrived), then
+    // return the seconds since sendTime.
+    double PollPass(double sendTime, const ExchangeRule& rule);
+    // A reply under a settling rule that has its bytes and a quiet line: its last
+    // ReplyLength bytes are moved to the front and it is complete.
+    void SettleReply(const ExchangeRule& rule);
     // Sends `command` and waits for its reply by `rule`: resends on silence and on a
     // rejection, stops on the rule's flags or its try limit. True when it ran out of
     // tries. The command reads the reply and the flags afterwards.
@@ -181,8 +181,9 @@ private:
     WizardState& state_;
     bool portFailed_ = false;  // the port failed and has not been opened again
     std::optional<double> lastReopenAt_;
-    double quietAt_ = 0.0;    // a send of an ended exchange may be answered until then
-    double busyUntil_ = 0.0;  // the last send of the exchange under way may be answered until then
+    double quietAt_ = 0.0;         // a send of an ended exchange may be answered until then
+    double lastReceivedAt_ = 0.0;  // when the last byte of a settling reply came
+    double busyUntil_ = 0.0;       // the last send of the exchange under way may be answered until then
     int sendsInExchange_ = 0;
 };
 

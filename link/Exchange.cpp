@@ -25,8 +25,12 @@ bool CommModule::Exchange(const ExchangeRule& rule, std::span<const std::uint8_t
     send(rule.DiscardBuffers != Discard::Never, rule.StampAfterFirstSend);
     int tries = 0;
     for (;;) {
-        const double elapsed = PollPass(SendStartTime, rule.Timeout);
-        const bool timedOut = elapsed > rule.Timeout && tries < rule.MaxResends;
+        const double elapsed = PollPass(SendStartTime, rule);
+        if (rule.SettleSeconds > 0.0) SettleReply(rule);
+        // A reply still arriving is not cut off by a resend.
+        const bool arriving = rule.SettleSeconds > 0.0 && !ReplyComplete && ReceivedCount > 0 &&
+                              pump_.now() < lastReceivedAt_ + rule.SettleSeconds;
+        const bool timedOut = elapsed > rule.Timeout && tries < rule.MaxResends && !arriving;
         const unsigned holding = RaisedFlags() & rule.HeldBy;
         if ((timedOut && holding == 0) || (rule.ResendOnRejection && NakReceived)) {
             ++tries;
@@ -64,9 +68,20 @@ void CommModule::ClearFlags(unsigned flags) {
     if ((flags & Flag::CommError) != 0) state_.CommError = false;
 }
 
-double CommModule::PollPass(double sendTime, double timeout) {
-    pump_.yieldUntil(sendTime + timeout);
+double CommModule::PollPass(double sendTime, const ExchangeRule& rule) {
+    double deadline = sendTime + rule.Timeout;
+    if (rule.SettleSeconds > 0.0 && ReceivedCount > 0 && !ReplyComplete)
+        deadline = std::min(deadline, lastReceivedAt_ + rule.SettleSeconds);
+    pump_.yieldUntil(deadline);
     return pump_.now() - sendTime;
+}
+
+void CommModule::SettleReply(const ExchangeRule& rule) {
+    if (ReplyComplete || NakReceived || ReceivedCount < rule.ReplyLength) return;
+    if (pump_.now() < lastReceivedAt_ + rule.SettleSeconds) return;
+    const int stored = std::min(ReceivedCount, static_cast<int>(ReplyBuffer.size()));
+    std::copy(ReplyBuffer.begin() + (stored - rule.ReplyLength), ReplyBuffer.begin() + stored, ReplyBuffer.begin());
+    CompleteCountingReply();
 }
 
 void CommModule::AwaitQuietLine() {

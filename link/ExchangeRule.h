@@ -22,6 +22,10 @@ struct ExchangeRule {
     // the last one, which is sent and not waited for.
     int MaxResends = 0;
     int ReplyLength = 1;  // ExpectedLength of the counting reply rules
+    // > 0: a counting reply is complete once ReplyLength bytes have come and the line has
+    // then stayed quiet this long; the reply is the last ReplyLength bytes. For replies
+    // whose bytes carry no marker, so that stray bytes ahead and any split pass over.
+    double SettleSeconds = 0.0;
     // The second part of a command (block data, clock record, line data): the code of
     // the acknowledged first part stays pending and the line is not waited quiet.
     bool SecondPart = false;

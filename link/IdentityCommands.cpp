@@ -39,12 +39,18 @@ constexpr ExchangeRule DeepSleepRequest{
 
 constexpr double RevisionTimeout = 1.0;
 constexpr int RevisionMaxResends = 11;
-constexpr int RevisionReplyLength = 2;
+constexpr int RevisionReplyLength = 2;  // byte 0 (not used by us, any value), the revision
+// Longer than a USB bridge's packet latency (16 ms by default): the two bytes of a
+// reply split over two packets still count as one reply.
+constexpr double RevisionSettleSeconds = 0.04;
 
+// Byte 0 of the reply can hold anything, so nothing marks where the reply starts: it is
+// the last two bytes once the line has gone quiet.
 constexpr ExchangeRule RevisionRead{
     .Timeout = RevisionTimeout,
     .MaxResends = RevisionMaxResends,
     .ReplyLength = RevisionReplyLength,
+    .SettleSeconds = RevisionSettleSeconds,
     .StampAfterFirstSend = true,
 };
 

@@ -7,6 +7,8 @@
 #include <tuple>
 #include <vector>
 
+#include "profile/BackupCheck.h"
+
 namespace vor {
 namespace {
 
@@ -69,7 +71,10 @@ void PruneAsideFiles(const std::filesystem::path& made) {
     const std::size_t keptOthers = KeptAsideFiles - 1;
     if (others.size() <= keptOthers) return;
     std::sort(others.begin(), others.end(), [](const AsideName& a, const AsideName& b) { return a.OlderThan(b); });
-    for (std::size_t i = 0; i + keptOthers < others.size(); ++i) std::filesystem::remove(others[i].path, ec);
+    for (std::size_t i = 0; i + keptOthers < others.size(); ++i) {
+        std::filesystem::remove(others[i].path, ec);
+        std::filesystem::remove(DigestPathFor(others[i].path), ec);
+    }
 }
 
 }  // namespace
@@ -92,6 +97,12 @@ std::optional<std::filesystem::path> SetBackupAside(const std::filesystem::path&
     if (ec) {
         error = ec.message();
         return std::nullopt;
+    }
+    // The digest goes along, so the set-aside file can still be checked; it never
+    // stays behind to judge a later backup of the same name.
+    if (std::filesystem::exists(DigestPathFor(backup), ec)) {
+        std::filesystem::rename(DigestPathFor(backup), DigestPathFor(target), ec);
+        if (ec) std::filesystem::remove(DigestPathFor(backup), ec);
     }
     PruneAsideFiles(target);
     return target;

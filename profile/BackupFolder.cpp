@@ -44,4 +44,17 @@ std::filesystem::path ChooseBackupFolder(const std::filesystem::path& programFol
     return folder;
 }
 
+BackupFolders ChooseBackupFolders(const std::filesystem::path& programFolder) {
+    BackupFolders folders(ChooseBackupFolder(programFolder));
+    const std::filesystem::path user = UserDataFolder();
+    const std::filesystem::path userFolder = user.empty() ? std::filesystem::path() : user / BackupFolderAppName;
+    for (const auto& other : {programFolder, userFolder}) {
+        std::error_code ec;
+        if (other.empty() || std::filesystem::equivalent(other, folders.primary, ec)) continue;
+        if (other == folders.primary) continue;
+        folders.others.push_back(other);
+    }
+    return folders;
+}
+
 }  // namespace vor

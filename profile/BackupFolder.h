@@ -4,6 +4,8 @@
 // data folder.
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 namespace vor {
 
@@ -16,6 +18,24 @@ constexpr const char* BackupFolderAppName = "vor-fwupdate";
 // Falls back to the program folder when no user folder can be made.
 // A folder under /usr or /opt counts as not writable even for root.
 std::filesystem::path ChooseBackupFolder(const std::filesystem::path& programFolder);
+
+// Every folder a backup of this program may lie in: new ones go to `primary`; a saved
+// profile is looked for there first, then in `others`, in their order (a program
+// moved into a system folder, or a copy run from a writable one, keeps finding what
+// the other kept).
+struct BackupFolders {
+    // One folder: nothing else to look in.
+    BackupFolders(std::filesystem::path only) : primary(std::move(only)) {}
+    BackupFolders(const std::string& only) : primary(only) {}
+    BackupFolders(std::filesystem::path primaryFolder, std::vector<std::filesystem::path> otherFolders)
+        : primary(std::move(primaryFolder)), others(std::move(otherFolders)) {}
+    std::filesystem::path primary;
+    std::vector<std::filesystem::path> others;
+};
+
+// ChooseBackupFolder's folder, then the other of the program folder and the user's
+// data folder (not created for the look).
+BackupFolders ChooseBackupFolders(const std::filesystem::path& programFolder);
 
 // True for the folder of a system-wide installed program (/usr/..., /opt/...).
 bool IsInstalledProgramFolder(const std::filesystem::path& programFolder);

@@ -43,17 +43,6 @@ std::optional<BackupContent> DecodeBackup(const std::vector<std::uint8_t>& bytes
     return content;
 }
 
-bool ProfileRowsAreSound(const BlockTable& blocks, int rows) {
-    if (rows < 0 || rows > BlockTableRows) return false;
-    for (int row = 0; row < rows; ++row) {
-        const BlockRow& values = blocks[row];
-        if (values[0] < 0) return false;  // int16 can't exceed 32767
-        for (std::size_t column = 1; column < values.size(); ++column)
-            if (values[column] < 0 || values[column] > 255) return false;
-    }
-    return true;
-}
-
 std::string SerialText(std::int32_t serialNumber) {
     char serial[16];
     std::snprintf(serial, sizeof serial, "%06d", static_cast<int>(serialNumber));

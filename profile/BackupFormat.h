@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -35,9 +36,11 @@ std::vector<std::uint8_t> EncodeBackup(const ProfileHeaderBytes& header, const S
 // whether they make sense is the caller's judgement.
 std::optional<BackupContent> DecodeBackup(const std::vector<std::uint8_t>& bytes);
 
-// True when rows 0..rows-1 can be written back as they are: address values that a
-// block write carries (0..32767) and bytes and check bytes in 0..255.
-bool ProfileRowsAreSound(const BlockTable& blocks, int rows);
+// Header bytes 8..11 (block-0 bytes 72..75): the start and end pointers of the profile.
+constexpr std::size_t HeaderPointerOffset = 8;
+inline std::span<const std::uint8_t, 4> HeaderPointers(const ProfileHeaderBytes& header) {
+    return std::span<const std::uint8_t, ProfileHeaderSize>(header).subspan<HeaderPointerOffset, 4>();
+}
 
 // The serial number with at least six digits, zero-padded on the left.
 std::string SerialText(std::int32_t serialNumber);

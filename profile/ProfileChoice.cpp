@@ -70,9 +70,7 @@ std::optional<std::filesystem::path> ProfileKeeper::SaveDcCopy(BackupContent& co
     for (int i = 0; i < 16; ++i) sum += copy.header[static_cast<std::size_t>(i)];
     copy.header[16] = static_cast<std::uint8_t>(sum % 256);
     for (std::size_t i = 0; i < SerialDigitCount; ++i) copy.digits[i] = static_cast<std::uint8_t>(serialText_[i] - '0');
-    span =
-        LocateProfile(std::span<const std::uint8_t, ProfileHeaderSize>(copy.header).subspan<PointerHeaderOffset, 4>(),
-                      image_.MemorySize);
+    span = LocateProfile(HeaderPointers(copy.header), image_.MemorySize);
 
     wizard_.InsertTaskList(IconRunning, DcCopyStepText, "");
     const bool earlierFailure = state_.CommError;

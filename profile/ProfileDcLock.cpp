@@ -5,7 +5,7 @@
 namespace vor {
 
 bool ProfileKeeper::HoldConnectedDc() {
-    const std::filesystem::path file = folder_ / DcLockFileName(image_.ModelNumber, serialText_);
+    const std::filesystem::path file = folders_.primary / DcLockFileName(image_.ModelNumber, serialText_);
     if (dcLock_ && dcLock_->file() == file) return true;
     dcLock_.reset();  // another DC is on the cable now
     DcLockRefusal refusal;

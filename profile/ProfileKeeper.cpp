@@ -6,6 +6,7 @@
 
 #include "link/ClockRecord.h"
 #include "profile/BackupAside.h"
+#include "profile/BackupCheck.h"
 #include "session/Messages.h"
 #include "session/PrintableText.h"
 #include "session/ProgressText.h"
@@ -28,8 +29,8 @@ std::uint8_t SumOf(std::span<const std::uint8_t> bytes) {
 }  // namespace
 
 ProfileKeeper::ProfileKeeper(CommModule& link, WizardServices& wizard, WizardState& state,
-                             const ProfileImageFacts& image, EventPump& pump, std::filesystem::path backupFolder)
-    : link_(link), wizard_(wizard), state_(state), image_(image), pump_(pump), folder_(std::move(backupFolder)) {}
+                             const ProfileImageFacts& image, EventPump& pump, BackupFolders folders)
+    : link_(link), wizard_(wizard), state_(state), image_(image), pump_(pump), folders_(std::move(folders)) {}
 
 std::optional<MemoryBlock> ProfileKeeper::ReadBlock(int line) {
     const bool earlierFailure = state_.CommError;
@@ -37,10 +38,6 @@ std::optional<MemoryBlock> ProfileKeeper::ReadBlock(int line) {
     auto block = link_.ReadMemoryBlock(line);
     state_.CommError = earlierFailure || !block;
     return block;
-}
-
-std::span<const std::uint8_t, 4> ProfileKeeper::HeaderPointers() const {
-    return std::span<const std::uint8_t, ProfileHeaderSize>(ProfileHeader).subspan<PointerHeaderOffset, 4>();
 }
 
 void ProfileKeeper::SetConnectedDigits() {
@@ -66,28 +63,65 @@ ProfileKeeper::Lookup ProfileKeeper::LookUpBackup() {
     SerialNumber = PackedDecimal(b[SerialBlockOffset]) * 10000 + PackedDecimal(b[SerialBlockOffset + 1]) * 100 +
                    PackedDecimal(b[SerialBlockOffset + 2]);
     serialText_ = SerialText(SerialNumber);
-    BackupPath = folder_ / BackupFileName(image_.ModelNumber, SerialNumber);
-    if (!HoldConnectedDc()) return Lookup::HeldElsewhere;
-
-    std::error_code ec;
-    if (!std::filesystem::exists(BackupPath, ec)) {
+    const std::string name = BackupFileName(image_.ModelNumber, SerialNumber);
+    if (!HoldConnectedDc()) {
+        BackupPath = folders_.primary / name;
+        return Lookup::HeldElsewhere;
+    }
+    const auto saved = FindSavedProfile(name);
+    BackupPath = saved.value_or(folders_.primary / name);
+    if (!saved) {
         SetConnectedDigits();
         return Lookup::NoFile;
     }
-    const auto bytes = ReadWholeFile(BackupPath, BackupFileSize);
-    auto content = bytes ? DecodeBackup(*bytes) : std::nullopt;
-    if (!content) return Lookup::Unreadable;
-    const ProfileSpan span = LocateProfile(
-        std::span<const std::uint8_t, ProfileHeaderSize>(content->header).subspan<PointerHeaderOffset, 4>(),
-        image_.MemorySize);
-    if (!span.empty && (span.outOfRange || !ProfileRowsAreSound(content->blocks, span.blockCount)))
-        return Lookup::Unreadable;
-
-    UseContent(std::move(*content), span);
+    CheckedBackup checked = CheckBackupFile(BackupPath, image_.MemorySize);
+    if (!checked.content) {
+        // Never trusted, never deleted: a new backup may take the name once it is aside.
+        if (SetDamagedAside(checked.damage)) BackupPath = folders_.primary / name;
+        SetConnectedDigits();
+        return Lookup::Damaged;
+    }
+    const ProfileSpan span = checked.span;
+    UseContent(std::move(*checked.content), span);
     if (span.empty) return Lookup::EmptyProfile;
     for (std::size_t i = 0; i < SerialDigitCount; ++i)
         if (static_cast<int>(SerialDigits[i]) != serialText_[i] - '0') return Lookup::OtherDc;
     return DcHoldsOtherProfile() ? Lookup::Superseded : Lookup::Usable;
+}
+
+std::optional<std::filesystem::path> ProfileKeeper::FindSavedProfile(const std::string& name) {
+    std::vector<std::filesystem::path> found;
+    std::vector<std::filesystem::path> folders{folders_.primary};
+    folders.insert(folders.end(), folders_.others.begin(), folders_.others.end());
+    for (const auto& folder : folders) {
+        std::error_code ec;
+        const auto type = std::filesystem::symlink_status(folder / name, ec).type();
+        if (type != std::filesystem::file_type::not_found && type != std::filesystem::file_type::unknown)
+            found.push_back(folder / name);
+    }
+    if (found.empty()) return std::nullopt;
+    for (std::size_t i = 1; i < found.size(); ++i) {
+        std::string error;
+        if (const auto moved = vor::SetBackupAside(found[i], pump_.localTime(), error))
+            wizard_.InsertTaskList(IconInfo,
+                                   WithMarkers(wizard_.GetText(Msg::OtherSavedProfileSetAside),
+                                               {PrintableText(found[i].string()), PrintableText(moved->string())}),
+                                   "");
+    }
+    return found.front();
+}
+
+bool ProfileKeeper::SetDamagedAside(const std::string& damage) {
+    report_.damage = damage;
+    report_.damagedFile = BackupPath;
+    std::string error;
+    const auto moved = vor::SetBackupAside(BackupPath, pump_.localTime(), error);
+    if (moved) report_.damagedFile = *moved;
+    const std::string where = PrintableText(moved ? moved->string() : error);
+    damageRow_ = WithMarkers(wizard_.GetText(moved ? Msg::BackupDamaged : Msg::BackupDamagedKept),
+                             {PrintableText(BackupPath.string()), damage, where});
+    wizard_.InsertTaskList(IconError, damageRow_, "");
+    return moved.has_value();
 }
 
 // Block 0 of the DC is the one the lookup read. A DC whose update erased its
@@ -97,7 +131,7 @@ bool ProfileKeeper::DcHoldsOtherProfile() const {
     const auto dcHeader = std::span(blockZero_).subspan<HeaderBlockOffset, 16>();
     if (std::equal(dcHeader.begin(), dcHeader.end(), ProfileHeader.begin())) return false;
     const ProfileSpan own =
-        LocateProfile(std::span(blockZero_).subspan<HeaderBlockOffset + PointerHeaderOffset, 4>(), image_.MemorySize);
+        LocateProfile(std::span(blockZero_).subspan<HeaderBlockOffset + HeaderPointerOffset, 4>(), image_.MemorySize);
     return !own.empty && !own.outOfRange;
 }
 
@@ -169,7 +203,7 @@ void ProfileKeeper::BackupProfile() {
     // The new file must carry this DC's digits, not those of a file it replaces.
     SetConnectedDigits();
 
-    const ProfileSpan span = LocateProfile(HeaderPointers(), image_.MemorySize);
+    const ProfileSpan span = LocateProfile(HeaderPointers(ProfileHeader), image_.MemorySize);
     UseSpan(span);
     if (span.empty) {
         state_.ProfileBackupNeeded = false;
@@ -188,8 +222,10 @@ void ProfileKeeper::BackupProfile() {
     // A damaged file or another DC's under this DC's name may be the only copy of
     // somebody's dives: it is set aside, never written over. One that holds no
     // profile has nothing to lose.
-    const bool foreign = found == Lookup::Unreadable || found == Lookup::OtherDc;
-    if ((foreign && !SetBackupAside()) || !SaveBackupFile())
+    const bool foreign = found == Lookup::Damaged || found == Lookup::OtherDc;
+    std::error_code ec;
+    if ((foreign && std::filesystem::exists(std::filesystem::symlink_status(BackupPath, ec)) && !SetBackupAside()) ||
+        !SaveBackupFile())
         ReportBackupFailure(Msg::BackupNotSaved);
     else
         wizard_.SetTaskStatus(wizard_.GetText(Msg::Done));
@@ -222,6 +258,14 @@ bool ProfileKeeper::SaveBackupFile() {
 }
 
 bool ProfileKeeper::SaveFile(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
+    // A digest of an earlier file must never judge this one: it goes first, and the
+    // new one comes last, so a crash between leaves a file judged by its check bytes.
+    std::error_code ec;
+    std::filesystem::remove(DigestPathFor(path), ec);
+    if (ec) {
+        saveError_ = "remove " + DigestPathFor(path).filename().string() + ": " + ec.message();
+        return false;
+    }
     const WriteResult written = WriteFileDurably(path, bytes, writeObserver_);
     if (!written.ok) {
         saveError_ = written.error;
@@ -229,12 +273,18 @@ bool ProfileKeeper::SaveFile(const std::filesystem::path& path, const std::vecto
     }
     // Only what can be read back counts as saved.
     const auto stored = ReadWholeFile(path, BackupFileSize);
-    if (!stored || *stored != bytes) saveError_ = "the file read back differs from what was written";
-    return stored && *stored == bytes;
+    if (!stored || *stored != bytes) {
+        saveError_ = "the file read back differs from what was written";
+        return false;
+    }
+    const WriteResult digest = WriteBackupDigest(path, bytes, writeObserver_);
+    if (!digest.ok) saveError_ = digest.error;
+    return digest.ok;
 }
 
 std::string ProfileKeeper::FolderAndReason() const {
-    return saveError_.empty() ? folder_.string() : folder_.string() + " (" + saveError_ + ")";
+    const std::string folder = folders_.primary.string();
+    return saveError_.empty() ? folder : folder + " (" + saveError_ + ")";
 }
 
 void ProfileKeeper::UseContent(BackupContent content, const ProfileSpan& span) {
@@ -266,8 +316,19 @@ void ProfileKeeper::StopBeforeBackup(const std::string& why) {
 
 void ProfileKeeper::DeleteBackupFile() {
     if (BackupPath.empty()) return;
-    std::error_code ignored;
-    std::filesystem::remove(BackupPath, ignored);
+    std::error_code ec;
+    std::filesystem::remove(BackupPath, ec);
+    if (ec) {
+        // The DC holds its profile; the file left behind must not be called pending.
+        report_.backupLeft = BackupPath;
+        report_.backupLeftWhy = ec.message();
+        wizard_.InsertTaskList(IconInfo,
+                               WithMarkers(wizard_.GetText(Msg::BackupNotRemoved),
+                                           {PrintableText(BackupPath.string()), PrintableText(ec.message())}),
+                               "");
+        return;
+    }
+    std::filesystem::remove(DigestPathFor(BackupPath), ec);  // without its backup it judges nothing
 }
 
 void ProfileKeeper::SendClock() {

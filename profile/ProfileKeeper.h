@@ -21,6 +21,7 @@
 #include "session/BlockTable.h"
 #include "link/CommModule.h"
 #include "platform/EventPump.h"
+#include "profile/BackupFolder.h"
 #include "profile/BackupFormat.h"
 #include "profile/DcLock.h"
 #include "profile/DurableFile.h"
@@ -40,7 +41,13 @@ struct ProfileReport {
     std::filesystem::path setAside;               // the last backup set aside in the attempt
     std::filesystem::path dcCopy;                 // what the DC held while it differed from its backup
     bool choiceOpen = false;                      // nobody chose between that and the backup
-    bool dcHeldElsewhere = false;                 // another run holds the DC: its backup is not this run's
+    // A saved profile that failed its check: never written into the DC, never deleted.
+    std::filesystem::path damagedFile;  // where it lies now (set aside, or where it was)
+    std::string damage;                 // what was wrong with it
+    // A verified write-back whose backup file could not be removed, and why.
+    std::filesystem::path backupLeft;
+    std::string backupLeftWhy;
+    bool dcHeldElsewhere = false;  // another run holds the DC: its backup is not this run's
 };
 
 // What the profile code needs of the loaded firmware image.
@@ -53,7 +60,7 @@ class ProfileKeeper {
 public:
     // `image` is read at each operation: it may be filled after construction.
     ProfileKeeper(CommModule& link, WizardServices& wizard, WizardState& state, const ProfileImageFacts& image,
-                  EventPump& pump, std::filesystem::path backupFolder);
+                  EventPump& pump, BackupFolders folders);
     ProfileKeeper(const ProfileKeeper&) = delete;
     ProfileKeeper& operator=(const ProfileKeeper&) = delete;
 
@@ -69,8 +76,8 @@ public:
     // belongs to the attempt it finishes).
     ProfileReport report() const;
     void StartAttempt() { report_ = {}; }
-    // The folder the backups lie in.
-    const std::filesystem::path& folder() const { return folder_; }
+    // The folder new backups go to.
+    const std::filesystem::path& folder() const { return folders_.primary; }
     // Lets go of the DC's lock, which this run took when it learnt the serial number.
     void ReleaseDc() { dcLock_.reset(); }
 
@@ -86,7 +93,6 @@ public:
     static constexpr int HeaderBlockOffset = 64;        // block-0 bytes 64..79: the header
     static constexpr int SerialBlockOffset = 10;        // block-0 bytes 10..12: the serial number
     static constexpr std::size_t SerialDigitCount = 6;  // digits that identify a backup's DC
-    static constexpr int PointerHeaderOffset = 8;       // header bytes 8..11 = block-0 bytes 72..75
     static constexpr std::uint8_t ProfileBlockCode = Cmd::Block1;
     static constexpr double HeaderSettleSeconds = 2.0;    // after the header line write
     static constexpr double ReadBackSettleSeconds = 1.0;  // after the block-0 read-back
@@ -110,7 +116,7 @@ private:
         Usable,
         BlockZeroUnread,  // block 0 could not be read: nothing is known about the DC
         NoFile,
-        Unreadable,     // wrong size or values that cannot be a profile; kept on disk
+        Damaged,        // failed its check: set aside (BackupPath then free) or, failing that, left in place
         EmptyProfile,   // stored pointers equal
         OtherDc,        // stored serial digits differ
         Superseded,     // the DC holds another, non-empty profile: newer dives than the file
@@ -119,10 +125,14 @@ private:
     // Holds the lock of the DC that BackupPath names; false when another run holds it.
     bool HoldConnectedDc();
     Lookup LookUpBackup();
+    // The DC's saved profiles named `name`, in the folders' order. Past the first, each is
+    // set aside: one DC, one pending backup.
+    std::optional<std::filesystem::path> FindSavedProfile(const std::string& name);
+    // A file that failed its check, set aside and named; false when it stays in place.
+    bool SetDamagedAside(const std::string& damage);
     // ReadMemoryBlock leaving CommError as the read would, but a failure earlier in
     // the attempt stays set.
     std::optional<MemoryBlock> ReadBlock(int line);
-    std::span<const std::uint8_t, 4> HeaderPointers() const;
     void SetConnectedDigits();
     void UseSpan(const ProfileSpan& span);
     bool ReadProfileBlocks(BlockTable& table, int firstLine, int count);
@@ -133,6 +143,7 @@ private:
     void ReportBackupFailure(std::int32_t why);
     // Ends the backup step before anything is sent or saved: the DC keeps its profile.
     void StopBeforeBackup(const std::string& why);
+    // After a verified write-back: the backup and its digest go; a failure is reported.
     void DeleteBackupFile();
     // Moves the file at BackupPath aside with a task-log row naming the new file.
     std::optional<std::filesystem::path> SetBackupAside();
@@ -145,6 +156,10 @@ private:
     std::optional<std::filesystem::path> SaveDcCopy(BackupContent& copy, ProfileSpan& span);
     std::string ChoiceQuestion(const std::filesystem::path& dcCopy, int dcBlocks);
     std::string TextWith(std::int32_t message, const std::filesystem::path& path);
+    // Where the connected DC's backup lies (it may be another folder than new ones go to).
+    std::filesystem::path BackupFolderInUse() const {
+        return BackupPath.empty() ? folders_.primary : BackupPath.parent_path();
+    }
     bool CheckWrittenBlocks();
     void FailWriteBack(std::int32_t why);
     // ProfileRecovering once the user said Yes; ends when the loop is left.
@@ -160,11 +175,12 @@ private:
     WizardState& state_;
     const ProfileImageFacts& image_;
     EventPump& pump_;
-    std::filesystem::path folder_;
+    BackupFolders folders_;
     std::string serialText_ = SerialText(0);  // the connected DC's, at least six digits
     WriteObserver writeObserver_;
     ProfileReport report_;
     MemoryBlock blockZero_{};         // the DC's block 0, as the last lookup read it
+    std::string damageRow_;           // the task-log row of the last damaged file
     std::unique_ptr<DcLock> dcLock_;  // of the DC last identified, until the run ends
     std::string heldText_;            // why the DC is another run's, when it is
     std::string saveError_;           // the system's reason of the last file that could not be saved

@@ -18,14 +18,14 @@ std::string ProfileKeeper::InstructionText() {
     text += "\r\n";
     numbered(wizard_.GetText(Msg::RecoveryStep4));
     numbered(wizard_.GetText(Msg::RecoveryStep5));
-    numbered(TextWith(Msg::RecoveryStep6, folder_));
+    numbered(TextWith(Msg::RecoveryStep6, BackupFolderInUse()));
     return text;
 }
 
 void ProfileKeeper::ProfileRecovering() {
     const std::string caption = wizard_.GetText(Msg::RecoveryCaption);
-    const BoxAnswer answer =
-        wizard_.MessageBox(BoxIcon::Warning, BoxButtons::YesNo, caption, TextWith(Msg::RecoveryQuestion, folder_));
+    const BoxAnswer answer = wizard_.MessageBox(BoxIcon::Warning, BoxButtons::YesNo, caption,
+                                                TextWith(Msg::RecoveryQuestion, BackupFolderInUse()));
     if (answer == BoxAnswer::Undecided) return;  // nobody could answer: the backup stays for the next run
     if (answer != BoxAnswer::Yes) {
         SetBackupAside();
@@ -82,9 +82,13 @@ void ProfileKeeper::RecoverWithUser(const std::string& caption) {
             return;
         }
         state_.ProfileIntact = true;
-        // No usable backup of the connected DC. A damaged file stays where it is: it may
-        // still be worth something to the diver. (KeepDc has set the backup aside already.)
-        if (choice != Choice::KeepDc && found != Lookup::Unreadable && found != Lookup::NoFile) SetBackupAside();
+        // No usable backup of the connected DC. A damaged one was set aside by the lookup
+        // (KeepDc has set the backup aside already): the diver hears why nothing is written.
+        if (found == Lookup::Damaged) {
+            wizard_.MessageBox(BoxIcon::Warning, BoxButtons::Ok, caption, damageRow_);
+            return;
+        }
+        if (choice != Choice::KeepDc && found != Lookup::NoFile) SetBackupAside();
         return;
     }
 }

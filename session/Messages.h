@@ -62,7 +62,8 @@ constexpr std::int32_t NewCodeVerified = 794;
 constexpr std::int32_t NewCodeNotIn = 920;  // %1: what the DC reports, %2: what the image needs
 constexpr std::int32_t WaitingForRestart = 803;
 constexpr std::int32_t UpdateFailed = 814;
-constexpr std::int32_t ProfileOnClose = 815;  // the profile is written back when the wizard closes
+constexpr std::int32_t ProfileOnClose = 815;     // the profile is written back when the wizard closes
+constexpr std::int32_t SleepNotConfirmed = 932;  // the final deep-sleep command was not acknowledged
 
 // The profile: backup, write-back and recovery
 constexpr std::int32_t BackupFailed = 797;    // the profile could not be read out
@@ -80,6 +81,11 @@ constexpr std::int32_t UseSavedProfile = 922;  // the choice's two buttons
 constexpr std::int32_t KeepDcProfile = 923;
 constexpr std::int32_t DcProfileSaved = 924;     // %1: the file that holds what the DC held
 constexpr std::int32_t ProfileChoiceOpen = 925;  // %1, %2: both files
+// %1: a saved profile that failed its check, %2: what was wrong, %3: where it was set aside
+constexpr std::int32_t BackupDamaged = 926;
+constexpr std::int32_t BackupDamagedKept = 927;          // as above, %3: why it could not be set aside
+constexpr std::int32_t OtherSavedProfileSetAside = 928;  // %1: a second backup of the DC, %2: set aside as
+constexpr std::int32_t BackupNotRemoved = 929;           // %1: the verified backup left behind, %2: why
 constexpr std::int32_t RecoveryCaption = 817;
 constexpr std::int32_t RecoveryQuestion = 913;  // %1: the folder; the one text laid out in paragraphs
 // The recovery steps 1. to 6.; the wake step (3.) has three unnumbered lines
@@ -158,6 +164,11 @@ inline constexpr std::array AllMessages{
     KeepDcProfile,
     DcProfileSaved,
     ProfileChoiceOpen,
+    BackupDamaged,
+    BackupDamagedKept,
+    OtherSavedProfileSetAside,
+    BackupNotRemoved,
+    SleepNotConfirmed,
     RecoveryCaption,
     RecoveryQuestion,
     RecoveryUnplug,

@@ -47,12 +47,15 @@ public:
             fs::copy_file(fs::path(VOR_PROGRAM_DIR) / file, folder() / file);
     }
     fs::path folder() const { return dir_.path().toStdString(); }
+    // The user's data folder the program sees ($XDG_DATA_HOME).
+    fs::path userData() const { return folder() / "user-data"; }
 
     // Starts `vor-fwupdate args`; `input` is what is typed (then the input ends).
     void start(QProcess& process, const std::vector<std::string>& args, const std::string& input = {}) const {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             env.remove(QString::fromLatin1(name));
+        env.insert("XDG_DATA_HOME", QString::fromStdString(userData().string()));
         process.setProcessEnvironment(env);
         QStringList arguments;
         for (const std::string& a : args) arguments << QString::fromStdString(a);
@@ -122,10 +125,18 @@ TEST(CliRun, FailedRunLeavesTheProfileInItsFileAndASecondYesRunWritesItBack) {
     ASSERT_TRUE(fs::exists(backup));
     EXPECT_NE(ProfileLines(sim.memory(program.folder() / "between.dump")), before);
 
+    // The program has moved (a copy run from a folder of its own keeps backups beside
+    // itself, an installed one in the user's folder): the pending file is found where
+    // the other kept it.
+    const fs::path moved = program.userData() / "vor-fwupdate" / backup.filename();
+    fs::create_directories(moved.parent_path());
+    fs::rename(backup, moved);
+    fs::rename(fs::path(backup) += ".sha256", fs::path(moved) += ".sha256");
     const Outcome again = program.run({"--cli", "--port", sim.port(), "--yes"});
     EXPECT_EQ(again.exit, 0) << again.out << again.err;
     EXPECT_EQ(ProfileLines(sim.memory(program.folder() / "after.dump")), before);
     EXPECT_FALSE(fs::exists(backup));
+    EXPECT_FALSE(fs::exists(moved));
 }
 
 TEST(CliRun, CtrlCDuringTheUploadClosesWithTheRecoveryAndGivesTheProfileBack) {

@@ -18,6 +18,9 @@
 #include "resources/StringResources.h"
 #include "texts/LanguageDb.h"
 #include "flow/AppBackend.h"
+#include "resources/StringResources.h"
+#include "texts/BuiltInTexts.h"
+#include "texts/LanguageDbWriter.h"
 #include "wizard/MFUMain.h"
 #include "wizard/TaskList.h"
 
@@ -31,8 +34,8 @@ constexpr const char* EnglishLanguageCode = "5000";
 constexpr double RestartPause = 5.0;
 
 // Every message the update, upload and profile steps write into the task log.
-constexpr std::int32_t LogMessages[] = {150, 280, 776, 777, 778, 779, 781, 782, 783, 784, 785, 786, 787, 788, 818,
-                                        913, 915, 916, 919, 789, 790, 792, 793, 794, 796, 797, 803, 814, 815, 816};
+constexpr std::int32_t LogMessages[] = {150, 280, 776, 777, 778, 779, 781, 782, 783, 784, 785, 786, 787, 788, 818, 913,
+                                        915, 916, 919, 932, 789, 790, 792, 793, 794, 796, 797, 803, 814, 815, 816};
 // Texts this long are also recognised inside longer rows.
 constexpr std::size_t MinEmbeddedText = 8;
 
@@ -194,6 +197,16 @@ Harness::Harness(sim::DcConfig dc, std::optional<ImageContent> image) : dcConfig
     useImage(image);
 }
 
+void Harness::dropAddedMessages() {
+    const std::string db = (std::filesystem::path(programDir_.path().toStdString()) / LanguageDbFile).string();
+    const std::string password = LoadResString(ResDatabasePassword);
+    MessageTable table;
+    std::string error;
+    ASSERT_TRUE(ReadLanguageDb(db, password, table, error)) << error;
+    std::erase_if(table.rows, [](const MessageRow& row) { return row.number >= AddedMessagesFrom; });
+    ASSERT_TRUE(WriteLanguageDb(table, db, password, error)) << error;
+}
+
 Harness::~Harness() {
     for (auto& s : starts_)
         if (s->window) s->window->hide();
@@ -273,7 +286,7 @@ bool Harness::launch(std::optional<sim::SimulatedDc> dc) {
         [] {
             return PortOpenOutcome{PortOpenResult::Opened, "simulated DC", {}};
         },
-        backupFolder_);
+        BackupFolders(backupFolder_, otherBackupFolders_));
     starts_.push_back(std::move(s));
     Start& now = current();
     now.flow->setBackend(now.backend.get());

@@ -147,6 +147,12 @@ public:
     std::uint32_t serial() const { return dcConfig_.serial; }
     std::vector<int> priorityClasses() const;  // every class the current start set, in order
     const std::filesystem::path& backupFolder() const { return backupFolder_; }
+    // Rewrites the program folder's language database without the messages the program
+    // added (900 and up), as a database made for the original set of messages.
+    void dropAddedMessages();
+    // From the next start on, saved profiles are also looked for in these folders (a
+    // program moved between a writable folder and a system one).
+    void alsoLookIn(std::vector<std::filesystem::path> folders) { otherBackupFolders_ = std::move(folders); }
     std::string text(std::int32_t message) const;
     // The terminal's event stream of the current start (empty for the window).
     std::string terminalOutput() const;
@@ -170,6 +176,7 @@ private:
     QTemporaryDir programDir_;
     QTemporaryDir backupDir_;
     std::filesystem::path backupFolder_;
+    std::vector<std::filesystem::path> otherBackupFolders_;
     std::string imageFile_;
     int modelNumber_ = 0;
     sim::DcConfig dcConfig_;

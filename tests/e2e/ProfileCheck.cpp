@@ -119,14 +119,16 @@ std::string OutcomeProblem(const ProfileSnapshot& before, Harness& h) {
     const bool pending = std::filesystem::exists(h.backupFile(), ec);
     const std::string json = OutcomeEvent(o);
     const std::string told = "the outcome (exit " + std::to_string(o.exit) + ": " + o.message + ")";
-    if ((o.exit == 4) != pending)
+    // A run that never reached a DC changed nothing and cannot know whose a file is.
+    const bool mustName = pending && !(o.exit == 3 && !o.run.attempted);
+    if ((o.exit == 4) != mustName)
         return told + (pending ? " does not name the pending " : " names a backup, but there is no ") +
                h.backupFile().string();
-    if (pending && (o.run.pendingFile != h.backupFile() ||
-                    json.find("\"backup\":" + JsonString(h.backupFile().string())) == std::string::npos))
+    if (mustName && (o.run.pendingFile != h.backupFile() ||
+                     json.find("\"backup\":" + JsonString(h.backupFile().string())) == std::string::npos))
         return told + " names another file than " + h.backupFile().string();
-    const bool saysInDc =
-        o.exit == 0 || o.run.profile == ProfileEnd::Verified || o.run.profile == ProfileEnd::Untouched;
+    const bool saysInDc = o.exit == 0 || o.run.profile == ProfileEnd::Verified ||
+                          (o.run.profile == ProfileEnd::Untouched && o.run.silentPort.empty());
     if (saysInDc && !inDc) return told + " says the DC holds its profile, but it does not";
     if (!inDc && !pending) {
         if (o.run.profile != ProfileEnd::SetAside) return told + " names no copy of the profile the DC lost";

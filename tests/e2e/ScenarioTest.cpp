@@ -13,6 +13,7 @@
 #include "tests/e2e/ProfileCheck.h"
 #include "flow/AppBackend.h"
 #include "profile/DcLock.h"
+#include "session/Messages.h"
 
 #include <unistd.h>
 
@@ -62,6 +63,19 @@ bool Sent(Harness& h, const Bytes& bytes) {
 bool BackupFileExists(Harness& h) {
     std::error_code ec;
     return std::filesystem::exists(h.backupFile(), ec);
+}
+
+std::vector<std::filesystem::path> SetAsideFiles(Harness& h) {
+    std::vector<std::filesystem::path> aside;
+    for (const auto& e : std::filesystem::directory_iterator(h.backupFolder()))
+        if (e.path().filename().string().find(".set-aside-") != std::string::npos && e.path().extension() == ".bin")
+            aside.push_back(e.path());
+    return aside;
+}
+
+std::vector<std::uint8_t> FileBytes(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 // After a failed run: the fault has healed, Close, Yes, OK; the profile is back.
@@ -269,6 +283,26 @@ TEST(Scenario, Section2ImageWaits45SecondsAndChecksTheRevision) {
     ExpectProfileKept(before, h);
 }
 
+// The DC holds its code and its profile; that it did not confirm going to sleep is
+// told, with what to do, and changes nothing else.
+TEST(Scenario, FinalSleepCommandNotConfirmedIsToldAndTheRunStillSucceeds) {
+    Harness h({.faults = {{.action = sim::FaultAction::Silent,
+                           .kind = UnitKind::DeepSleep,
+                           .nth = 2,
+                           .lastsFor = 30.0,
+                           .sameKindOnly = true}}});
+    ASSERT_TRUE(h.start());
+    const ProfileSnapshot before = TakeProfile(h.dc());
+    UpdateThroughDeepSleep(h);
+    const std::vector<LogRow> log = h.updateLog();
+    ASSERT_GE(log.size(), 2u);
+    EXPECT_EQ(log[log.size() - 2], (LogRow{1, "M932", ""})) << h.logText();
+    EXPECT_EQ(log.back(), (LogRow{1, "M786", ""}));
+    EXPECT_EQ(h.outcome().exit, 0);
+    EXPECT_NE(h.lastRecord().find(h.text(Msg::SleepNotConfirmed)), std::string::npos);
+    ExpectProfileKept(before, h);
+}
+
 // ---- the restarted DC does not run the new code ----
 
 struct NotTaken {
@@ -302,8 +336,30 @@ TEST_P(NewCodeNotTaken, RunSaysWhatTheDcReportsAndEndsNotCompletedWithTheProfile
 INSTANTIATE_TEST_SUITE_P(
     Scenario, NewCodeNotTaken,
     ::testing::Values(NotTaken{"RevisionStaysBehind", {.newRevision = 2}, ImageKind::BothSections, "1H.02", "1H.03"},
+                      // Byte 0 echoes the command (0xBA) behind a stray byte; the revision comes
+                      // in a USB packet of its own.
+                      NotTaken{"RevisionStaysBehindAfterAStrayByteInSplitReplies",
+                               {.newRevision = 2, .revisionStray = true, .chunkSize = 2},
+                               ImageKind::BothSections,
+                               "1H.02",
+                               "1H.03"},
                       NotTaken{"VersionStaysBehind", {.newVersion = "1G"}, ImageKind::OnlySection1, "1G", "1H"}),
     [](const auto& row) { return std::string(row.param.name); });
+
+// Byte 0 of the revision reply is the DC's: a revision equal to the acknowledgement
+// byte, behind byte 0 of any value, is the revision.
+TEST(Scenario, RevisionOf90BehindAnyByteZeroIsTakenAsTheDcSays) {
+    for (const std::uint8_t byte0 : {std::uint8_t{0xBA}, std::uint8_t{0x5A}, std::uint8_t{0x00}}) {
+        SCOPED_TRACE(int{byte0});
+        Harness h({.newRevision = 0x5A, .revisionByte0 = byte0});
+        ASSERT_TRUE(h.start());
+        const ProfileSnapshot before = TakeProfile(h.dc());
+        UpdateThroughDeepSleep(h);
+        EXPECT_EQ(h.outcome().exit, 0) << h.outcome().message;
+        EXPECT_EQ(h.log().back(), (LogRow{1, "M786", ""})) << h.logText();
+        ExpectProfileKept(before, h);
+    }
+}
 
 // ---- a saved profile from an earlier run ----
 
@@ -334,7 +390,9 @@ TEST_F(KilledDuringWriteBack, NextStartUpdatesAgainAndWritesTheSavedProfileBack)
     EXPECT_EQ(h.dc().exchanges(UnitKind::MemoryRead) - readsBefore, 2 + (readsBefore - 1));
 }
 
-TEST_F(KilledDuringWriteBack, NextStartThatNeverReachesTheDcStillNamesThePendingBackup) {
+// Whatever lies in the backup folder may be another DC's: a run that never read a DC
+// names none of it and says why it changed nothing.
+TEST_F(KilledDuringWriteBack, NextStartThatNeverReachesTheDcNamesNoBackupAndSaysWhy) {
     ASSERT_TRUE(h.startAgain());
     h.dc().addFault({.action = sim::FaultAction::Silent,
                      .kind = UnitKind::Identity,
@@ -345,8 +403,10 @@ TEST_F(KilledDuringWriteBack, NextStartThatNeverReachesTheDcStillNamesThePending
     EXPECT_EQ(h.state().Stage, 1);
     h.clickClose();
     const CliOutcome outcome = h.outcome();
-    EXPECT_EQ(outcome.exit, 4) << outcome.message;
-    EXPECT_EQ(outcome.run.pendingFile, h.backupFile());
+    EXPECT_EQ(outcome.exit, 3) << outcome.message;
+    EXPECT_TRUE(outcome.run.pendingFile.empty());
+    EXPECT_NE(outcome.message.find("did not answer on"), std::string::npos) << outcome.message;
+    EXPECT_TRUE(BackupFileExists(h));
     ExpectProfileKept(before, h);
 }
 
@@ -364,6 +424,108 @@ TEST_F(KilledDuringWriteBack, CurrentDcWithTheSavedProfileGetsItBackWithoutAnUpl
     ExpectProfileKept(before, h);
     EXPECT_TRUE(DcHoldsProfile(before, h.dc()));
 }
+
+// ---- a saved profile is proven before it is trusted ----
+
+struct Damage {
+    const char* name;
+    std::function<void(const std::filesystem::path&)> spoil;
+    const char* what;  // in the damage text
+};
+
+// Changes `count` data bytes of the profile table, spread over its first rows.
+std::function<void(const std::filesystem::path&)> ChangeBytes(int count) {
+    return [count](const std::filesystem::path& file) {
+        std::vector<std::uint8_t> bytes = FileBytes(file);
+        for (int i = 0; i < count; ++i) {
+            const std::size_t row = static_cast<std::size_t>(i % 8), column = 1 + static_cast<std::size_t>(i / 8);
+            bytes[34 + 2 * (column * 1024 + row)] ^= 0x01;
+        }
+        std::ofstream(file, std::ios::binary | std::ios::trunc)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    };
+}
+
+class DamagedPendingBackup : public KilledDuringWriteBack, public ::testing::WithParamInterface<Damage> {};
+
+TEST_P(DamagedPendingBackup, IsNeverWrittenIntoTheDcNorDeletedAndTheRunSaysSo) {
+    GetParam().spoil(h.backupFile());
+    std::error_code ec;
+    const bool isFile = std::filesystem::is_regular_file(h.backupFile(), ec);
+    const std::vector<std::uint8_t> spoiled = isFile ? FileBytes(h.backupFile()) : std::vector<std::uint8_t>{};
+    ASSERT_TRUE(h.startAgain());
+    h.clickNext();  // the DC runs 1H from the killed run: it is current
+    const std::string log = h.logText();
+    EXPECT_EQ(log.find("M796"), std::string::npos) << log;  // no write-back
+    EXPECT_FALSE(BackupFileExists(h));
+    const std::vector<std::filesystem::path> aside = SetAsideFiles(h);
+    ASSERT_EQ(aside.size(), 1u) << log;
+    if (isFile) {
+        EXPECT_EQ(FileBytes(aside[0]), spoiled);
+    }
+    const CliOutcome outcome = h.outcome();
+    EXPECT_EQ(outcome.exit, 1) << outcome.message;
+    EXPECT_EQ(outcome.run.profile, ProfileEnd::Damaged);
+    EXPECT_EQ(outcome.run.damagedFile, aside[0]);
+    EXPECT_NE(outcome.message.find(aside[0].string()), std::string::npos) << outcome.message;
+    EXPECT_NE(outcome.message.find(GetParam().what), std::string::npos) << outcome.message;
+    EXPECT_NE(log.find(aside[0].filename().string()), std::string::npos) << log;
+    EXPECT_NE(h.lastRecord().find(aside[0].string()), std::string::npos);
+    EXPECT_NE(OutcomeEvent(outcome).find("\"damaged\":"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scenario, DamagedPendingBackup,
+    ::testing::Values(Damage{"OneChangedByte", ChangeBytes(1), "does not match"},
+                      Damage{"ThreeChangedBytes", ChangeBytes(3), "do not match"},
+                      Damage{"HundredChangedBytes", ChangeBytes(100), "blocks 1, 2, 3"},
+                      Damage{"Truncated", [](const auto& f) { std::filesystem::resize_file(f, 200000); },
+                             "200000 bytes"},
+                      Damage{"ZeroLength", [](const auto& f) { std::filesystem::resize_file(f, 0); }, "0 bytes"},
+                      Damage{"Unreadable",
+                             [](const auto& f) {
+                                 std::filesystem::remove(f);
+                                 std::filesystem::create_directory(f);  // unreadable even for root
+                             },
+                             "cannot be read"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+// ---- a saved profile is found in either backup folder ----
+
+// The program moved (into a system folder, or a copy run from a writable one): new
+// backups go elsewhere, the pending one lies where the other program kept it. When
+// both folders hold one, the first is written back and the other set aside whole.
+class PendingInTheOtherFolder : public KilledDuringWriteBack, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(PendingInTheOtherFolder, IsFoundWrittenBackAndRemoved) {
+    const bool inBoth = GetParam();
+    QTemporaryDir other;
+    const std::filesystem::path otherFile =
+        std::filesystem::path(other.path().toStdString()) / h.backupFile().filename();
+    if (inBoth)
+        std::filesystem::copy_file(h.backupFile(), otherFile);
+    else
+        std::filesystem::rename(h.backupFile(), otherFile);
+    h.alsoLookIn({other.path().toStdString()});
+    ASSERT_TRUE(h.startAgain());
+    h.clickNext();
+    EXPECT_EQ(h.log().back(), (LogRow{1, "M786", ""})) << h.logText();
+    EXPECT_TRUE(DcHoldsProfile(before, h.dc()));
+    EXPECT_FALSE(std::filesystem::exists(otherFile));
+    EXPECT_FALSE(BackupFileExists(h));
+    EXPECT_EQ(h.outcome().exit, 0);
+    std::vector<std::filesystem::path> asideInOther;
+    for (const auto& e : std::filesystem::directory_iterator(other.path().toStdString()))
+        if (e.path().extension() == ".bin") asideInOther.push_back(e.path());
+    ASSERT_EQ(asideInOther.size(), inBoth ? 1u : 0u);
+    if (inBoth) {
+        EXPECT_EQ(BackupFileProblem(asideInOther[0], before, h.serial()), "");
+        EXPECT_NE(h.logText().find(asideInOther[0].filename().string()), std::string::npos) << h.logText();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenario, PendingInTheOtherFolder, ::testing::Bool(),
+                         [](const auto& row) { return std::string(row.param ? "AndInTheFirst" : "Only"); });
 
 // ---- faults that heal: each phase, silent or refusing for a minute ----
 
@@ -540,18 +702,6 @@ ProfileSnapshot FailTheWriteBack(Harness& h) {
     return before;
 }
 
-std::vector<std::filesystem::path> SetAsideFiles(Harness& h) {
-    std::vector<std::filesystem::path> aside;
-    for (const auto& e : std::filesystem::directory_iterator(h.backupFolder()))
-        if (e.path().filename().string().find(".set-aside-") != std::string::npos) aside.push_back(e.path());
-    return aside;
-}
-
-std::vector<std::uint8_t> FileBytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 const sim::FaultRule WriteBackSilence{
     .action = sim::FaultAction::Silent, .kind = UnitKind::Announce1, .nth = 305, .lastsFor = FaultSeconds};
 
@@ -655,6 +805,23 @@ INSTANTIATE_TEST_SUITE_P(Scenario, OutOfReachAtClose,
                                                                    .nth = 100}}},
                                                       {"M790", "M814"}}),
                          [](const auto& row) { return std::string(row.param.name); });
+
+// A database made for the original set of messages lacks the ones the program added:
+// their English texts stand in, so the recovery's question can be read and answered.
+TEST(Scenario, DatabaseWithoutTheAddedMessagesStillAsksAReadableRecoveryQuestion) {
+    Harness h({.faults = {WriteBackSilence}});
+    h.dropAddedMessages();
+    const ProfileSnapshot before = FailTheWriteBack(h);
+    h.answerRecovery();
+    h.clickClose();
+    const std::vector<ShownBox>& shown = h.boxes().shown;
+    ASSERT_GE(shown.size(), 2u);
+    EXPECT_NE(shown[0].text.find("Do you want to write it back now?"), std::string::npos) << shown[0].text;
+    EXPECT_NE(shown[1].text.find("6. Click Cancel only if"), std::string::npos) << shown[1].text;
+    for (const ShownBox& box : shown) EXPECT_EQ(box.text.find("\r\n\r\n\r\n"), std::string::npos) << box.text;
+    EXPECT_TRUE(DcHoldsProfile(before, h.dc()));
+    EXPECT_NE(h.lastRecord().find("913, 914"), std::string::npos) << h.lastRecord();
+}
 
 TEST(Scenario, NoOrCancelAtTheRecoverySetsTheBackupAsideWhole) {
     for (const auto& answers : {std::vector<BoxAnswer>{BoxAnswer::No}, {BoxAnswer::Yes, BoxAnswer::Cancel}}) {

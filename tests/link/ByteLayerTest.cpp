@@ -3,12 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "tests/link/LinkTestRig.h"
 
 namespace vor::test {
 namespace {
+
+constexpr std::size_t IdentityReplyBytes = 18;
 
 TEST(SendBytes, EveryTransmissionEndsInOneZeroByteAndARejectionIsForgottenAtTheResend) {
     LinkTestRig rig;
@@ -20,10 +23,12 @@ TEST(SendBytes, EveryTransmissionEndsInOneZeroByteAndARejectionIsForgottenAtTheR
 TEST(ReplyRules, BytesAfterACompletedCountingReplyAreDiscarded) {
     LinkTestRig rig;
     // Both chunks arrive in the same pass; the second finds nothing pending.
-    rig.port.setPeer([&](std::span<const std::uint8_t>) {
-        rig.port.deliverChunks({0x00, 0x07, 0xEE, 0xEE, 0xEE}, {2, 3}, 0.01, 0.0);
-    });
-    EXPECT_EQ(rig.link.ReadRevision(), 0x07);
+    Bytes reply(IdentityReplyBytes + 3, 0xEE);
+    std::fill_n(reply.begin(), IdentityReplyBytes, std::uint8_t{0x41});
+    rig.port.setPeer(
+        [&](std::span<const std::uint8_t>) { rig.port.deliverChunks(reply, {IdentityReplyBytes}, 0.01, 0.0); });
+    EXPECT_TRUE(rig.link.ReadIdentity());
+    EXPECT_EQ(rig.link.IdentityString(), std::string(16, 'A'));
     EXPECT_EQ(rig.sends(), 1);
 }
 

@@ -195,37 +195,44 @@ TEST(ReadRevision, ReplyInTwoOneByteChunksGivesTheRevisionNotAStaleByte) {
     EXPECT_EQ(rig.link.ReadRevision(), 3);
 }
 
+// Byte 0 of the revision reply is the DC's to fill: every value of it, with a stray
+// byte ahead of the reply and the reply split over USB packets, gives the same revision.
 struct RevisionReplyCase {
-    const char* name;
-    Bytes reply;
-    std::vector<std::size_t> packets;  // sizes of the USB packets it comes in; the rest in a last one
+    std::uint8_t byte0;
     std::uint8_t revision;
+    bool strayFirst;
+    bool split;  // one byte per USB packet
 };
-void PrintTo(const RevisionReplyCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const RevisionReplyCase& c, std::ostream* os) {
+    *os << "byte0 " << int{c.byte0} << " revision " << int{c.revision} << (c.strayFirst ? " stray" : "")
+        << (c.split ? " split" : "");
+}
 
 class RevisionReply : public ::testing::TestWithParam<RevisionReplyCase> {};
 
-TEST_P(RevisionReply, GivesTheByteAfterTheAcknowledgementFromOneSend) {
+TEST_P(RevisionReply, IsTheLastByteOnceTheLineSettlesFromOneSend) {
     const RevisionReplyCase& c = GetParam();
     LinkTestRig rig;
-    rig.port.setPeer([&](std::span<const std::uint8_t>) { rig.port.deliverChunks(c.reply, c.packets, 0.01, 0.01); });
+    Bytes reply{c.byte0, c.revision};
+    if (c.strayFirst) reply.insert(reply.begin(), 0xEE);
+    const std::vector<std::size_t> packets =
+        c.split ? std::vector<std::size_t>(reply.size() - 1, 1) : std::vector<std::size_t>{};
+    rig.port.setPeer([&](std::span<const std::uint8_t>) { rig.port.deliverChunks(reply, packets, 0.01, 0.01); });
     EXPECT_EQ(rig.link.ReadRevision(), c.revision);
     EXPECT_EQ(rig.sends(), 1);
-    EXPECT_LT(rig.pump.now(), 0.1);
+    EXPECT_LT(rig.pump.now(), 0.2);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ReadRevision, RevisionReply,
-    ::testing::Values(RevisionReplyCase{"StrayByteAndAcknowledgementThenTheRevision", {0xEE, AckByte, 0x02}, {2}, 0x02},
-                      RevisionReplyCase{"StrayByteFirstOneBytePerPacket", {0xEE, AckByte, 0x02}, {1, 1}, 0x02},
-                      RevisionReplyCase{"StrayBytesFirstAllInOnePacket", {0xEE, 0x00, AckByte, 0x02}, {}, 0x02},
-                      RevisionReplyCase{"AcknowledgementAndRevisionInOnePacket", {AckByte, 0x03}, {}, 0x03},
-                      RevisionReplyCase{"AcknowledgementAndRevisionOneBytePerPacket", {AckByte, 0x03}, {1}, 0x03},
-                      RevisionReplyCase{
-                          "RevisionThatEqualsTheAcknowledgementByte", {0xEE, AckByte, AckByte}, {2}, 0x5A},
-                      RevisionReplyCase{"NoAcknowledgementTakesTheSecondByte", {0x00, 0x03}, {}, 0x03},
-                      RevisionReplyCase{"NoAcknowledgementOneBytePerPacket", {0xBA, 0x03}, {1}, 0x03}),
-    [](const auto& p) { return std::string(p.param.name); });
+std::vector<RevisionReplyCase> AllRevisionReplies() {
+    std::vector<RevisionReplyCase> cases;
+    for (std::uint8_t byte0 : {0x5A, 0xBA, 0x00, 0xFF})
+        for (std::uint8_t revision : {0x00, 0x03, 0x5A, 0xBA, 0xFF})
+            for (bool stray : {false, true})
+                for (bool split : {false, true}) cases.push_back({byte0, revision, stray, split});
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(ReadRevision, RevisionReply, ::testing::ValuesIn(AllRevisionReplies()));
 
 TEST(ReadRevision, RejectionIsResentAtOnceAndTheNextReplyCounts) {
     LinkTestRig rig;

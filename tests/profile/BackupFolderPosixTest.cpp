@@ -35,6 +35,14 @@ TEST(BackupFolder, InstalledProgramFolderIsNeverUsedEvenWhenWritable) {
     ::setenv("XDG_DATA_HOME", base.c_str(), 1);
     // /usr/lib is writable when the tests run as root; the backups still go to the user's folder.
     EXPECT_EQ(ChooseBackupFolder("/usr/lib/vor-fwupdate"), base / "vor-fwupdate");
+    // Saved profiles are looked for in the other folder too: a program that moved
+    // (installed, or a copy run from a writable folder) finds what the other kept.
+    const BackupFolders installed = ChooseBackupFolders("/usr/lib/vor-fwupdate");
+    EXPECT_EQ(installed.primary, base / "vor-fwupdate");
+    EXPECT_EQ(installed.others, std::vector<std::filesystem::path>{"/usr/lib/vor-fwupdate"});
+    const BackupFolders copy = ChooseBackupFolders(base);
+    EXPECT_EQ(copy.primary, base);
+    EXPECT_EQ(copy.others, std::vector<std::filesystem::path>{base / "vor-fwupdate"});
     ::unsetenv("XDG_DATA_HOME");
     std::filesystem::remove_all(base);
 }

@@ -1,7 +1,9 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
+#include "profile/BackupCheck.h"
 #include "tests/profile/ProfileFixture.h"
 
 using namespace vor;
@@ -232,20 +234,50 @@ TEST_F(ProfileTest, ForeignFileIsReplacedByABackupCarryingThisDcsDigits) {
     EXPECT_TRUE(keeper->GetBackupProfile());
 }
 
-TEST_F(ProfileTest, WrongSizedOrOutOfRangeFilesAreNotUsableAndStay) {
+// A file that fails its check is never used and never deleted: it goes aside whole,
+// named with what was wrong.
+TEST_F(ProfileTest, DamagedFilesAreSetAsideWholeAndNamed) {
     SetProfileLines(300, 340);
-    for (std::size_t size : {std::size_t{0}, std::size_t{1000}, FileSize - 1, FileSize + 1}) {
-        WriteFile(BackupFile(), Bytes(size, 0x33));
-        EXPECT_FALSE(keeper->GetBackupProfile()) << size;
-        EXPECT_EQ(std::filesystem::file_size(BackupFile()), size);
+    Bytes sound = MakeBackupFile(DcHeader(), {0, 1, 2, 3, 4, 5}, 296, 6, dc->memory);
+    Bytes notAByte = sound;
+    notAByte[34 + 2 * (5 * 1024 + 2) + 1] = 0x01;  // row 2, column 5 = 256 + byte
+    Bytes badHeaderSum = sound;
+    badHeaderSum[16] ^= 0x5A;
+    Bytes cancelling = sound;  // two changes that keep every check byte
+    cancelling[34 + 2 * (5 * 1024 + 2)] += 1;
+    cancelling[34 + 2 * (6 * 1024 + 2)] -= 1;
+    const struct {
+        Bytes file;
+        bool withDigest;  // the digest of `sound` beside it
+        const char* damage;
+    } cases[] = {
+        {Bytes{}, false, "0 bytes"},
+        {Bytes(1000, 0x33), false, "1000 bytes"},
+        {Bytes(FileSize + 1, 0x33), false, "266275 bytes"},
+        {notAByte, false, "block 3 does not match"},
+        {badHeaderSum, false, "its header does not match its check byte"},
+        {cancelling, true, "does not match the digest"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.damage);
+        for (const auto& e : std::filesystem::directory_iterator(folder)) std::filesystem::remove(e.path());
+        wizard.rows.clear();
+        WriteFile(BackupFile(), c.file);
+        if (c.withDigest) {
+            ASSERT_TRUE(WriteBackupDigest(BackupFile(), sound).ok);
+        }
+        EXPECT_FALSE(keeper->GetBackupProfile());
+        EXPECT_FALSE(std::filesystem::exists(BackupFile()));
+        EXPECT_EQ(SetAsideFiles(), std::vector<Bytes>{c.file});
+        ASSERT_FALSE(wizard.rows.empty());
+        EXPECT_EQ(wizard.rows.back().icon, 2);
+        EXPECT_THAT(wizard.rows.back().event, ::testing::StartsWith("T926"));
+        EXPECT_THAT(keeper->report().damage, ::testing::HasSubstr(c.damage));
     }
-    // Right size, right digits, but a data value that is no byte.
-    Bytes file = MakeBackupFile(DcHeader(), {0, 1, 2, 3, 4, 5}, 296, 6, dc->memory);
-    ASSERT_TRUE((WriteFile(BackupFile(), file), keeper->GetBackupProfile()));
-    file[34 + 2 * (5 * 1024 + 2) + 1] = 0x01;  // row 2, column 5 = 256 + byte
-    WriteFile(BackupFile(), file);
-    EXPECT_FALSE(keeper->GetBackupProfile());
-    EXPECT_EQ(ReadFile(BackupFile()), file);
+    // The digest alone tells the sound file from the one whose changes cancel out.
+    WriteFile(BackupFile(), sound);
+    ASSERT_TRUE(WriteBackupDigest(BackupFile(), sound).ok);
+    EXPECT_TRUE(keeper->GetBackupProfile());
 }
 
 // A file under this DC's name that is another DC's, or that cannot be read, may be the
@@ -258,7 +290,7 @@ TEST_F(ProfileTest, ForeignFileUnderTheDcsNameIsSetAsideBeforeTheBackupIsWritten
         state.CommError = false;
         NewRun();
         SetProfileLines(300, 340);
-        const Bytes old = MakeBackupFile(DcHeader(), {9, 9, 9, 9, 9, 9}, 256, 3, Bytes(dc->memory.size(), 1));
+        const Bytes old = MakeBackupFile(DcHeader(), {9, 9, 9, 9, 9, 9}, 296, 6, Bytes(dc->memory.size(), 1));
         WriteFile(BackupFile(), old);
         keeper->setWriteObserver([diskFull](WriteStep step, std::size_t done) {
             return !(diskFull && step == WriteStep::DataWritten && done > 100000);  // full half-way

@@ -136,7 +136,8 @@ protected:
     std::vector<Bytes> SetAsideFiles() const {
         std::vector<Bytes> out;
         for (const auto& entry : std::filesystem::directory_iterator(folder))
-            if (entry.path().filename().string().find(".set-aside-") != std::string::npos)
+            if (entry.path().filename().string().find(".set-aside-") != std::string::npos &&
+                entry.path().extension() == ".bin")
                 out.push_back(ReadFile(entry.path()));
         return out;
     }

@@ -156,13 +156,17 @@ TEST_F(RecoveryTest, AnotherDcOnTheCableLeavesThePendingBackupWhereItIsAndSaysSo
     }
 }
 
-TEST_F(RecoveryTest, DamagedBackupIsNotWrittenAndNotDeleted) {
-    WriteFile(BackupFile(), Bytes(1234, 0x44));
-    wizard.answers = {BoxAnswer::Yes, BoxAnswer::Ok};
+TEST_F(RecoveryTest, DamagedBackupIsNotWrittenNotDeletedAndTheDiverIsToldWhy) {
+    backup = Bytes(1234, 0x44);
+    WriteFile(BackupFile(), backup);
+    wizard.answers = {BoxAnswer::Yes, BoxAnswer::Ok, BoxAnswer::Ok};
     keeper->ProfileRecovering();
     EXPECT_TRUE(state.ProfileIntact);
     EXPECT_TRUE(dc->blockWrites.empty());
-    EXPECT_EQ(std::filesystem::file_size(BackupFile()), 1234u);
+    ExpectSetAside();
+    ASSERT_EQ(wizard.boxes.size(), 3u);
+    EXPECT_EQ(wizard.boxes.back().text, wizard.rows.back().event);
+    EXPECT_EQ(wizard.boxes.back().text.rfind("T926", 0), 0u);
     ExpectClockThenDeepSleepLast();
 }
 

@@ -94,19 +94,6 @@ TEST_F(RestoreTest, WritesAllBlocksThenTheHeaderAtLine4AndDeletesTheVerifiedBack
     EXPECT_FALSE(keeper->GetBackupProfile());
 }
 
-TEST_F(RestoreTest, DifferentHeaderCheckByteAloneDoesNotFailTheVerification) {
-    SetProfileLines(300, 310);
-    dc->fillLines(256, 4063, 12);
-    Bytes file = MakeBackupFile(DcHeader(), {0, 1, 2, 3, 4, 5}, 296, 2, dc->memory);
-    file[16] ^= 0x5A;  // stored header sum is wrong
-    WriteFile(BackupFile(), file);
-    ASSERT_TRUE(keeper->GetBackupProfile());
-    keeper->RestoreProfile();
-    EXPECT_TRUE(state.ProfileIntact);
-    EXPECT_EQ(wizard.rows.back(), (TaskRow{0, "T915", "T777"}));
-    EXPECT_FALSE(std::filesystem::exists(BackupFile()));
-}
-
 TEST_F(RestoreTest, HeaderThatDoesNotReadBackFailsAndKeepsTheFile) {
     BackUpThenWipe(300, 340);
     dc->ignoreHeaderWrites = true;

@@ -67,7 +67,6 @@ public:
     }
     FirmwareReport FirmwareFacts() override { return firmwareReport; }
     ProfileReport ProfileFacts() override { return profileReport; }
-    std::filesystem::path BackupFolder() override { return backupFolder; }
     void AbortLink() override { log.push_back("AbortLink"); }
     void WaitSeconds(double seconds) override { log.push_back("WaitSeconds " + std::to_string(seconds)); }
     void ReleaseReplyBuffers() override { log.push_back("ReleaseReplyBuffers"); }

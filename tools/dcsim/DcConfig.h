@@ -77,6 +77,9 @@ struct DcConfig {
     std::uint32_t serial = 12345;
     std::string newVersion = "1H";  // reported after an accepted section 1
     std::uint8_t newRevision = 3;   // reported after an accepted section 2
+    // The revision reply: byte 0 is not used by the program and may hold anything.
+    std::uint8_t revisionByte0 = 0xBA;  // an echo of the command
+    bool revisionStray = false;         // a stray byte ahead of every revision reply
 
     // Memory.
     int memorySize = 512;  // size class: 512 or 1024

@@ -69,6 +69,8 @@ const char* SimOptionsHelp() {
            "  --seed N              seed of the profile bytes and random faults (default 1)\n"
            "  --new-version VV      version after an accepted section 1 (default 1H)\n"
            "  --new-revision N      revision after an accepted section 2 (default 3)\n"
+           "  --revision-byte0 N    byte 0 of the revision reply (default 186, an echo of BA)\n"
+           "  --revision-stray      a stray byte ahead of every revision reply\n"
            "  --model NAME          model word of the identity (default VOR)\n"
            "  --restart-after S     silence after an accepted section (default 5)\n"
            "  --never-restart       stays silent after an accepted section\n"
@@ -101,6 +103,10 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& options, 
             c.neverRestart = true;
             continue;
         }
+        if (flag("--revision-stray")) {
+            c.revisionStray = true;
+            continue;
+        }
         if (i + 1 >= args.size()) {
             error = "option " + name + " is unknown or lacks its value";
             return false;
@@ -116,6 +122,9 @@ bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& options, 
         } else if (flag("--revision") || flag("--new-revision")) {
             ok = ToLong(v, 0, 255, n);
             (flag("--revision") ? c.revision : c.newRevision) = static_cast<std::uint8_t>(n);
+        } else if (flag("--revision-byte0")) {
+            ok = ToLong(v, 0, 255, n);
+            c.revisionByte0 = static_cast<std::uint8_t>(n);
         } else if (flag("--serial")) {
             ok = ToLong(v, 0, 9999999, n);
             c.serial = static_cast<std::uint32_t>(n);

@@ -17,6 +17,8 @@ std::uint8_t SumOf(const std::uint8_t* bytes, int n) {
 
 bool IsCommand(UnitKind kind) { return DataLength(kind) == 0; }
 
+constexpr std::uint8_t StrayByte = 0x00;  // what a line's noise most often leaves
+
 // What follows an acknowledgement once it has left the DC.
 enum class AfterReply { Nothing, Sleep, Restart };
 
@@ -259,7 +261,11 @@ std::vector<std::uint8_t> SimulatedDc::process(const Unit& unit) {
         reply.push_back(SumOf(reply.data() + 1, 16));
         return reply;
     }
-    case UnitKind::Revision: return {0xBA, revision_};
+    case UnitKind::Revision: {
+        std::vector<std::uint8_t> reply{config_.revisionByte0, revision_};
+        if (config_.revisionStray) reply.insert(reply.begin(), StrayByte);
+        return reply;
+    }
     case UnitKind::DeepSleep:
         if (b[1] == 0x55) return {Ack};
         if (b[1] == 0x99) {
