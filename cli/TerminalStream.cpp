@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 
 #include <unistd.h>
 #ifndef _WIN32
@@ -17,17 +18,17 @@ namespace {
 // How long the end of a run waits for a reader that takes nothing.
 constexpr double FinalDrainSeconds = 5.0;
 
-bool WriteAllToStdout(const std::string& text) {
+bool WriteAll(int fd, const std::string& text) {
     std::size_t done = 0;
     while (done < text.size()) {
-        const auto n = ::write(1, text.data() + done, static_cast<unsigned>(text.size() - done));
+        const auto n = ::write(fd, text.data() + done, static_cast<unsigned>(text.size() - done));
         if (n > 0) {
             done += static_cast<std::size_t>(n);
             continue;
         }
 #ifndef _WIN32
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {  // an output someone made non-blocking
-            pollfd out{1, POLLOUT, 0};
+            pollfd out{fd, POLLOUT, 0};
             ::poll(&out, 1, -1);
             continue;
         }
@@ -38,19 +39,30 @@ bool WriteAllToStdout(const std::string& text) {
     return true;
 }
 
-struct Stdout {
+struct Output {
     // Never destroyed: its thread may sit in a write nobody takes until the process ends.
-    OutputQueue& queue = *new OutputQueue(WriteAllToStdout);
+    OutputQueue& queue;
     bool whole = false;
 };
 
-Stdout& Out() {
-    static Stdout out;
-    return out;
+void DrainBoth();
+
+// Standard output (1) or standard error (2), made at their first use.
+Output& Out(int fd) {
+    static Output out{*new OutputQueue([](const std::string& text) { return WriteAll(1, text); })};
+    static Output err{*new OutputQueue([](const std::string& text) { return WriteAll(2, text); })};
+    // Whatever front end ends the program, what waits gets its last while.
+    [[maybe_unused]] static const bool drainedAtExit = std::atexit(DrainBoth) == 0;
+    return fd == 2 ? err : out;
+}
+
+void DrainBoth() {
+    Out(1).queue.drain(FinalDrainSeconds);
+    Out(2).queue.drain(FinalDrainSeconds);
 }
 
 void Push(const std::string& text, OutputQueue::Kind kind) {
-    Stdout& out = Out();
+    Output& out = Out(1);
     out.queue.push(text, out.whole ? OutputQueue::Kind::Final : kind);
 }
 
@@ -64,9 +76,11 @@ void WriteStdout(const std::string& text) { Push(text, OutputQueue::Kind::Line);
 
 void WriteStdoutProgress(const std::string& text) { Push(text, OutputQueue::Kind::Progress); }
 
-void KeepStdoutWhole() { Out().whole = true; }
+void WriteStderr(const std::string& text) { Out(2).queue.push(text, OutputQueue::Kind::Line); }
 
-void DrainStdout() { Out().queue.drain(FinalDrainSeconds); }
+void KeepStdoutWhole() { Out(1).whole = true; }
+
+void DrainStdout() { DrainBoth(); }
 
 std::optional<std::string> ReadStdinLine() {
     std::string line;

@@ -14,9 +14,11 @@ bool StdoutIsTerminal();
 void WriteStdout(const std::string& text);
 // A progress line: the first to be dropped when the reader falls behind.
 void WriteStdoutProgress(const std::string& text);
+// Standard error the same way: a terminal that takes nothing holds no warning either.
+void WriteStderr(const std::string& text);
 // Everything written from now on (the outcome) is kept whole, whatever waits.
 void KeepStdoutWhole();
-// At the end: gives the reader a last while to take what waits.
+// At the end (and at the process's exit): gives the readers a last while to take what waits.
 void DrainStdout();
 // One line without its end; nothing at the end of input or when Ctrl-C interrupted the read.
 std::optional<std::string> ReadStdinLine();
