@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <string_view>
 
 #include "flow/ExitStatus.h"
 
@@ -59,6 +60,13 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
         command.text = std::string(ProgramName) + ": " + error + "\n" + app.help();
         return command;
     };
+    // "--port --yes" would name the port "--yes" and run without --yes: a value that
+    // begins with "--" is taken only when written "--port=--yes".
+    for (int i = 1; i + 1 < argc; ++i)
+        for (const char* valued : {"--port", "--image", "--lang"})
+            if (std::string_view(argv[i]) == valued && std::string_view(argv[i + 1]).starts_with("--"))
+                return fail(std::string(valued) + " needs a value, not the option " + argv[i + 1] + " (a value that " +
+                            "begins with -- is written " + valued + "=" + argv[i + 1] + ")");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {

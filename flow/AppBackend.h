@@ -62,6 +62,7 @@ public:
     void AbortLink() override { link_.Abort(); }
     void WaitSeconds(double seconds) override { link_.WaitSeconds(seconds); }
     void ReleaseReplyBuffers() override { link_.ReleaseReplyBuffers(); }
+    void ReleaseDc() override { profile_.ReleaseDc(); }
 
 private:
     TaskOutcome DescribeDc();

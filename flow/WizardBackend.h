@@ -50,6 +50,8 @@ public:
     virtual void AbortLink() = 0;
     virtual void WaitSeconds(double seconds) = 0;
     virtual void ReleaseReplyBuffers() = 0;
+    // The program ends: another run may take the DC now.
+    virtual void ReleaseDc() {}
 };
 
 }  // namespace vor

@@ -178,9 +178,12 @@ int WizardFlow::SetProcessPriority(int priorityClass) {
 RunOutcome WizardFlow::Outcome() const {
     if (!backend_) return {};
     const ProfileReport profile = backend_->ProfileFacts();
-    RunOutcome outcome =
-        JudgeRun(backend_->FirmwareFacts(), profile, state_.ProfileBackupNeeded, PendingBackups(profile.backupFile));
+    // Another run's backup of the DC it holds is not this run's to name.
+    const auto pending =
+        profile.dcHeldElsewhere ? std::vector<std::filesystem::path>{} : PendingBackups(profile.backupFile);
+    RunOutcome outcome = JudgeRun(backend_->FirmwareFacts(), profile, state_.ProfileBackupNeeded, pending);
     if (dcSilent_) outcome.silentPort = portName_.empty() ? std::string("the cable's port") : portName_;
+    outcome.sentToDeepSleep = state_.DeepSleepMode;  // cleared when an attempt starts
     return outcome;
 }
 
@@ -264,6 +267,7 @@ void WizardFlow::EndAtOnce() {
 
 void WizardFlow::FinishEnd() {
     ended_ = true;
+    if (backend_) backend_->ReleaseDc();
     frontEnd_->Ended();
     if (env_.endProgram) env_.endProgram();
 }

@@ -58,8 +58,9 @@ std::optional<std::filesystem::path> ProfileKeeper::SaveDcCopy(BackupContent& co
     state_.CommError = earlierFailure || !read;
     if (!read || !SaveFile(file, EncodeBackup(copy.header, copy.digits, copy.blocks))) {
         wizard_.SetTaskStatus(wizard_.GetText(Msg::Failed));
-        wizard_.InsertTaskList(IconError, TextWith(read ? Msg::BackupNotSaved : Msg::BackupFailed, file.parent_path()),
-                               "");
+        wizard_.InsertTaskList(
+            IconError, TextWith(read ? Msg::BackupNotSaved : Msg::BackupFailed, FolderAndReason(file.parent_path())),
+            "");
         return std::nullopt;
     }
     wizard_.SetTaskStatus(wizard_.GetText(Msg::Done));

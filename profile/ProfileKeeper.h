@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -23,6 +24,7 @@
 #include "platform/EventPump.h"
 #include "profile/BackupFolder.h"
 #include "profile/BackupFormat.h"
+#include "profile/DcLock.h"
 #include "profile/DurableFile.h"
 #include "profile/ProfileLocation.h"
 #include "session/ClockArgument.h"
@@ -46,6 +48,7 @@ struct ProfileReport {
     // A verified write-back whose backup file could not be removed, and why.
     std::filesystem::path backupLeft;
     std::string backupLeftWhy;
+    bool dcHeldElsewhere = false;  // another run holds the DC: its backup is not this run's
 };
 
 // What the profile code needs of the loaded firmware image.
@@ -91,6 +94,8 @@ public:
     void StartAttempt() { report_ = {}; }
     // The folder new backups go to.
     const std::filesystem::path& folder() const { return folders_.primary; }
+    // Lets go of the DC's lock, which this run took when it learnt the serial number.
+    void ReleaseDc() { dcLock_.reset(); }
 
     // The connected DC's serial number as its backup file is named; empty while block 0
     // has not been read.
@@ -140,11 +145,14 @@ private:
         Usable,
         BlockZeroUnread,  // block 0 could not be read: nothing is known about the DC
         NoFile,
-        Damaged,       // failed its check: set aside (BackupPath then free) or, failing that, left in place
-        EmptyProfile,  // stored pointers equal
-        OtherDc,       // stored serial digits differ
-        Superseded,    // the DC holds another, non-empty profile: newer dives than the file
+        Damaged,        // failed its check: set aside (BackupPath then free) or, failing that, left in place
+        EmptyProfile,   // stored pointers equal
+        OtherDc,        // stored serial digits differ
+        Superseded,     // the DC holds another, non-empty profile: newer dives than the file
+        HeldElsewhere,  // another run holds the DC's lock: nothing more is sent, its files are not ours
     };
+    // Holds the lock of the DC that BackupPath names; false when another run holds it.
+    bool HoldConnectedDc();
     Lookup LookUpBackup();
     // The DC's saved profiles named `name`, in the folders' order. Past the first, each is
     // set aside: one DC, one pending backup.
@@ -162,6 +170,8 @@ private:
     void UseContent(BackupContent content, const ProfileSpan& span);
     bool DcHoldsOtherProfile() const;
     void ReportBackupFailure(std::int32_t why);
+    // Ends the backup step before anything is sent or saved: the DC keeps its profile.
+    void StopBeforeBackup(const std::string& why);
     // After a verified write-back: the backup and its digest go; a failure is reported.
     void DeleteBackupFile();
     // Moves the file at BackupPath aside with a task-log row naming the new file.
@@ -203,8 +213,13 @@ private:
     std::string serialText_ = SerialText(0);  // the connected DC's, at least six digits
     WriteObserver writeObserver_;
     ProfileReport report_;
-    MemoryBlock blockZero_{};  // the DC's block 0, as the last lookup read it
-    std::string damageRow_;    // the task-log row of the last damaged file
+    MemoryBlock blockZero_{};         // the DC's block 0, as the last lookup read it
+    std::string damageRow_;           // the task-log row of the last damaged file
+    std::unique_ptr<DcLock> dcLock_;  // of the DC last identified, until the run ends
+    std::string heldText_;            // why the DC is another run's, when it is
+    std::string saveError_;           // the system's reason of the last file that could not be saved
+    // The backup folder, with the system's reason when a file could not be saved there.
+    std::string FolderAndReason(const std::filesystem::path& where) const;
 };
 
 }  // namespace vor

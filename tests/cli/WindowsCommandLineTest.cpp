@@ -35,20 +35,19 @@ TEST_P(RefusedCommandLine, FailsWithItsReasonAndTheUsage) {
     EXPECT_NE(command.text.find("--list-ports"), std::string::npos) << "no usage after the error";
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, RefusedCommandLine,
-                         ::testing::Values(Refused{{"--demo"}, "--demo is the window's, which this system has not"},
-                                           Refused{{"--yes"}, "--yes needs --cli"},
-                                           Refused{{"--json", "--list-ports"}, "--json needs --cli"},
-                                           Refused{{"--cli", "--lang", "it"}, "--lang takes en, de or fr, not it"},
-                                           Refused{{"--cli", "--port", ""}, "--port needs a port name"},
-                                           Refused{{"--cli", "--image", ""}, "--image needs a file"},
-                                           Refused{{"--cli", "--demo"}, "--demo is the window's; --cli has none"},
-                                           Refused{{"--cli", "--port"}, "--port"},
-                                           Refused{{"--cli", "--frobnicate"}, "--frobnicate"},
-                                           Refused{{"--cli", "COM5"}, "COM5"},
-                                           Refused{{"--info"}, "--info needs --cli"},
-                                           Refused{{"--cli", "--info", "--backup"}, "each run alone"},
-                                           Refused{{"--cli", "--restore"}, "--restore"}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, RefusedCommandLine,
+    ::testing::Values(
+        Refused{{"--demo"}, "--demo is the window's, which this system has not"},
+        Refused{{"--yes"}, "--yes needs --cli"}, Refused{{"--json", "--list-ports"}, "--json needs --cli"},
+        Refused{{"--cli", "--lang", "it"}, "--lang takes en, de or fr, not it"},
+        Refused{{"--cli", "--port", ""}, "--port needs a port name"},
+        Refused{{"--cli", "--image", ""}, "--image needs a file"},
+        Refused{{"--cli", "--demo"}, "--demo is the window's; --cli has none"}, Refused{{"--cli", "--port"}, "--port"},
+        Refused{{"--cli", "--frobnicate"}, "--frobnicate"}, Refused{{"--cli", "COM5"}, "COM5"},
+        Refused{{"--cli", "--port", "--yes"}, "--port needs a value, not the option --yes"},
+        Refused{{"--cli", "--image", "--json"}, "--image=--json"}, Refused{{"--info"}, "--info needs --cli"},
+        Refused{{"--cli", "--info", "--backup"}, "each run alone"}, Refused{{"--cli", "--restore"}, "--restore"}));
 
 TEST(CommandLine, ProfileCommandsTakeTheirFiles) {
     EXPECT_EQ(Parse({"--cli", "--info"}).options.terminal.task.kind, ProfileTaskKind::Info);
@@ -71,6 +70,11 @@ TEST(CommandLine, RunTakesEveryOptionOfTheTerminal) {
     EXPECT_TRUE(command.options.terminal.yes);
     EXPECT_TRUE(command.options.terminal.json);
     EXPECT_EQ(command.options.terminal.languageColumn, 3);
+
+    const CommandLine dashes = Parse({"--cli", "--port=--yes"});  // a port so named, as written
+    ASSERT_EQ(dashes.action, Action::Run) << dashes.text;
+    EXPECT_EQ(dashes.options.terminal.port, "--yes");
+    EXPECT_FALSE(dashes.options.terminal.yes);
 
     const CommandLine plain = Parse({"--cli"});
     ASSERT_EQ(plain.action, Action::Run);

@@ -13,7 +13,10 @@
 #include "tests/e2e/ProfileCheck.h"
 #include "tests/e2e/ProfileTasks.h"
 #include "flow/AppBackend.h"
+#include "profile/DcLock.h"
 #include "session/Messages.h"
+
+#include <unistd.h>
 
 namespace vor::e2e {
 namespace {
@@ -873,6 +876,40 @@ INSTANTIATE_TEST_SUITE_P(Scenario, WriteBackNotAsSent,
                                                                      .lastsFor = 3600.0,
                                                                      .sameKindOnly = true}}}}),
                          [](const auto& row) { return std::string(row.param.name); });
+
+// Another run (a second cable, another copy of the program on this backup folder)
+// holds the DC: this run stops once it knows the DC's serial number, sends no code,
+// claims none of that run's files and says which process holds the DC. Once that run
+// has ended, the DC can be updated.
+TEST(Scenario, DcHeldByAnotherRunIsLeftAloneAndItsBackupIsNotClaimed) {
+    Harness h;
+    ASSERT_TRUE(h.start());
+    const ProfileSnapshot before = TakeProfile(h.dc());
+    const auto lockFile = h.backupFolder() / DcLockFileName(6865, SerialText(static_cast<std::int32_t>(h.serial())));
+    DcLockRefusal refusal;
+    auto otherRun = DcLock::Take(lockFile, refusal);
+    ASSERT_TRUE(otherRun);
+    std::ofstream(h.backupFile()) << "that run's backup, being written";
+    const std::vector<std::uint8_t> theirs = FileBytes(h.backupFile());
+
+    UpdateThroughDeepSleep(h);
+    const CliOutcome outcome = h.outcome();
+    EXPECT_EQ(outcome.exit, 3) << outcome.message << "\n" << h.logText();
+    EXPECT_TRUE(h.dc().sections().empty());
+    EXPECT_TRUE(DcHoldsProfile(before, h.dc()));
+    const auto errors = ErrorRows(h.log());
+    ASSERT_EQ(errors.size(), 2u) << h.logText();  // the held DC, then "not completed"
+    EXPECT_NE(errors[0].find("process " + std::to_string(::getpid())), std::string::npos) << errors[0];
+    EXPECT_NE(errors[0].find(lockFile.string()), std::string::npos) << errors[0];
+    EXPECT_EQ(outcome.message.find(h.backupFile().string()), std::string::npos) << outcome.message;
+    EXPECT_EQ(FileBytes(h.backupFile()), theirs);
+
+    otherRun.reset();
+    std::filesystem::remove(h.backupFile());
+    UpdateAgainAndWriteBack(h, before);
+    EXPECT_FALSE(DcLock::Take(lockFile, refusal));  // this run holds the DC until it ends
+    EXPECT_EQ(refusal.pid, ::getpid());
+}
 
 // A backup waits, and the DC has been dived with since: its profile differs from the
 // file. What the DC holds is saved first, then the diver chooses; nobody choosing (the
