@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <string_view>
 
 #include "flow/ExitStatus.h"
 
@@ -37,6 +38,21 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
     app.add_flag("--json", json, "With --cli: one JSON object per line for every event.");
     app.add_option("--lang", lang, "With --cli: the language, en, de or fr.")->option_text("<code>");
     app.add_flag("--list-ports", listPorts, "List the interface cables found, with what keeps each from use.");
+    bool info = false;
+    std::string backupFile;
+    std::string restoreFile;
+    app.add_flag("--info", info,
+                 "With --cli: read the DC and tell its model, serial number, firmware, what the program's image "
+                 "would do and its saved profiles; writes nothing into the DC.");
+    app.add_option("--backup", backupFile,
+                   "With --cli: save the DC's profile to <file> (default: a dated name in the backup folder); no "
+                   "update.")
+        ->option_text("[<file>]")
+        ->expected(0, 1);
+    app.add_option("--restore", restoreFile,
+                   "With --cli: write the saved profile in <file> back into the DC, after saving what it holds; no "
+                   "update.")
+        ->option_text("<file>");
 
     CommandLine command;
     const auto fail = [&](const std::string& error) {
@@ -44,6 +60,13 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
         command.text = std::string(ProgramName) + ": " + error + "\n" + app.help();
         return command;
     };
+    // "--port --yes" would name the port "--yes" and run without --yes: a value that
+    // begins with "--" is taken only when written "--port=--yes".
+    for (int i = 1; i + 1 < argc; ++i)
+        for (const char* valued : {"--port", "--image", "--lang"})
+            if (std::string_view(argv[i]) == valued && std::string_view(argv[i + 1]).starts_with("--"))
+                return fail(std::string(valued) + " needs a value, not the option " + argv[i + 1] + " (a value that " +
+                            "begins with -- is written " + valued + "=" + argv[i + 1] + ")");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
@@ -59,8 +82,11 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
     }
     const auto isSet = [&app](const char* name) { return app.count(name) > 0; };
     if (isSet("--port") && port.empty()) return fail("--port needs a port name");
-    for (const char* only : {"--image", "--yes", "--json", "--lang"})
+    for (const char* only : {"--image", "--yes", "--json", "--lang", "--info", "--backup", "--restore"})
         if (isSet(only) && !cli) return fail(std::string(only) + " needs --cli");
+    if (int{info} + int{isSet("--backup")} + int{isSet("--restore")} > 1)
+        return fail("--info, --backup and --restore each run alone");
+    if (isSet("--restore") && restoreFile.empty()) return fail("--restore needs a file");
     if (demo && (cli || listPorts)) return fail("--demo is the window's; --cli has none");
     if (demo && !withDemo) return fail("--demo is the window's, which this system has not");
     command.options.demo = demo;
@@ -71,6 +97,9 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
     terminal.image = image;
     if (isSet("--image") && image.empty()) return fail("--image needs a file");
     terminal.yes = yes;
+    if (info) terminal.task = {ProfileTaskKind::Info, {}};
+    if (isSet("--backup")) terminal.task = {ProfileTaskKind::Backup, backupFile};
+    if (isSet("--restore")) terminal.task = {ProfileTaskKind::Restore, restoreFile};
     terminal.json = json;
     if (isSet("--lang")) {
         terminal.languageColumn = LanguageColumnOfCode(lang);

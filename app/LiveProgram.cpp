@@ -1,9 +1,9 @@
 #include "app/LiveProgram.h"
 
-#include <cstdio>
 #include <filesystem>
 
 #include "app/Cable.h"
+#include "cli/TerminalStream.h"
 #include "platform/PortDiagnosis.h"
 #include "platform/ProcessPriority.h"
 #include "platform/SleepInhibitor.h"
@@ -21,12 +21,11 @@ FlowEnvironment LiveEnvironment(const SystemParts& system, const RunChoices& cho
     env.programDir = system.programDir;
     env.languageColumn = choices.languageColumn;
     env.imageFile = choices.image;
+    env.task = choices.task;
     env.setPriority = [](int priorityClass) { return SetProcessPriority(0, 0, priorityClass); };
     env.startProgram = system.startProgram;
     env.endProgram = system.endProgram;
-    env.printDiagnostic = [](const std::string& line) {
-        std::fprintf(stderr, "vor-fwupdate: %s\n", PrintableText(line).c_str());
-    };
+    env.printDiagnostic = [](const std::string& line) { WriteStderr("vor-fwupdate: " + PrintableText(line) + "\n"); };
     env.diagnosePort = LivePortDiagnosis();
     env.sleepInhibitor = MakeSystemSleepInhibitor();
     // Attempt records lie beside the backups, where support asks for both.

@@ -30,6 +30,7 @@ struct RunChoices {
     std::string port;                   // empty: the cable is searched
     std::string image;                  // empty: the setup record's
     std::optional<int> languageColumn;  // empty: the setup record's
+    ProfileTask task;                   // a profile command of the terminal instead of the update
 };
 
 class LiveProgram {

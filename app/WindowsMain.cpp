@@ -21,7 +21,9 @@
 namespace vor {
 namespace {
 
-RunChoices ChoicesOf(const CliOptions& options) { return {options.port, options.image, options.languageColumn}; }
+RunChoices ChoicesOf(const CliOptions& options) {
+    return {options.port, options.image, options.languageColumn, options.task};
+}
 
 // A console nobody else shares was made for this program alone: nobody reads it.
 void LeaveOwnConsole() {

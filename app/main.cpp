@@ -26,7 +26,9 @@ void StartDetached(const std::string& path) {
     QProcess::startDetached(QString::fromStdString(path), {});
 }
 
-RunChoices ChoicesOf(const CliOptions& options) { return {options.port, options.image, options.languageColumn}; }
+RunChoices ChoicesOf(const CliOptions& options) {
+    return {options.port, options.image, options.languageColumn, options.task};
+}
 
 // The terminal needs no display and makes no window.
 int RunOnTerminal(const CliOptions& options, int& argc, char** argv) {

@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "flow/ProfileTask.h"
+
 namespace vor {
 
 struct CliOptions {
@@ -13,6 +15,7 @@ struct CliOptions {
     bool yes = false;                   // --yes: Yes and OK to every question, no Enter waits
     bool json = false;                  // --json: one JSON object per line per event
     std::optional<int> languageColumn;  // --lang en|de|fr: 1, 2, 3
+    ProfileTask task;                   // --info, --backup [FILE], --restore FILE
 };
 
 // The column of a --lang value, nothing for an unknown one.

@@ -10,6 +10,13 @@ namespace vor {
 CliOutcome OutcomeOfRun(WizardFlow& flow) {
     CliOutcome o;
     o.run = flow.Outcome();
+    if (const std::optional<TaskOutcome> task = flow.TaskResult()) {
+        o.exit = task->exit;
+        o.result = task->result;
+        o.message = task->message;
+        o.task = task;
+        return o;
+    }
     o.message = flow.OutcomeText(o.run);
     if (o.run.profile == ProfileEnd::Pending) {
         o.exit = ExitProfileSaved;
@@ -30,6 +37,12 @@ CliOutcome OutcomeOfRun(WizardFlow& flow) {
 std::string OutcomeEvent(const CliOutcome& o) {
     JsonLine line;
     line.add("event", "outcome").add("exit", o.exit).add("result", o.result).add("message", o.message);
+    if (o.task) {
+        if (!o.task->file.empty()) line.add("file", o.task->file.string());
+        if (!o.task->dcCopy.empty()) line.add("dcCopy", o.task->dcCopy.string());
+        if (!o.task->pending.empty()) line.add("backup", o.task->pending.string());
+        return line.text();
+    }
     if (!o.run.pendingFile.empty()) line.add("backup", o.run.pendingFile.string());
     if (!o.run.setAsideFile.empty()) line.add("setAside", o.run.setAsideFile.string());
     if (!o.run.dcCopy.empty()) line.add("dcCopy", o.run.dcCopy.string());

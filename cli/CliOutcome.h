@@ -2,8 +2,10 @@
 // How a terminal run ends: its exit status, its result word, its last line and its
 // JSON `outcome` event, all read from the flow's one outcome value.
 
+#include <optional>
 #include <string>
 
+#include "flow/ProfileTask.h"
 #include "flow/RunOutcome.h"
 
 namespace vor {
@@ -15,6 +17,7 @@ struct CliOutcome {
     int exit = 0;
     const char* result = "nothing-changed";  // updated, failed, nothing-changed, profile-saved
     std::string message;                     // the last line
+    std::optional<TaskOutcome> task;         // set for --info, --backup and --restore
 };
 
 CliOutcome OutcomeOfRun(WizardFlow& flow);

@@ -4,6 +4,7 @@
 #include "cli/RunCli.h"
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -29,14 +30,14 @@ public:
           answers_(AnswerSources{options.yes, StdinIsTerminal(), [this] { return ReadLine(); },
                                  [this](const std::string& text) { Prompt(text); },
                                  [this](BoxButtons buttons) { return GiveUp(buttons); }}),
-          terminal_(TerminalOutput{WriteStdout, StdoutIsTerminal(), options.json}, answers_),
+          terminal_(TerminalOutput{WriteStdout, StdoutIsTerminal(), options.json, WriteStdoutProgress}, answers_),
           flow_(flow) {
         flow_.attach(terminal_);
     }
 
     int run() {
         // Ctrl-C closes as the Close button does: the recovery is offered where it is due.
-        const auto watch = WatchInterrupts([this](Interrupt kind) { Interrupted(kind); });
+        watch_ = WatchInterrupts([this](Interrupt kind) { Interrupted(kind); });
         if (flow_.Start()) Drive();
         if (!flow_.ended()) flow_.Close();
         return Finish();
@@ -81,11 +82,18 @@ private:
     }
 
     void Interrupted(Interrupt kind) {
+        const bool again = interrupted_ || (watch_ && watch_->count() > 1);
         interrupted_ = true;
         // Nobody will answer after a hang-up or a terminate: the safe answers, and a
         // pending profile stays in its file.
         if (kind == Interrupt::Terminate) answers_.StopAsking();
         const char* what = kind == Interrupt::CtrlC ? "Ctrl-C" : "Told to end";
+        if (again) {
+            // Ends at the next wait, through the code that writes the attempt record.
+            terminal_.Say(std::string(what) + " again: ending now; a saved profile stays in its backup file.");
+            endProgram_();
+            return;
+        }
         if (flow_.closing()) {
             // Inside the recovery: it ends at its next wait, within a second.
             terminal_.Say(std::string(what) + ": the recovery stops; the saved profile stays in its backup file.");
@@ -100,8 +108,10 @@ private:
     int Finish() {
         // A start-up that ended (no cable, image refused, texts unusable) changed nothing.
         const CliOutcome outcome = OutcomeOfRun(flow_);
+        KeepStdoutWhole();  // whatever a stalled reader misses, never how the run ended
         terminal_.Event(OutcomeEvent(outcome));
         terminal_.Say(outcome.message);
+        DrainStdout();
         return outcome.exit;
     }
 
@@ -112,6 +122,7 @@ private:
     WizardFlow& flow_;
     bool triedOnce_ = false;
     bool interrupted_ = false;
+    std::unique_ptr<InterruptWatch> watch_;
 };
 
 }  // namespace
@@ -124,8 +135,10 @@ int RunTerminal(WizardFlow& flow, const CliOptions& options, const std::function
 int ListCables(const std::string& programDir, const std::set<std::string>& cablePorts, const PortTrial& tryPort) {
     LanguageDb db;
     db.OpenLanguageDb(programDir + "/" + LanguageDbFile, LoadResString(ResDatabasePassword), 1);
-    return ListPorts([](const std::string& line) { WriteStdout(line + "\n"); },
-                     [&db](std::int32_t n) { return db.GetText(n); }, cablePorts, tryPort);
+    const int status = ListPorts([](const std::string& line) { WriteStdout(line + "\n"); },
+                                 [&db](std::int32_t n) { return db.GetText(n); }, cablePorts, tryPort);
+    DrainStdout();
+    return status;
 }
 
 }  // namespace vor

@@ -150,15 +150,17 @@ void TerminalFrontEnd::RowChanged(const TaskRow& row) {
     if (row.status == statusShown_) return;  // set again to what it was: nothing to tell
     statusShown_ = row.status;
     const int percent = PercentIn(row.status);
-    if (percent >= 0) {
-        Event(JsonLine().add("event", "progress").add("row", row.row).add("percent", percent).text());
-    } else {
-        Event(JsonLine().add("event", "status").add("row", row.row).add("status", row.status).text());
+    const auto write = [this, percent](const std::string& text) { percent >= 0 ? WriteProgress(text) : Write(text); };
+    if (output_.json) {
+        if (percent >= 0)
+            write(JsonLine().add("event", "progress").add("row", row.row).add("percent", percent).text());
+        else
+            write(JsonLine().add("event", "status").add("row", row.row).add("status", row.status).text());
+        return;
     }
-    if (output_.json) return;
     if (output_.isTerminal) {
         // Rows only ever change the last line, which stays open on a terminal.
-        Write(std::string(ClearLine) + RowLine(row));
+        write(std::string(ClearLine) + RowLine(row));
         lineOpen_ = true;
         return;
     }
@@ -166,7 +168,7 @@ void TerminalFrontEnd::RowChanged(const TaskRow& row) {
         if (percent / ProgressStep <= percentPrinted_ / ProgressStep) return;
         percentPrinted_ = percent;
     }
-    Write(RowLine(row) + "\n");
+    write(RowLine(row) + "\n");
 }
 
 BoxAnswer TerminalFrontEnd::Ask(BoxIcon icon, BoxButtons buttons, const std::string& caption, const std::string& text) {

@@ -30,6 +30,8 @@ struct TerminalOutput {
     std::function<void(const std::string&)> write;  // text as it is to appear
     bool isTerminal = false;                        // progress then updates one line in place
     bool json = false;
+    // A running percentage, which a reader that falls behind may miss; empty: `write`.
+    std::function<void(const std::string&)> progress;
 };
 
 class TerminalFrontEnd : public FrontEnd {
@@ -61,6 +63,7 @@ private:
     void SayLines(const std::string& text);
     void EndLine();
     void Write(const std::string& text) { output_.write(text); }
+    void WriteProgress(const std::string& text) { (output_.progress ? output_.progress : output_.write)(text); }
 
     TerminalOutput output_;
     Answerer& answerer_;

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "firmware/ImageLoader.h"
+#include "firmware/UpdatePlan.h"
 #include "firmware/UpdateSequenceTexts.h"
 #include "link/ClockRecord.h"
 
@@ -35,7 +36,7 @@ FirmwareReport FirmwareUpdater::UpdateFirmware() {
         wizard_.ResetStage();
         return report_;
     }
-    if (RevisionInUse()) DeviceRevision = link_.ReadRevision();
+    if (RevisionInUse(image_)) DeviceRevision = link_.ReadRevision();
 
     switch (DecideByVersion()) {
     case Decision::Refused: return report_;
@@ -81,26 +82,18 @@ void FirmwareUpdater::Fail(std::int32_t step) {
 }
 
 FirmwareUpdater::Decision FirmwareUpdater::DecideByVersion() {
-    const std::string& dcVersion = link_.FirmwareVersion();
-    switch (image_.Kind) {
-    case ImageKind::OnlySection1:
-        if (dcVersion < image_.MinimumVersion) {
-            RefuseAndSleep(IconError, Text(Msg::NotForThisDc) + image_.DeviceName + ", " + Text(Msg::Version) + " " +
-                                          image_.MinimumVersion + " " + Text(Msg::UpdateFirst));
-            return Decision::Refused;
-        }
-        return dcVersion >= image_.ImageVersion ? Decision::Current : Decision::Update;
-    case ImageKind::BothSections:
-        return dcVersion >= image_.ImageVersion && DeviceRevision >= image_.ImageRevision ? Decision::Current
-                                                                                          : Decision::Update;
-    case ImageKind::OnlySection2:
-        if (image_.ImageRevision < DeviceRevision) {
-            // The DC is newer than the image: going back is not allowed.
-            RefuseAndSleep(IconInfo, Text(Msg::AlreadyCurrent));
-            return Decision::Refused;
-        }
-        return Decision::Update;
-    case ImageKind::None: break;
+    switch (PlanUpdate(image_, link_.FirmwareVersion(), DeviceRevision)) {
+    case UpdatePlan::Update: return Decision::Update;
+    case UpdatePlan::Current: return Decision::Current;
+    case UpdatePlan::TooOld:
+        RefuseAndSleep(IconError, Text(Msg::NotForThisDc) + image_.DeviceName + ", " + Text(Msg::Version) + " " +
+                                      image_.MinimumVersion + " " + Text(Msg::UpdateFirst));
+        return Decision::Refused;
+    case UpdatePlan::NewerThanImage:
+        // The DC is newer than the image: going back is not allowed.
+        RefuseAndSleep(IconInfo, Text(Msg::AlreadyCurrent));
+        return Decision::Refused;
+    case UpdatePlan::NoImage: break;
     }
     // No image loaded: nothing may be sent to the DC.
     wizard_.InsertTaskList(IconError, Text(Msg::DataRefused), "");
@@ -118,7 +111,7 @@ void FirmwareUpdater::RefuseAndSleep(int icon, const std::string& text) {
 
 void FirmwareUpdater::LogDcVersion() {
     const std::optional<std::uint8_t> revision =
-        RevisionInUse() ? std::optional<std::uint8_t>(DeviceRevision) : std::nullopt;
+        RevisionInUse(image_) ? std::optional<std::uint8_t>(DeviceRevision) : std::nullopt;
     wizard_.InsertTaskList(
         IconInfo, VersionRowText(image_.DeviceName, Text(Msg::Version), link_.FirmwareVersion(), revision), "");
 }

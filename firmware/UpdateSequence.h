@@ -85,7 +85,6 @@ private:
     // Status Msg::Failed, the Msg::NoAnswer row, CommError, ResetStage; `step` failed.
     void ReportNoIdentity(std::int32_t step);
     std::string Text(std::int32_t number) { return wizard_.GetText(number); }
-    bool RevisionInUse() const { return image_.ConfigRevision >= 1 && image_.ConfigRevision <= 99; }
 
     CommModule& link_;
     WizardServices& wizard_;

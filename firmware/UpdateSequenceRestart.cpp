@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "firmware/UpdateSequence.h"
+#include "firmware/UpdatePlan.h"
 #include "firmware/ImageLoader.h"
 #include "firmware/UpdateSequenceTexts.h"
 #include "session/TextMarkers.h"

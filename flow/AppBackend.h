@@ -57,11 +57,20 @@ public:
     FirmwareReport FirmwareFacts() override { return updater_.report(); }
     ProfileReport ProfileFacts() override { return profile_.report(); }
 
+    TaskOutcome RunProfileTask(const ProfileTask& task) override;
+
     void AbortLink() override { link_.Abort(); }
     void WaitSeconds(double seconds) override { link_.WaitSeconds(seconds); }
     void ReleaseReplyBuffers() override { link_.ReleaseReplyBuffers(); }
+    void ReleaseDc() override { profile_.ReleaseDc(); }
 
 private:
+    TaskOutcome DescribeDc();
+    TaskOutcome SaveDcProfile(const std::filesystem::path& file);
+    TaskOutcome RestoreDcProfile(const std::filesystem::path& file);
+    // An information or error row from a message with its %1.. values.
+    void Row(int icon, std::int32_t message, std::initializer_list<std::string> values);
+
     WizardState& state_;
     WizardServices& wizard_;
     PortOpener openPort_;

@@ -72,9 +72,10 @@ std::string OutcomeText(const RunOutcome& o, const std::string& stepText) {
         firmware = "The update did not complete" + (stepText.empty() ? std::string() : " (at: " + stepText + ")");
         break;
     case FirmwareEnd::Unchanged:
-        firmware = o.alreadyCurrent ? "The DC already had this firmware"
-                   : o.attempted    ? "No code was sent to the DC"
-                                    : "Nothing was sent to the DC";
+        firmware = o.alreadyCurrent    ? "The DC already had this firmware"
+                   : o.attempted       ? "No code was sent to the DC"
+                   : o.sentToDeepSleep ? "Only the command to go to Deep Sleep was sent to the DC (its buttons wake it)"
+                                       : "Nothing was sent to the DC";
         if (!o.attempted && !o.silentPort.empty())
             firmware += ": the DC did not answer on " + o.silentPort +
                         ". Check that the DC shows its PC screen, that the interface cable is clipped on firmly "

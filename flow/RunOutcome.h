@@ -38,7 +38,8 @@ struct RunOutcome {
     std::string damage;                 // what was wrong with it
     std::filesystem::path backupLeft;   // verified, but this backup could not be removed
     std::string backupLeftWhy;
-    std::string silentPort;  // the DC never answered the first page's identity query on this port
+    std::string silentPort;        // the DC never answered the first page's identity query on this port
+    bool sentToDeepSleep = false;  // before any attempt, the DC was told to go to Deep Sleep
 };
 
 // The backup file that waits for a write-back: the connected DC's, where the lookup

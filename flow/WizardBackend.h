@@ -7,6 +7,7 @@
 #include <string>
 
 #include "firmware/UpdateSequence.h"
+#include "flow/ProfileTask.h"
 #include "platform/PortOpen.h"
 #include "profile/ProfileKeeper.h"
 
@@ -39,6 +40,8 @@ public:
     // Next that starts the update; runs the whole attempt inside the click and hands
     // back what it did.
     virtual FirmwareReport UpdateFirmware() = 0;
+    // The terminal's profile commands, run where the update would start.
+    virtual TaskOutcome RunProfileTask(const ProfileTask&) { return {}; }
     // Close while a write-back is pending.
     virtual void ProfileRecovering() = 0;
     // What the current or last attempt did to the firmware and to the profile so far
@@ -51,6 +54,8 @@ public:
     virtual void AbortLink() = 0;
     virtual void WaitSeconds(double seconds) = 0;
     virtual void ReleaseReplyBuffers() = 0;
+    // The program ends: another run may take the DC now.
+    virtual void ReleaseDc() {}
 };
 
 }  // namespace vor

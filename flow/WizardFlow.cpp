@@ -172,9 +172,31 @@ int WizardFlow::SetProcessPriority(int priorityClass) {
 RunOutcome WizardFlow::Outcome() const {
     if (!backend_) return {};
     const ProfileReport profile = backend_->ProfileFacts();
-    RunOutcome outcome =
-        JudgeRun(backend_->FirmwareFacts(), profile, state_.ProfileBackupNeeded, PendingBackups(profile.backupFile));
+    // Another run's backup of the DC it holds is not this run's to name.
+    const auto pending =
+        profile.dcHeldElsewhere ? std::vector<std::filesystem::path>{} : PendingBackups(profile.backupFile);
+    RunOutcome outcome = JudgeRun(backend_->FirmwareFacts(), profile, state_.ProfileBackupNeeded, pending);
     if (dcSilent_) outcome.silentPort = portName_.empty() ? std::string("the cable's port") : portName_;
+    outcome.sentToDeepSleep = state_.DeepSleepMode;  // cleared when an attempt starts
+    return outcome;
+}
+
+std::optional<TaskOutcome> WizardFlow::TaskResult() const {
+    if (env_.task.kind == ProfileTaskKind::None) return std::nullopt;
+    if (!taskOutcome_) {
+        TaskOutcome notRead;
+        notRead.message = "The DC could not be read: nothing was written into it or saved.";
+        if (dcSilent_) notRead.message = vor::OutcomeText(Outcome(), {});
+        return notRead;
+    }
+    TaskOutcome outcome = *taskOutcome_;
+    // A restore that did not complete may have been finished by the recovery at Close.
+    if (outcome.exit == ExitProfileSaved && Outcome().profile == ProfileEnd::Verified) {
+        outcome.exit = ExitUpdated;
+        outcome.result = "restored";
+        outcome.message = "The saved profile " + outcome.file.string() + " is in the DC, every block read back equal.";
+        outcome.pending.clear();
+    }
     return outcome;
 }
 
@@ -242,6 +264,7 @@ void WizardFlow::EndAtOnce() {
 
 void WizardFlow::FinishEnd() {
     ended_ = true;
+    if (backend_) backend_->ReleaseDc();
     frontEnd_->Ended();
     if (env_.endProgram) env_.endProgram();
 }

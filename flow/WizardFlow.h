@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "flow/FrontEnd.h"
+#include "flow/ProfileTask.h"
 #include "flow/RunOutcome.h"
 #include "flow/TaskLog.h"
 #include "flow/TaskLogRecord.h"
@@ -50,6 +51,8 @@ struct FlowEnvironment {
     std::shared_ptr<SleepInhibitor> sleepInhibitor;
     // Where attempt records go (beside the backups); empty: none are written.
     std::function<std::filesystem::path()> recordFolder;
+    // A profile command of the terminal, run where the update would start.
+    ProfileTask task;
 };
 
 class WizardFlow : public WizardServices {
@@ -88,6 +91,9 @@ public:
     // What the run has come to so far: the last attempt, a recovery at close, and the
     // backup files on disk now.
     RunOutcome Outcome() const;
+    // How the profile command ended; nothing when none was asked for. A command that
+    // never reached the DC (it did not answer at the first page) ended as "not read".
+    std::optional<TaskOutcome> TaskResult() const;
     // The outcome in words, with the failed step's own text.
     std::string OutcomeText(const RunOutcome& outcome);
     // The record of the last attempt with the task log as it stands now (a record of
@@ -155,6 +161,7 @@ private:
         std::string text;
     } keptStep_;  // the failed step's text, looked up before the database closed
     AttemptRecord lastAttempt_;
+    std::optional<TaskOutcome> taskOutcome_;
 };
 
 }  // namespace vor

@@ -23,7 +23,9 @@ AttemptRecord WizardFlow::BeginAttempt(const char* kind) {
 void WizardFlow::RecordAttempt(AttemptRecord record, const std::string& interruption) noexcept {
     try {
         const RunOutcome outcome = Outcome();
-        record.outcome = (interruption.empty() ? "" : interruption + ". ") + OutcomeText(outcome);
+        const std::optional<TaskOutcome> task = TaskResult();
+        record.outcome =
+            (interruption.empty() ? "" : interruption + ". ") + (task ? task->message : OutcomeText(outcome));
         record.pendingFile = outcome.pendingFile.string();
         record.setAsideFile = outcome.setAsideFile.string();
         record.dcCopy = outcome.dcCopy.string();

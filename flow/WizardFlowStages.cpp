@@ -11,6 +11,16 @@ namespace {
 constexpr const char* FirstCurrentVersion = "1F";  // this version and newer need no Deep Sleep
 constexpr const char* DeepSleepFailedText = "Could not set DC into Deep Sleep mode. Please replease step 1 to 4 again.";
 
+const char* TaskRecordKind(ProfileTaskKind kind) {
+    switch (kind) {
+    case ProfileTaskKind::Info: return "DC information";
+    case ProfileTaskKind::Backup: return "Profile backup";
+    case ProfileTaskKind::Restore: return "Profile restore";
+    case ProfileTaskKind::None: break;
+    }
+    return "Firmware update";
+}
+
 }  // namespace
 
 void WizardFlow::ShowPage(int stage) {
@@ -91,12 +101,16 @@ void WizardFlow::StartUpdate() {
     const bool backWasEnabled = backEnabled_;
     SetBack(false);
     resetStageCalled_ = false;
-    AttemptRecord record = BeginAttempt("Firmware update");
+    const bool task = env_.task.kind != ProfileTaskKind::None;
+    AttemptRecord record = BeginAttempt(task ? TaskRecordKind(env_.task.kind) : "Firmware update");
     updateRunning_ = true;
     FirmwareReport report;
     try {
         const auto awake = KeepAwake(SleepWhyUpdate);
-        report = backend_->UpdateFirmware();
+        if (task)
+            taskOutcome_ = backend_->RunProfileTask(env_.task);
+        else
+            report = backend_->UpdateFirmware();
         updateRunning_ = false;
     } catch (const ProgramEnding&) {
         updateRunning_ = false;

@@ -1,9 +1,11 @@
 #pragma once
-// The signals that end a terminal program, as events of the program's own loop. The
-// first one is handed to `onInterrupt` from the event loop (a blocking read of the
-// terminal returns early), so the close sequence runs between commands; a second one
-// of any kind ends the program at once, as it usually does. A reader of the output
-// that went away (SIGPIPE) does not end the program: its writes just fail.
+// The signals that end a terminal program, as events of the program's own loop. Each
+// one is handed to `onInterrupt` from the event loop (a blocking read of the terminal
+// returns early), so the close sequence runs between commands, and a second one can
+// end the run at once with its attempt record. Where the loop is not served any more,
+// a further one ends the program as it usually does (POSIX: the third; Windows: the
+// second). A reader of the output that went away (SIGPIPE) does not end the program:
+// its writes just fail.
 
 #include <functional>
 #include <memory>
@@ -19,6 +21,8 @@ class InterruptWatch {
 public:
     virtual ~InterruptWatch() = default;
     virtual bool interrupted() const = 0;
+    // Signals received so far, also those the loop has not served yet.
+    virtual int count() const { return interrupted() ? 1 : 0; }
 };
 
 // One per process; nothing is watched where the system offers no such signals.

@@ -10,13 +10,14 @@ namespace vor {
 namespace {
 
 constexpr int WatchedSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int SignalsServed = 2;  // the next one ends the program without the loop
 
 int wakePipe[2] = {-1, -1};
 volatile std::sig_atomic_t interruptCount = 0;
 
 extern "C" void OnSignal(int number) {
     interruptCount = interruptCount + 1;
-    if (interruptCount > 1) {
+    if (interruptCount > SignalsServed) {
         std::signal(number, SIG_DFL);
         std::raise(number);
         return;
@@ -34,14 +35,15 @@ public:
             char first = 0;
             while (read(wakePipe[0], &byte, 1) > 0)
                 if (!first) first = byte;
-            notifier_.setEnabled(false);  // the first signal is served once
-            if (onInterrupt_) onInterrupt_(first == SIGINT ? Interrupt::CtrlC : Interrupt::Terminate);
+            // Two signals read at once are told as one: count() says there were two.
+            if (first && onInterrupt_) onInterrupt_(first == SIGINT ? Interrupt::CtrlC : Interrupt::Terminate);
         });
     }
     ~PosixInterruptWatch() override {
         for (int number : WatchedSignals) std::signal(number, SIG_DFL);
     }
     bool interrupted() const override { return interruptCount > 0; }
+    int count() const override { return interruptCount; }
 
 private:
     QSocketNotifier notifier_;

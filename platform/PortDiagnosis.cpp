@@ -4,13 +4,19 @@
 #include <cctype>
 #include <fstream>
 #include <iterator>
+#include <sstream>
+#include <cstdio>
 #include <system_error>
 
 #ifdef _WIN32
 #include <io.h>
 #include <process.h>
 #else
+#include <sys/stat.h>
 #include <unistd.h>
+#endif
+#ifdef __linux__
+#include <sys/sysmacros.h>
 #endif
 
 namespace fs = std::filesystem;
@@ -127,6 +133,30 @@ int LockPid(const fs::path& file) {
                             static_cast<unsigned char>(bytes[2]) << 16 | static_cast<unsigned char>(bytes[3]) << 24);
 }
 
+// The process whose flock holds the device's node, as /proc/locks lists it ("1: FLOCK
+// ADVISORY WRITE <pid> <major>:<minor>:<inode> 0 EOF", device numbers in hex); 0 for none.
+// Such a lock is what another run of this program holds, whatever name it opened.
+int FlockHolder(const fs::path& root, const fs::path& node, int ownPid) {
+#ifdef __linux__
+    struct stat st {};
+    if (::stat(node.c_str(), &st) != 0) return 0;
+    char device[64];
+    std::snprintf(device, sizeof device, "%02x:%02x:%lu", major(st.st_dev), minor(st.st_dev),
+                  static_cast<unsigned long>(st.st_ino));
+    std::ifstream locks(root / "proc/locks");
+    for (std::string line; std::getline(locks, line);) {
+        std::istringstream words(line);
+        std::string id, kind, mode, access, where;
+        int pid = 0;
+        if (!(words >> id >> kind >> mode >> access >> pid >> where)) continue;  // a waiter's line has "->"
+        if (kind == "FLOCK" && where == device && pid > 0 && pid != ownPid) return pid;
+    }
+#else
+    (void)root, (void)node, (void)ownPid;
+#endif
+    return 0;
+}
+
 PortDiagnosis Examine(const PortDiagnosisSystem& system, const std::string& devicePath, const std::string& openError) {
     PortDiagnosis d;
     d.portPath = devicePath;
@@ -138,6 +168,13 @@ PortDiagnosis Examine(const PortDiagnosisSystem& system, const std::string& devi
         return d;
     }
     const int ownPid = system.ownPid ? system.ownPid : CurrentPid();
+    if (const int pid = FlockHolder(system.root, node, ownPid)) {
+        const std::string number = std::to_string(pid);
+        const std::string name = ProcessName(system.root, number);
+        d.holders = {name == "process " + number ? name : name + " (process " + number + ")"};
+        d.problem = PortProblem::HeldByOther;
+        return d;
+    }
     d.holders = FindPortHolders(system.root, devicePath, ownPid);
     d.problem = d.holders.empty() ? PortProblem::Unexplained : PortProblem::HeldByOther;
     // Without an open file the port may still be taken by its lock file.

@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include "platform/LowLatency.h"
+#include "platform/PortExclusive.h"
 
 #ifdef Q_OS_UNIX
 #include <poll.h>
@@ -46,6 +47,13 @@ PortOpenOutcome QtSerialPort::openNamed(const std::string& portName) {
         }
         outcome.detail = port_.errorString().toStdString();
         port_.clearError();
+        return outcome;
+    }
+    if (std::string why; !HoldPortExclusively(static_cast<int>(port_.handle()), why)) {
+        // Another run on this device, perhaps through another of its names: it is left alone.
+        outcome.result = PortOpenResult::Failed;
+        outcome.detail = why;
+        port_.close();
         return outcome;
     }
     const bool configured = port_.setBaudRate(LineSpeed) && port_.setDataBits(QSerialPort::Data8) &&

@@ -13,6 +13,7 @@ namespace vor {
 namespace {
 
 constexpr const char* AsideMark = ".set-aside-";
+constexpr const char* SavedMark = ".saved-";
 constexpr const char* AsideExtension = ".bin";
 constexpr std::size_t StampLength = 15;  // yyyymmdd-hhmmss
 
@@ -79,14 +80,26 @@ void PruneAsideFiles(const std::filesystem::path& made) {
 
 }  // namespace
 
-std::filesystem::path FreeAsidePath(const std::filesystem::path& backup, const LocalTime& when) {
-    const std::string base = backup.stem().string() + AsideMark + Stamp(when);
+namespace {
+
+std::filesystem::path FreeDatedPath(const std::filesystem::path& backup, const char* mark, const LocalTime& when) {
+    const std::string base = backup.stem().string() + mark + Stamp(when);
     std::filesystem::path target;
     std::error_code ec;
     for (int n = 1;; ++n) {
         target = backup.parent_path() / (base + (n == 1 ? "" : "-" + std::to_string(n)) + AsideExtension);
         if (!std::filesystem::exists(std::filesystem::symlink_status(target, ec))) return target;
     }
+}
+
+}  // namespace
+
+std::filesystem::path FreeAsidePath(const std::filesystem::path& backup, const LocalTime& when) {
+    return FreeDatedPath(backup, AsideMark, when);
+}
+
+std::filesystem::path FreeSavedPath(const std::filesystem::path& backup, const LocalTime& when) {
+    return FreeDatedPath(backup, SavedMark, when);
 }
 
 std::optional<std::filesystem::path> SetBackupAside(const std::filesystem::path& backup, const LocalTime& when,

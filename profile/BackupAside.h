@@ -22,6 +22,9 @@ constexpr int KeptAsideFiles = 20;
 
 // A set-aside name for `backup` that no file has yet.
 std::filesystem::path FreeAsidePath(const std::filesystem::path& backup, const LocalTime& when);
+// "<model>.<serial>.saved-<yyyymmdd>-<hhmmss>[-n].bin" beside `backup`, free: a copy the
+// diver asked for, never taken for a pending backup and never pruned.
+std::filesystem::path FreeSavedPath(const std::filesystem::path& backup, const LocalTime& when);
 
 // Renames `backup` beside itself (never over another file) and prunes the oldest
 // set-aside files of the same DC. The new path, or nothing with `error` set.

@@ -1,11 +1,8 @@
 // The DC holds another profile than the one saved for it (it was dived with after an
 // update that failed, say). Neither copy may be lost and the program cannot know which
 // one the diver wants: what the DC holds is saved first, then a person chooses.
-#include <chrono>
-#include <cstdio>
-#include <ctime>
-
 #include "profile/BackupAside.h"
+#include "profile/FileFacts.h"
 #include "profile/ProfileKeeper.h"
 #include "session/Messages.h"
 #include "session/PrintableText.h"
@@ -15,37 +12,13 @@ namespace vor {
 namespace {
 
 constexpr const char* DcCopyStepText = "Backup dive computer profile";
-constexpr int BytesPerKilobyte = 1024;
-
-std::string DateText(const LocalTime& t) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", t.year % 10000, t.month % 100, t.day % 100,
-                  t.hour % 100, t.minute % 100);
-    return text;
-}
-
-// When the file was last written, as the diver's clock showed it.
-std::string FileDateText(const std::filesystem::path& file) {
-    std::error_code ec;
-    const auto written = std::filesystem::last_write_time(file, ec);
-    if (ec) return "?";
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(std::chrono::file_clock::to_sys(written));
-    const std::tm* local = std::localtime(&seconds);
-    if (!local) return "?";
-    return DateText(
-        {local->tm_year + 1900, local->tm_mon + 1, local->tm_mday, local->tm_hour, local->tm_min, local->tm_sec});
-}
-
-std::string KilobytesOf(int blocks) {
-    return std::to_string((blocks * BlockDataBytes + BytesPerKilobyte - 1) / BytesPerKilobyte);
-}
 
 }  // namespace
 
 ProfileKeeper::Choice ProfileKeeper::ChooseBetweenProfiles() {
     BackupContent dcProfile;
     ProfileSpan dcSpan;
-    const auto dcCopy = SaveDcCopy(dcProfile, dcSpan);
+    const auto dcCopy = SaveDcCopy(dcProfile, dcSpan, FreeAsidePath(BackupPath, pump_.localTime()));
     if (!dcCopy) {
         // Without a copy of what the DC holds, neither choice is safe.
         report_.choiceOpen = true;
@@ -64,7 +37,8 @@ ProfileKeeper::Choice ProfileKeeper::ChooseBetweenProfiles() {
     return Choice::Open;
 }
 
-std::optional<std::filesystem::path> ProfileKeeper::SaveDcCopy(BackupContent& copy, ProfileSpan& span) {
+std::optional<std::filesystem::path> ProfileKeeper::SaveDcCopy(BackupContent& copy, ProfileSpan& span,
+                                                               const std::filesystem::path& file) {
     std::copy_n(blockZero_.begin() + HeaderBlockOffset, 16, copy.header.begin());
     unsigned sum = 0;
     for (int i = 0; i < 16; ++i) sum += copy.header[static_cast<std::size_t>(i)];
@@ -73,15 +47,20 @@ std::optional<std::filesystem::path> ProfileKeeper::SaveDcCopy(BackupContent& co
     span = LocateProfile(HeaderPointers(copy.header), image_.MemorySize);
 
     wizard_.InsertTaskList(IconRunning, DcCopyStepText, "");
+    if (span.outOfRange) {  // pointers no profile table can hold: nothing to read whole
+        wizard_.SetTaskStatus(wizard_.GetText(Msg::Failed));
+        wizard_.InsertTaskList(IconError, TextWith(Msg::BackupFailed, file.parent_path()), "");
+        return std::nullopt;
+    }
     const bool earlierFailure = state_.CommError;
     state_.CommError = false;
     const bool read = ReadProfileBlocks(copy.blocks, span.firstBlockLine, span.blockCount);
     state_.CommError = earlierFailure || !read;
-    const std::filesystem::path file = FreeAsidePath(BackupPath, pump_.localTime());
     if (!read || !SaveFile(file, EncodeBackup(copy.header, copy.digits, copy.blocks))) {
         wizard_.SetTaskStatus(wizard_.GetText(Msg::Failed));
-        wizard_.InsertTaskList(IconError, TextWith(read ? Msg::BackupNotSaved : Msg::BackupFailed, folders_.primary),
-                               "");
+        wizard_.InsertTaskList(
+            IconError, TextWith(read ? Msg::BackupNotSaved : Msg::BackupFailed, FolderAndReason(file.parent_path())),
+            "");
         return std::nullopt;
     }
     wizard_.SetTaskStatus(wizard_.GetText(Msg::Done));

@@ -52,18 +52,31 @@ void ProfileKeeper::UseSpan(const ProfileSpan& span) {
     if (!span.empty && !span.outOfRange) ProfileBlockCount = span.blockCount;
 }
 
-ProfileKeeper::Lookup ProfileKeeper::LookUpBackup() {
+bool ProfileKeeper::ReadDcSerial() {
     // Serial and path decoded from a failed read would name some other DC's file.
     const auto block = ReadBlock(0);
-    if (!block) return Lookup::BlockZeroUnread;
+    if (!block) return false;
     blockZero_ = *block;
-
     SerialDigits.fill(0);
     const auto& b = blockZero_;
     SerialNumber = PackedDecimal(b[SerialBlockOffset]) * 10000 + PackedDecimal(b[SerialBlockOffset + 1]) * 100 +
                    PackedDecimal(b[SerialBlockOffset + 2]);
     serialText_ = SerialText(SerialNumber);
+    BackupPath = NewBackupPath();
+    return true;
+}
+
+std::filesystem::path ProfileKeeper::NewBackupPath() const {
+    return folders_.primary / BackupFileName(image_.ModelNumber, SerialNumber);
+}
+
+ProfileKeeper::Lookup ProfileKeeper::LookUpBackup() {
+    if (!ReadDcSerial()) return Lookup::BlockZeroUnread;
     const std::string name = BackupFileName(image_.ModelNumber, SerialNumber);
+    if (!HoldConnectedDc()) {
+        BackupPath = folders_.primary / name;
+        return Lookup::HeldElsewhere;
+    }
     const auto saved = FindSavedProfile(name);
     BackupPath = saved.value_or(folders_.primary / name);
     if (!saved) {
@@ -134,6 +147,7 @@ bool ProfileKeeper::DcHoldsOtherProfile() const {
 std::optional<std::filesystem::path> ProfileKeeper::SetBackupAside() {
     std::string error;
     const auto moved = vor::SetBackupAside(BackupPath, pump_.localTime(), error);
+    if (!moved) saveError_ = error;
     if (moved) {
         report_.setAside = *moved;
         wizard_.InsertTaskList(IconInfo, TextWith(Msg::BackupSetAside, *moved), "");
@@ -154,11 +168,13 @@ ProfileReport ProfileKeeper::report() const {
 
 bool ProfileKeeper::GetBackupProfile() {
     const Lookup found = LookUpBackup();
+    if (found == Lookup::HeldElsewhere) wizard_.InsertTaskList(IconError, heldText_, "");
     if (found != Lookup::Superseded) return found == Lookup::Usable;
     return ChooseBetweenProfiles() == Choice::UseSaved;
 }
 
 void ProfileKeeper::BackupProfile() {
+    saveError_.clear();
     Lookup found = LookUpBackup();
     if (found == Lookup::Superseded) {
         switch (ChooseBetweenProfiles()) {
@@ -167,17 +183,14 @@ void ProfileKeeper::BackupProfile() {
         case Choice::Open:
             // Nothing is sent while nobody has chosen: the DC keeps what it holds and
             // the backup stays where the next run finds it.
-            state_.CommError = true;
-            state_.ProfileBackupNeeded = false;
-            wizard_.InsertTaskList(IconRunning, BackupStepText, "");
-            wizard_.SetTaskStatus(wizard_.GetText(Msg::Failed));
-            wizard_.InsertTaskList(
-                IconError,
-                WithMarkers(wizard_.GetText(Msg::ProfileChoiceOpen), {BackupPath.string(), report_.dcCopy.string()}),
-                "");
-            wizard_.ResetStage();
+            StopBeforeBackup(
+                WithMarkers(wizard_.GetText(Msg::ProfileChoiceOpen), {BackupPath.string(), report_.dcCopy.string()}));
             return;
         }
+    }
+    if (found == Lookup::HeldElsewhere) {
+        StopBeforeBackup(heldText_);
+        return;
     }
     if (found == Lookup::Usable) {  // kept as it is on disk
         if (state_.CommError)
@@ -258,10 +271,29 @@ bool ProfileKeeper::SaveFile(const std::filesystem::path& path, const std::vecto
     // new one comes last, so a crash between leaves a file judged by its check bytes.
     std::error_code ec;
     std::filesystem::remove(DigestPathFor(path), ec);
-    if (ec || !WriteFileDurably(path, bytes, writeObserver_).ok) return false;
+    if (ec) {
+        saveError_ = "remove " + DigestPathFor(path).filename().string() + ": " + ec.message();
+        return false;
+    }
+    const WriteResult written = WriteFileDurably(path, bytes, writeObserver_);
+    if (!written.ok) {
+        saveError_ = written.error;
+        return false;
+    }
     // Only what can be read back counts as saved.
     const auto stored = ReadWholeFile(path, BackupFileSize);
-    return stored && *stored == bytes && WriteBackupDigest(path, bytes, writeObserver_).ok;
+    if (!stored || *stored != bytes) {
+        saveError_ = "the file read back differs from what was written";
+        return false;
+    }
+    const WriteResult digest = WriteBackupDigest(path, bytes, writeObserver_);
+    if (!digest.ok) saveError_ = digest.error;
+    return digest.ok;
+}
+
+std::string ProfileKeeper::FolderAndReason(const std::filesystem::path& where) const {
+    const std::string folder = where.string();
+    return saveError_.empty() ? folder : folder + " (" + saveError_ + ")";
 }
 
 void ProfileKeeper::UseContent(BackupContent content, const ProfileSpan& span) {
@@ -278,7 +310,16 @@ void ProfileKeeper::ReportBackupFailure(std::int32_t why) {
     std::error_code ec;
     if (BackupPath.empty() || !std::filesystem::exists(BackupPath, ec)) state_.ProfileBackupNeeded = false;
     wizard_.SetTaskStatus(wizard_.GetText(Msg::Failed));
-    wizard_.InsertTaskList(IconError, TextWith(why, folders_.primary), "");
+    wizard_.InsertTaskList(IconError, TextWith(why, FolderAndReason(folders_.primary)), "");
+    wizard_.ResetStage();
+}
+
+void ProfileKeeper::StopBeforeBackup(const std::string& why) {
+    state_.CommError = true;
+    state_.ProfileBackupNeeded = false;
+    wizard_.InsertTaskList(IconRunning, BackupStepText, "");
+    wizard_.SetTaskStatus(wizard_.GetText(Msg::Failed));
+    wizard_.InsertTaskList(IconError, why, "");
     wizard_.ResetStage();
 }
 

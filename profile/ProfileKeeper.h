@@ -12,16 +12,19 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "session/BlockTable.h"
 #include "link/CommModule.h"
 #include "platform/EventPump.h"
 #include "profile/BackupFolder.h"
 #include "profile/BackupFormat.h"
+#include "profile/DcLock.h"
 #include "profile/DurableFile.h"
 #include "profile/ProfileLocation.h"
 #include "session/ClockArgument.h"
@@ -45,9 +48,25 @@ struct ProfileReport {
     // A verified write-back whose backup file could not be removed, and why.
     std::filesystem::path backupLeft;
     std::string backupLeftWhy;
+    bool dcHeldElsewhere = false;  // another run holds the DC: its backup is not this run's
 };
 
 // What the profile code needs of the loaded firmware image.
+// A saved profile of the connected DC, as --info lists it.
+struct SavedProfileFile {
+    std::filesystem::path path;
+    bool pending = false;  // the backup that waits for a write-back
+};
+
+enum class RestoreEnd {
+    Restored,  // in the DC, every block read back equal
+    DcUnread,  // the DC did not answer: nothing changed
+    Refused,   // not a usable backup of this DC: nothing changed
+    Declined,  // the diver said No: nothing written
+    NotSaved,  // what the DC holds could not be saved first: nothing written
+    Failed,    // the write did not complete: the file waits as the DC's pending backup
+};
+
 struct ProfileImageFacts {
     int ModelNumber = 0;   // names the backup file
     int MemorySize = 512;  // the DC's size class: pointer form and profile area
@@ -75,10 +94,25 @@ public:
     void StartAttempt() { report_ = {}; }
     // The folder new backups go to.
     const std::filesystem::path& folder() const { return folders_.primary; }
+    // Lets go of the DC's lock, which this run took when it learnt the serial number.
+    void ReleaseDc() { dcLock_.reset(); }
 
     // The connected DC's serial number as its backup file is named; empty while block 0
     // has not been read.
     std::string ConnectedSerial() const { return BackupPath.empty() ? std::string() : serialText_; }
+
+    // ---- the profile outside an update (the terminal's --info, --backup, --restore) ----
+    // Reads block 0: the DC's serial number and its backup's name. False when unread.
+    bool ReadDcSerial();
+    // This DC's saved profiles in every backup folder: the pending backup first, then
+    // set-aside and saved copies by name. After ReadDcSerial.
+    std::vector<SavedProfileFile> SavedFilesOfDc() const;
+    // What the DC holds, read whole and saved durably to `file` (empty: a dated name in
+    // the backup folder), read back and compared. The file, or nothing with a row why.
+    std::optional<std::filesystem::path> SaveDcProfileAs(std::filesystem::path file);
+    // Writes the saved profile in `file` into the DC as a write-back does, once it has
+    // proven to be this DC's and what the DC holds has been saved aside.
+    RestoreEnd RestoreFromFile(const std::filesystem::path& file);
 
     // Sees every step of a backup-file write; returning false fails it (for tests and
     // the fault sweep).
@@ -111,11 +145,14 @@ private:
         Usable,
         BlockZeroUnread,  // block 0 could not be read: nothing is known about the DC
         NoFile,
-        Damaged,       // failed its check: set aside (BackupPath then free) or, failing that, left in place
-        EmptyProfile,  // stored pointers equal
-        OtherDc,       // stored serial digits differ
-        Superseded,    // the DC holds another, non-empty profile: newer dives than the file
+        Damaged,        // failed its check: set aside (BackupPath then free) or, failing that, left in place
+        EmptyProfile,   // stored pointers equal
+        OtherDc,        // stored serial digits differ
+        Superseded,     // the DC holds another, non-empty profile: newer dives than the file
+        HeldElsewhere,  // another run holds the DC's lock: nothing more is sent, its files are not ours
     };
+    // Holds the lock of the DC that BackupPath names; false when another run holds it.
+    bool HoldConnectedDc();
     Lookup LookUpBackup();
     // The DC's saved profiles named `name`, in the folders' order. Past the first, each is
     // set aside: one DC, one pending backup.
@@ -133,6 +170,8 @@ private:
     void UseContent(BackupContent content, const ProfileSpan& span);
     bool DcHoldsOtherProfile() const;
     void ReportBackupFailure(std::int32_t why);
+    // Ends the backup step before anything is sent or saved: the DC keeps its profile.
+    void StopBeforeBackup(const std::string& why);
     // After a verified write-back: the backup and its digest go; a failure is reported.
     void DeleteBackupFile();
     // Moves the file at BackupPath aside with a task-log row naming the new file.
@@ -143,7 +182,12 @@ private:
     enum class Choice { UseSaved, KeepDc, Open };
     Choice ChooseBetweenProfiles();
     // What the DC holds now, read whole into `copy` and saved under a set-aside name.
-    std::optional<std::filesystem::path> SaveDcCopy(BackupContent& copy, ProfileSpan& span);
+    std::optional<std::filesystem::path> SaveDcCopy(BackupContent& copy, ProfileSpan& span,
+                                                    const std::filesystem::path& file);
+    // The name the connected DC's backup takes in the folder new backups go to.
+    std::filesystem::path NewBackupPath() const;
+    std::string RestoreQuestion(const std::filesystem::path& file, int blocks, const std::filesystem::path& dcCopy,
+                                int dcBlocks);
     std::string ChoiceQuestion(const std::filesystem::path& dcCopy, int dcBlocks);
     std::string TextWith(std::int32_t message, const std::filesystem::path& path);
     // Where the connected DC's backup lies (it may be another folder than new ones go to).
@@ -169,8 +213,13 @@ private:
     std::string serialText_ = SerialText(0);  // the connected DC's, at least six digits
     WriteObserver writeObserver_;
     ProfileReport report_;
-    MemoryBlock blockZero_{};  // the DC's block 0, as the last lookup read it
-    std::string damageRow_;    // the task-log row of the last damaged file
+    MemoryBlock blockZero_{};         // the DC's block 0, as the last lookup read it
+    std::string damageRow_;           // the task-log row of the last damaged file
+    std::unique_ptr<DcLock> dcLock_;  // of the DC last identified, until the run ends
+    std::string heldText_;            // why the DC is another run's, when it is
+    std::string saveError_;           // the system's reason of the last file that could not be saved
+    // The backup folder, with the system's reason when a file could not be saved there.
+    std::string FolderAndReason(const std::filesystem::path& where) const;
 };
 
 }  // namespace vor

@@ -67,6 +67,10 @@ void ProfileKeeper::RecoverWithUser(const std::string& caption) {
             wizard_.MessageBox(BoxIcon::Warning, BoxButtons::Ok, caption, TextWith(Msg::OtherDcBackupKept, pending));
             return;
         }
+        if (found == Lookup::HeldElsewhere) {  // that run has the DC now; the file stays
+            wizard_.MessageBox(BoxIcon::Warning, BoxButtons::Ok, caption, heldText_);
+            return;
+        }
         Choice choice = found == Lookup::Usable ? Choice::UseSaved : Choice::Open;
         if (found == Lookup::Superseded) {
             choice = ChooseBetweenProfiles();

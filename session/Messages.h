@@ -86,6 +86,19 @@ constexpr std::int32_t BackupDamaged = 926;
 constexpr std::int32_t BackupDamagedKept = 927;          // as above, %3: why it could not be set aside
 constexpr std::int32_t OtherSavedProfileSetAside = 928;  // %1: a second backup of the DC, %2: set aside as
 constexpr std::int32_t BackupNotRemoved = 929;           // %1: the verified backup left behind, %2: why
+
+// The profile outside an update (--info, --backup, --restore)
+constexpr std::int32_t DcSummary = 933;          // %1: the model, %2: the serial number, %3: the firmware
+constexpr std::int32_t ImageWouldUpdate = 934;   // %1: the image's version
+constexpr std::int32_t ImageCurrent = 935;       // %1: the image's version
+constexpr std::int32_t ImageNeedsNewerDc = 936;  // %1: the image's version, %2: the DC firmware it needs
+constexpr std::int32_t ImageOlderThanDc = 937;   // %1: the image's version
+constexpr std::int32_t SavedFile = 938;          // %1: the file, %2: its date, %3: its size in bytes
+constexpr std::int32_t PendingFile = 939;        // as SavedFile: the backup that waits for a write-back
+constexpr std::int32_t NoSavedFiles = 941;       // %1: the folder looked in first
+constexpr std::int32_t RestoreQuestion = 942;    // %1..%3: the file, its date and size; %4..%6: the DC's copy
+constexpr std::int32_t RestoreRefused = 943;     // %1: the file, %2: why
+constexpr std::int32_t SaveNameTaken = 944;      // %1: the file
 constexpr std::int32_t RecoveryCaption = 817;
 constexpr std::int32_t RecoveryQuestion = 913;  // %1: the folder; the one text laid out in paragraphs
 // The recovery steps 1. to 6.; the wake step (3.) has three unnumbered lines
@@ -169,6 +182,17 @@ inline constexpr std::array AllMessages{
     OtherSavedProfileSetAside,
     BackupNotRemoved,
     SleepNotConfirmed,
+    DcSummary,
+    ImageWouldUpdate,
+    ImageCurrent,
+    ImageNeedsNewerDc,
+    ImageOlderThanDc,
+    SavedFile,
+    PendingFile,
+    NoSavedFiles,
+    RestoreQuestion,
+    RestoreRefused,
+    SaveNameTaken,
     RecoveryCaption,
     RecoveryQuestion,
     RecoveryUnplug,

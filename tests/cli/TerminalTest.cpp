@@ -22,7 +22,7 @@ public:
 std::string Shown(bool isTerminal, const std::vector<std::string>& statuses) {
     std::string out;
     NoAnswers answers;
-    TerminalFrontEnd terminal({[&out](const std::string& t) { out += t; }, isTerminal, false}, answers);
+    TerminalFrontEnd terminal({[&out](const std::string& t) { out += t; }, isTerminal, false, {}}, answers);
     TaskRow row{0, IconRunning, "10:00:00", "Writing", ""};
     terminal.RowAdded(row);
     for (const std::string& s : statuses) {
@@ -64,7 +64,7 @@ TEST(Terminal, JsonEscapesWhatWouldBreakALineAndReplacesBytesThatAreNotUtf8) {
 TEST(Terminal, PlainOutputShowsWhatComesFromOutsideEscaped) {
     std::string out;
     NoAnswers answers;
-    TerminalFrontEnd terminal({[&out](const std::string& t) { out += t; }, false, false}, answers);
+    TerminalFrontEnd terminal({[&out](const std::string& t) { out += t; }, false, false, {}}, answers);
     terminal.RowAdded({0, IconInfo, "10:00:00", "VOR\x1b[2J DC\x9b, version: 1H", "Done"});
     terminal.Ask(BoxIcon::Critical, BoxButtons::Ok, "Interface\r\n", "First line.\r\nSecond line.\x07");
     terminal.Say("The DC's profile is saved in /tmp/a\nFAKE: The DC has its new firmware.bin");

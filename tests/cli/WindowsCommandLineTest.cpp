@@ -35,17 +35,30 @@ TEST_P(RefusedCommandLine, FailsWithItsReasonAndTheUsage) {
     EXPECT_NE(command.text.find("--list-ports"), std::string::npos) << "no usage after the error";
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, RefusedCommandLine,
-                         ::testing::Values(Refused{{"--demo"}, "--demo is the window's, which this system has not"},
-                                           Refused{{"--yes"}, "--yes needs --cli"},
-                                           Refused{{"--json", "--list-ports"}, "--json needs --cli"},
-                                           Refused{{"--cli", "--lang", "it"}, "--lang takes en, de or fr, not it"},
-                                           Refused{{"--cli", "--port", ""}, "--port needs a port name"},
-                                           Refused{{"--cli", "--image", ""}, "--image needs a file"},
-                                           Refused{{"--cli", "--demo"}, "--demo is the window's; --cli has none"},
-                                           Refused{{"--cli", "--port"}, "--port"},
-                                           Refused{{"--cli", "--frobnicate"}, "--frobnicate"},
-                                           Refused{{"--cli", "COM5"}, "COM5"}));
+INSTANTIATE_TEST_SUITE_P(
+    Table, RefusedCommandLine,
+    ::testing::Values(
+        Refused{{"--demo"}, "--demo is the window's, which this system has not"},
+        Refused{{"--yes"}, "--yes needs --cli"}, Refused{{"--json", "--list-ports"}, "--json needs --cli"},
+        Refused{{"--cli", "--lang", "it"}, "--lang takes en, de or fr, not it"},
+        Refused{{"--cli", "--port", ""}, "--port needs a port name"},
+        Refused{{"--cli", "--image", ""}, "--image needs a file"},
+        Refused{{"--cli", "--demo"}, "--demo is the window's; --cli has none"}, Refused{{"--cli", "--port"}, "--port"},
+        Refused{{"--cli", "--frobnicate"}, "--frobnicate"}, Refused{{"--cli", "COM5"}, "COM5"},
+        Refused{{"--cli", "--port", "--yes"}, "--port needs a value, not the option --yes"},
+        Refused{{"--cli", "--image", "--json"}, "--image=--json"}, Refused{{"--info"}, "--info needs --cli"},
+        Refused{{"--cli", "--info", "--backup"}, "each run alone"}, Refused{{"--cli", "--restore"}, "--restore"}));
+
+TEST(CommandLine, ProfileCommandsTakeTheirFiles) {
+    EXPECT_EQ(Parse({"--cli", "--info"}).options.terminal.task.kind, ProfileTaskKind::Info);
+    const CommandLine backup = Parse({"--cli", "--backup", "--yes"});
+    ASSERT_EQ(backup.action, Action::Run) << backup.text;
+    EXPECT_EQ(backup.options.terminal.task.kind, ProfileTaskKind::Backup);
+    EXPECT_EQ(backup.options.terminal.task.file, "");  // a dated name of the program's
+    EXPECT_TRUE(backup.options.terminal.yes);
+    EXPECT_EQ(Parse({"--cli", "--backup", "trip.bin"}).options.terminal.task.file, "trip.bin");
+    EXPECT_EQ(Parse({"--cli", "--restore", "trip.bin"}).options.terminal.task.kind, ProfileTaskKind::Restore);
+}
 
 TEST(CommandLine, RunTakesEveryOptionOfTheTerminal) {
     const CommandLine command =
@@ -57,6 +70,11 @@ TEST(CommandLine, RunTakesEveryOptionOfTheTerminal) {
     EXPECT_TRUE(command.options.terminal.yes);
     EXPECT_TRUE(command.options.terminal.json);
     EXPECT_EQ(command.options.terminal.languageColumn, 3);
+
+    const CommandLine dashes = Parse({"--cli", "--port=--yes"});  // a port so named, as written
+    ASSERT_EQ(dashes.action, Action::Run) << dashes.text;
+    EXPECT_EQ(dashes.options.terminal.port, "--yes");
+    EXPECT_FALSE(dashes.options.terminal.yes);
 
     const CommandLine plain = Parse({"--cli"});
     ASSERT_EQ(plain.action, Action::Run);

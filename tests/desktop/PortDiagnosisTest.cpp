@@ -8,6 +8,9 @@
 #include <map>
 #include <set>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+#include <cstdio>
 
 #include "platform/PortDiagnosis.h"
 #include "platform/PortDiagnosisText.h"
@@ -102,6 +105,27 @@ TEST(PortDiagnosis, PortOpenInAnotherProcessNamesEveryHolderOnceAndSkipsItself) 
     EXPECT_EQ(d.problem, PortProblem::HeldByOther);
     EXPECT_EQ(d.holders, (std::vector<std::string>{"ModemManager", "brltty"}));
     EXPECT_EQ(d.openError, "Permission denied");
+}
+
+// Another run holds the device's own lock, perhaps through another of its names: the
+// lock's process is named with its number, and no other finding is added.
+TEST(PortDiagnosis, PortLockedOnItsNodeNamesTheRunHoldingItWithItsProcessNumber) {
+    FakeSystem s;
+    s.usbDevice("1-2", "0403", "f460");
+    s.tty("1-2", "ttyUSB0");
+    s.process(4711, "vor-fwupdate", "/dev/serial/by-id/usb-VOR-if00");
+    s.process(812, "ModemManager", "/dev/ttyUSB0");
+    struct stat node {};
+    ASSERT_EQ(::stat((s.root / "dev/ttyUSB0").c_str(), &node), 0);
+    char device[64];
+    std::snprintf(device, sizeof device, "%02x:%02x:%lu", major(node.st_dev), minor(node.st_dev),
+                  static_cast<unsigned long>(node.st_ino));
+    s.write("proc/locks", std::string("1: FLOCK  ADVISORY  WRITE 1 ") + device + " 0 EOF\n" +
+                              "2: FLOCK  ADVISORY  WRITE 4711 " + device + " 0 EOF\n" +
+                              "2: -> FLOCK  ADVISORY  WRITE 4712 " + device + " 0 EOF\n");
+    const PortDiagnosis d = s.diagnose("/dev/ttyUSB0", "the port is held by another process");
+    EXPECT_EQ(d.problem, PortProblem::HeldByOther);
+    EXPECT_EQ(d.holders, std::vector<std::string>{"vor-fwupdate (process 4711)"});
 }
 
 TEST(PortDiagnosis, UsablePortWithoutVisibleHolderIsUnexplained) {

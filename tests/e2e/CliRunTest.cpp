@@ -8,8 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
+#include <QThread>
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -204,6 +207,19 @@ TEST(CliRun, CableLeftOutAfterAFailedSection1EndsWithinTheTryLimitAndNamesTheFil
     EXPECT_TRUE(fs::exists(backup));
 }
 
+// A run stopped by signals: it ended by itself with exit 4, the profile kept in its
+// backup file, and every attempt recorded as interrupted.
+void ExpectInterruptedWithTheProfileInItsFile(QProcess& run, const ProgramCopy& program) {
+    ASSERT_TRUE(run.waitForFinished(RunLimitMs));
+    EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(run.exitCode(), 4);
+    EXPECT_TRUE(fs::exists(program.folder() / "6865.012345.bin"));
+    const auto records = RecordsIn(program.folder());
+    ASSERT_FALSE(records.empty());
+    for (const fs::path& record : records)
+        EXPECT_NE(FileText(record).find("Interrupted"), std::string::npos) << FileText(record);
+}
+
 // A remote shell that drops or `timeout`: the close sequence runs with the safe answers,
 // the profile stays in its file, and the run says so and keeps its record.
 TEST(CliRun, TerminateInSection1ClosesKeepsTheProfileInItsFileAndRecordsTheAttempt) {
@@ -317,6 +333,225 @@ INSTANTIATE_TEST_SUITE_P(
                       UnusableName{"FolderAsImage", "--image", Folder, "a folder, not a file"},
                       UnusableName{"FifoAsImage", "--image", Fifo, "a FIFO, not a file"},
                       UnusableName{"ImageInALinkLoop", "--image", LinkLoop, "Too many levels of symbolic links"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+// A pipe to standard output that nobody reads, as small as the system allows: a stalled
+// remote shell, Ctrl-S on a terminal, a script that stopped reading.
+class UnreadOutput {
+public:
+    explicit UnreadOutput(const fs::path& folder) : fifo_(folder / "stdout.fifo") {
+        ::mkfifo(fifo_.c_str(), 0600);
+        reader_ = ::open(fifo_.c_str(), O_RDONLY | O_NONBLOCK);
+        ::fcntl(reader_, F_SETPIPE_SZ, 4096);
+    }
+    ~UnreadOutput() { ::close(reader_); }
+    void attach(QProcess& process) const { process.setStandardOutputFile(QString::fromStdString(fifo_.string())); }
+
+private:
+    fs::path fifo_;
+    int reader_ = -1;
+};
+
+// The sim's answer to a control line, polled until `holds` is true.
+void WaitForSim(SimProcess& sim, const std::string& line, const std::function<bool(const std::string&)>& holds) {
+    for (int i = 0; i < RunLimitMs / 50 && !holds(sim.command(line)); ++i) QThread::msleep(50);
+}
+
+int ExchangesOf(const std::string& status) {
+    const auto at = status.find("exchanges ");
+    return at == std::string::npos ? 0 : std::atoi(status.c_str() + at + 10);
+}
+
+TEST(CliRun, WholeUpdateWithNobodyReadingTheOutputEndsZero) {
+    EnsureApplication();
+    SimProcess sim(QuickDc);
+    ProgramCopy program;
+    const auto before = ProfileLines(sim.memory(program.folder() / "before.dump"));
+    const UnreadOutput output(program.folder());
+    QProcess run;
+    output.attach(run);
+    program.start(run, {"--cli", "--port", sim.port(), "--yes", "--json"});
+    ASSERT_TRUE(run.waitForFinished(RunLimitMs));
+    EXPECT_EQ(run.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+    EXPECT_NE(sim.command("status").find("FW1H"), std::string::npos);
+    EXPECT_EQ(ProfileLines(sim.memory(program.folder() / "after.dump")), before);
+    ASSERT_EQ(RecordsIn(program.folder()).size(), 1u);
+}
+
+TEST(CliRun, TerminateInSection2WhileNobodyReadsTheOutputEndsWithItsRecord) {
+    EnsureApplication();
+    SimProcess sim(QuickDc);
+    ProgramCopy program;
+    const UnreadOutput output(program.folder());
+    QProcess run;
+    output.attach(run);
+    program.start(run, {"--cli", "--port", sim.port(), "--yes", "--json"});
+    WaitForSim(sim, "dump firmware", [](const std::string& s) { return s.find("section 1") != std::string::npos; });
+    const int section1Done = ExchangesOf(sim.command("status"));
+    WaitForSim(sim, "status", [&](const std::string& s) { return ExchangesOf(s) > section1Done + 100; });
+    ASSERT_EQ(sim.command("dump firmware").find("section 2"), std::string::npos);  // still in section 2
+    ::kill(static_cast<pid_t>(run.processId()), SIGTERM);
+    ExpectInterruptedWithTheProfileInItsFile(run, program);
+}
+
+// The DC's port reached through a second name while a run holds it: the second run is
+// refused at the port, names the first one's process and sends nothing; the first one
+// goes on and updates the DC.
+TEST(CliRun, SecondRunThroughAnotherNameOfThePortIsRefusedAndTheFirstFinishes) {
+    EnsureApplication();
+    SimProcess sim(QuickDc);
+    ProgramCopy program;
+    ProgramCopy otherCopy;
+    const auto before = ProfileLines(sim.memory(program.folder() / "before.dump"));
+    const fs::path otherName = otherCopy.folder() / "by-id-port";
+    fs::create_symlink(sim.port(), otherName);
+    QProcess first;
+    program.start(first, {"--cli", "--port", sim.port(), "--json"}, "keep open");  // waits on its first page
+    ASSERT_TRUE(first.waitForReadyRead(RunLimitMs));
+    const int exchanges = ExchangesOf(sim.command("status"));
+
+    const Outcome second = otherCopy.run({"--cli", "--port", otherName.string(), "--json", "--yes"});
+    EXPECT_EQ(second.exit, 3) << second.out << second.err;
+    const auto questions = EventsOf(ParseJsonEvents(second.out), "question");
+    ASSERT_FALSE(questions.empty()) << second.out;
+    EXPECT_NE(questions[0].at("text").find("process " + std::to_string(first.processId())), std::string::npos)
+        << questions[0].at("text");
+    EXPECT_EQ(ExchangesOf(sim.command("status")), exchanges);
+
+    first.write("\n\n");
+    first.closeWriteChannel();
+    ASSERT_TRUE(first.waitForFinished(RunLimitMs));
+    EXPECT_EQ(first.exitCode(), 0) << first.readAllStandardOutput().toStdString();
+    EXPECT_EQ(ProfileLines(sim.memory(program.folder() / "after.dump")), before);
+}
+
+// Two cables, two DCs or one DC known by its serial number, and one backup folder:
+// runs on two DCs both finish; a second run on the same DC stops once it has read the
+// DC's serial number, before any backup or code, and names the run that holds it.
+struct TwoCablesRow {
+    const char* name;
+    const char* secondSerial;
+    int secondExit;
+};
+
+class CliTwoCables : public ::testing::TestWithParam<TwoCablesRow> {};
+
+TEST_P(CliTwoCables, OnOneBackupFolderNeverMixOneDc) {
+    EnsureApplication();
+    std::vector<std::string> secondOptions = QuickDc;
+    secondOptions.insert(secondOptions.end(), {"--serial", GetParam().secondSerial});
+    SimProcess sim(QuickDc);
+    SimProcess otherSim(secondOptions);
+    ProgramCopy program;
+    const auto before = ProfileLines(sim.memory(program.folder() / "before.dump"));
+    const auto otherBefore = ProfileLines(otherSim.memory(program.folder() / "other-before.dump"));
+    QProcess first;
+    program.start(first, {"--cli", "--port", sim.port(), "--yes", "--json"});
+    std::string out;
+    ReadUntil(first, out, [&out] { return HalfwayThroughSection1(out); });
+
+    const Outcome second = program.run({"--cli", "--port", otherSim.port(), "--yes", "--json"});
+    EXPECT_EQ(second.exit, GetParam().secondExit) << second.out << second.err;
+    if (GetParam().secondExit == 3) {
+        const auto rows = EventsOf(ParseJsonEvents(second.out), "row");
+        EXPECT_TRUE(std::any_of(rows.begin(), rows.end(), [&](const JsonEvent& e) {
+            return e.at("text").find("process " + std::to_string(first.processId())) != std::string::npos;
+        })) << second.out;
+        EXPECT_EQ(otherSim.command("dump firmware").find("section"), std::string::npos);  // no code went out
+    }
+    EXPECT_EQ(ProfileLines(otherSim.memory(program.folder() / "other-after.dump")), otherBefore);
+
+    ASSERT_TRUE(first.waitForFinished(RunLimitMs));
+    EXPECT_EQ(first.exitCode(), 0);
+    EXPECT_EQ(ProfileLines(sim.memory(program.folder() / "after.dump")), before);
+    EXPECT_FALSE(fs::exists(program.folder() / "6865.012345.bin"));
+}
+
+INSTANTIATE_TEST_SUITE_P(CliRun, CliTwoCables,
+                         ::testing::Values(TwoCablesRow{"TwoDcs", "54321", 0}, TwoCablesRow{"OneDc", "12345", 3}),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+// Ctrl-C, and Ctrl-C again while the close sequence writes the profile back: the run
+// ends at once, the profile stays in its file, and the attempt is still recorded.
+TEST(CliRun, TwoCtrlCInARowEndAtOnceWithTheBackupKeptAndTheAttemptRecorded) {
+    EnsureApplication();
+    SimProcess sim(QuickDc);
+    ProgramCopy program;
+    QProcess run;
+    program.start(run, {"--cli", "--port", sim.port(), "--yes", "--json"});
+    std::string out;
+    ReadUntil(run, out, [&out] { return HalfwayThroughSection1(out); });
+    ::kill(static_cast<pid_t>(run.processId()), SIGINT);
+    const std::size_t interrupted = out.size();
+    ReadUntil(run, out, [&] { return out.find("\"event\":\"answer\"", interrupted) != std::string::npos; });
+    ::kill(static_cast<pid_t>(run.processId()), SIGINT);
+    ExpectInterruptedWithTheProfileInItsFile(run, program);
+}
+
+// Enter on the first page, then the input ends on the Deep Sleep page: the DC was told
+// to sleep, and the last line says so.
+TEST(CliRun, EndOfInputAtTheDeepSleepPageSaysWhatWasSent) {
+    EnsureApplication();
+    SimProcess sim(QuickDc);
+    ProgramCopy program;
+    const Outcome run = program.run({"--cli", "--port", sim.port(), "--json"}, "\n");
+    EXPECT_EQ(run.exit, 3) << run.out << run.err;
+    const std::vector<JsonEvent> events = ParseJsonEvents(run.out);
+    ASSERT_EQ(EventsOf(events, "page").size(), 2u) << run.out;
+    EXPECT_NE(events.back().at("message").find("Deep Sleep"), std::string::npos) << events.back().at("message");
+    EXPECT_EQ(events.back().at("message").find("Nothing was sent"), std::string::npos) << events.back().at("message");
+}
+
+// The backup folder on a file system of its own that is read-only, or too full for the
+// backup: the run ends 3, naming the folder and the system's reason. Needs the rights to
+// mount in a namespace of its own (root); skipped without them.
+struct UnusableFolder {
+    const char* name;
+    const char* prepare;  // shell lines run on the mounted folder "$1" after the program is copied in
+    const char* reason;
+};
+
+class CliUnusableBackupFolder : public ::testing::TestWithParam<UnusableFolder> {};
+
+TEST_P(CliUnusableBackupFolder, IsNamedWithTheSystemsReasonAndNothingChanges) {
+    EnsureApplication();
+    if (::geteuid() != 0 || QProcess::execute(QStringLiteral("unshare"), {"-m", "true"}) != 0)
+        GTEST_SKIP() << "mounting a file system of its own needs root and unshare";
+    SimProcess sim(QuickDc);
+    ProgramCopy program;
+    QTemporaryDir mountPoint;
+    const std::string folder = mountPoint.path().toStdString();
+    const std::string script = std::string("set -e; mount -t tmpfs -o size=40m tmpfs \"$1\"; ") +
+                               "cp \"$2\"/vor-fwupdate \"$2\"/FirmwareUpdate.lng \"$2\"/VOR.1H.FWR \"$1\"/; " +
+                               GetParam().prepare + "; shift 2; exec \"$0\"/vor-fwupdate \"$@\"";
+    QProcess run;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), QString::fromStdString(folder + "/data"));
+    run.setProcessEnvironment(env);
+    run.start(QStringLiteral("unshare"),
+              {"-m", "sh", "-c", QString::fromStdString(script), QString::fromStdString(folder),
+               QString::fromStdString(folder), QString::fromStdString(program.folder().string()), "--cli", "--port",
+               QString::fromStdString(sim.port()), "--yes", "--json"});
+    ASSERT_TRUE(run.waitForFinished(RunLimitMs));
+    const std::string out = run.readAllStandardOutput().toStdString();
+    EXPECT_EQ(run.exitCode(), 3) << out << run.readAllStandardError().toStdString();
+    const auto rows = EventsOf(ParseJsonEvents(out), "row");
+    EXPECT_TRUE(std::any_of(rows.begin(), rows.end(), [&](const JsonEvent& e) {
+        return e.at("text").find(folder) != std::string::npos &&
+               e.at("text").find(GetParam().reason) != std::string::npos;
+    })) << out;
+    EXPECT_EQ(sim.command("dump firmware").find("section"), std::string::npos);  // no code went out
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CliRun, CliUnusableBackupFolder,
+    ::testing::Values(UnusableFolder{"ReadOnly", "mount -o remount,ro \"$1\"", "Read-only file system"},
+                      // All but 100 KiB filled: the backup (260 KiB) does not fit.
+                      UnusableFolder{"Full",
+                                     "dd if=/dev/zero of=\"$1\"/filler bs=64k 2>/dev/null || true; "
+                                     "truncate -s -100K \"$1\"/filler",
+                                     "No space left on device"}),
     [](const auto& row) { return std::string(row.param.name); });
 
 TEST(CliRun, SecondRunOnAPortInUseSaysSoAndChangesNothing) {

@@ -5,12 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 
 #include "tests/e2e/Harness.h"
 #include "tests/e2e/ProfileCheck.h"
+#include "tests/e2e/ProfileTasks.h"
 
 namespace vor::e2e {
 namespace {
@@ -138,6 +140,59 @@ TEST(FaultSweep, SilenceFromEveryExchangeNeverLosesTheProfile) {
 
 TEST(FaultSweep, RejectionStormFromEveryOtherExchangeNeverLosesTheProfile) {
     Sweep("rejection storm", sim::FaultAction::Reject, RejectionStride);
+}
+
+// A restore with the DC silent from its kth exchange on, then the same restore once
+// the DC has healed: neither the saved profile nor what the DC held is ever lost, and
+// the second restore always ends with the saved profile in the DC.
+TEST(FaultSweep, SilenceFromEveryExchangeOfARestoreNeverLosesEitherProfile) {
+    int restoreExchanges = 0;
+    for (int k = 1; restoreExchanges == 0 || k <= restoreExchanges; k += StrideOr(SilenceStride)) {
+        Harness h;
+        Begin(h, {ProfileTaskKind::Backup, {}});
+        const ProfileSnapshot saved = TakeProfile(h.dc());
+        Proceed(h);
+        const std::filesystem::path file = FilesLike(h, ".saved-").at(0);
+        DiveWith(h);
+        const ProfileSnapshot dived = TakeProfile(h.dc());
+        const int before = h.dc().totalExchanges();
+        if (restoreExchanges > 0)
+            h.dc().addFault(
+                {.action = sim::FaultAction::Silent, .anyKind = true, .nth = before + k, .lastsFor = FaultSeconds});
+        Begin(h, {ProfileTaskKind::Restore, file});
+        h.boxes().answers = {BoxAnswer::Yes, BoxAnswer::Yes, BoxAnswer::Ok};
+        Proceed(h);
+        h.clickClose();
+        if (restoreExchanges == 0) {  // the clean run counts the exchanges to sweep
+            ASSERT_EQ(h.outcome().exit, 0) << h.logText();
+            restoreExchanges = h.dc().totalExchanges() - before;
+            continue;
+        }
+        SCOPED_TRACE("silent from exchange " + std::to_string(k) + " of the restore");
+        // Success only with the saved profile in the DC; a DC written halfway has it
+        // waiting in the pending backup.
+        const bool dcHoldsSaved = DcHoldsProfile(saved, h.dc());
+        if (h.outcome().exit == 0) {
+            EXPECT_TRUE(dcHoldsSaved) << h.logText();
+        }
+        if (!dcHoldsSaved && !DcHoldsProfile(dived, h.dc())) {
+            EXPECT_EQ(BackupFileProblem(h.backupFile(), saved, h.serial()), "") << h.outcome().message;
+        }
+        const std::vector<std::filesystem::path> aside = FilesLike(h, ".set-aside-");
+        const bool divedKept = DcHoldsProfile(dived, h.dc()) ||
+                               std::any_of(aside.begin(), aside.end(), [&](const std::filesystem::path& f) {
+                                   return BackupFileProblem(f, dived, h.serial()).empty();
+                               });
+        EXPECT_TRUE(divedKept) << h.logText();
+        h.waitFor(FaultSeconds + 1.0);
+        Begin(h, {ProfileTaskKind::Restore, file});
+        h.boxes().answers = {BoxAnswer::Yes};
+        Proceed(h);
+        EXPECT_EQ(h.outcome().exit, 0) << h.outcome().message << "\n" << h.logText();
+        EXPECT_TRUE(DcHoldsProfile(saved, h.dc()));
+        EXPECT_FALSE(std::filesystem::exists(h.backupFile()));
+    }
+    std::printf("restore sweep: %d exchanges in a clean restore\n", restoreExchanges);
 }
 
 }  // namespace

@@ -277,6 +277,7 @@ bool Harness::launch(std::optional<sim::SimulatedDc> dc) {
     });
 
     FlowEnvironment env;
+    env.task = task_;
     env.pump = &s->pump;
     env.programDir = programDir_.path().toStdString();
     env.setupRecord = MakeSetupRecord(imageFile_, "", EnglishLanguageCode);
@@ -294,7 +295,8 @@ bool Harness::launch(std::optional<sim::SimulatedDc> dc) {
     } else {
         s->answerer = std::make_unique<ScriptAnswerer>(s->boxes);
         s->terminal = std::make_unique<TerminalFrontEnd>(
-            TerminalOutput{[raw](const std::string& text) { raw->terminalOutput += text; }, false, true}, *s->answerer);
+            TerminalOutput{[raw](const std::string& text) { raw->terminalOutput += text; }, false, true, {}},
+            *s->answerer);
         s->flow->attach(*s->terminal);
     }
     s->backend = std::make_unique<AppBackend>(
@@ -314,6 +316,7 @@ bool Harness::launch(std::optional<sim::SimulatedDc> dc) {
 
 void Harness::kill() {
     current().killed = true;
+    current().backend->ReleaseDc();  // a process that dies lets go of its locks
     current().pump.endProgram();
     if (current().window) current().window->hide();
 }

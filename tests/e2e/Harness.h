@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "cli/CliOutcome.h"
+#include "flow/ProfileTask.h"
 #include "firmware/ImageCodec.h"
 #include "platform/fake/FakeEventPump.h"
 #include "platform/fake/FakeSerialPort.h"
@@ -97,6 +98,7 @@ public:
 
     // Starts the program (start-up up to the first page). False when it ended during start-up.
     bool start();
+    bool started() const { return !starts_.empty(); }
     // The program ended (Close or kill); a new start on the same DC and folders. The
     // image may be another one, as after installing a newer program. A pulled cable
     // is plugged in again.
@@ -147,6 +149,8 @@ public:
     std::uint32_t serial() const { return dcConfig_.serial; }
     std::vector<int> priorityClasses() const;  // every class the current start set, in order
     const std::filesystem::path& backupFolder() const { return backupFolder_; }
+    // From the next start on, the profile command `task` runs where the update would.
+    void runTask(ProfileTask task) { task_ = std::move(task); }
     // Rewrites the program folder's language database without the messages the program
     // added (900 and up), as a database made for the original set of messages.
     void dropAddedMessages();
@@ -177,6 +181,7 @@ private:
     QTemporaryDir backupDir_;
     std::filesystem::path backupFolder_;
     std::vector<std::filesystem::path> otherBackupFolders_;
+    ProfileTask task_;
     std::string imageFile_;
     int modelNumber_ = 0;
     sim::DcConfig dcConfig_;

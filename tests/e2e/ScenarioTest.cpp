@@ -11,8 +11,12 @@
 
 #include "tests/e2e/Harness.h"
 #include "tests/e2e/ProfileCheck.h"
+#include "tests/e2e/ProfileTasks.h"
 #include "flow/AppBackend.h"
+#include "profile/DcLock.h"
 #include "session/Messages.h"
+
+#include <unistd.h>
 
 namespace vor::e2e {
 namespace {
@@ -62,13 +66,7 @@ bool BackupFileExists(Harness& h) {
     return std::filesystem::exists(h.backupFile(), ec);
 }
 
-std::vector<std::filesystem::path> SetAsideFiles(Harness& h) {
-    std::vector<std::filesystem::path> aside;
-    for (const auto& e : std::filesystem::directory_iterator(h.backupFolder()))
-        if (e.path().filename().string().find(".set-aside-") != std::string::npos && e.path().extension() == ".bin")
-            aside.push_back(e.path());
-    return aside;
-}
+std::vector<std::filesystem::path> SetAsideFiles(Harness& h) { return FilesLike(h, ".set-aside-"); }
 
 std::vector<std::uint8_t> FileBytes(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -491,12 +489,19 @@ INSTANTIATE_TEST_SUITE_P(
 // ---- a saved profile is found in either backup folder ----
 
 // The program moved (into a system folder, or a copy run from a writable one): new
-// backups go elsewhere, the pending one lies where the other program kept it.
-TEST_F(KilledDuringWriteBack, PendingFileInTheOtherFolderIsFoundWrittenBackAndRemoved) {
+// backups go elsewhere, the pending one lies where the other program kept it. When
+// both folders hold one, the first is written back and the other set aside whole.
+class PendingInTheOtherFolder : public KilledDuringWriteBack, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(PendingInTheOtherFolder, IsFoundWrittenBackAndRemoved) {
+    const bool inBoth = GetParam();
     QTemporaryDir other;
     const std::filesystem::path otherFile =
         std::filesystem::path(other.path().toStdString()) / h.backupFile().filename();
-    std::filesystem::rename(h.backupFile(), otherFile);
+    if (inBoth)
+        std::filesystem::copy_file(h.backupFile(), otherFile);
+    else
+        std::filesystem::rename(h.backupFile(), otherFile);
     h.alsoLookIn({other.path().toStdString()});
     ASSERT_TRUE(h.startAgain());
     h.clickNext();
@@ -505,27 +510,18 @@ TEST_F(KilledDuringWriteBack, PendingFileInTheOtherFolderIsFoundWrittenBackAndRe
     EXPECT_FALSE(std::filesystem::exists(otherFile));
     EXPECT_FALSE(BackupFileExists(h));
     EXPECT_EQ(h.outcome().exit, 0);
-}
-
-TEST_F(KilledDuringWriteBack, APendingFileInEachFolderUsesTheFirstAndSetsTheOtherAside) {
-    QTemporaryDir other;
-    const std::filesystem::path otherFile =
-        std::filesystem::path(other.path().toStdString()) / h.backupFile().filename();
-    std::filesystem::copy_file(h.backupFile(), otherFile);
-    h.alsoLookIn({other.path().toStdString()});
-    ASSERT_TRUE(h.startAgain());
-    h.clickNext();
-    EXPECT_EQ(h.log().back(), (LogRow{1, "M786", ""})) << h.logText();
-    EXPECT_TRUE(DcHoldsProfile(before, h.dc()));
-    EXPECT_FALSE(std::filesystem::exists(otherFile));
     std::vector<std::filesystem::path> asideInOther;
     for (const auto& e : std::filesystem::directory_iterator(other.path().toStdString()))
         if (e.path().extension() == ".bin") asideInOther.push_back(e.path());
-    ASSERT_EQ(asideInOther.size(), 1u);
-    EXPECT_EQ(BackupFileProblem(asideInOther[0], before, h.serial()), "");
-    EXPECT_NE(h.logText().find(asideInOther[0].filename().string()), std::string::npos) << h.logText();
-    EXPECT_EQ(h.outcome().exit, 0);
+    ASSERT_EQ(asideInOther.size(), inBoth ? 1u : 0u);
+    if (inBoth) {
+        EXPECT_EQ(BackupFileProblem(asideInOther[0], before, h.serial()), "");
+        EXPECT_NE(h.logText().find(asideInOther[0].filename().string()), std::string::npos) << h.logText();
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(Scenario, PendingInTheOtherFolder, ::testing::Bool(),
+                         [](const auto& row) { return std::string(row.param ? "AndInTheFirst" : "Only"); });
 
 // ---- faults that heal: each phase, silent or refusing for a minute ----
 
@@ -881,6 +877,40 @@ INSTANTIATE_TEST_SUITE_P(Scenario, WriteBackNotAsSent,
                                                                      .lastsFor = 3600.0,
                                                                      .sameKindOnly = true}}}}),
                          [](const auto& row) { return std::string(row.param.name); });
+
+// Another run (a second cable, another copy of the program on this backup folder)
+// holds the DC: this run stops once it knows the DC's serial number, sends no code,
+// claims none of that run's files and says which process holds the DC. Once that run
+// has ended, the DC can be updated.
+TEST(Scenario, DcHeldByAnotherRunIsLeftAloneAndItsBackupIsNotClaimed) {
+    Harness h;
+    ASSERT_TRUE(h.start());
+    const ProfileSnapshot before = TakeProfile(h.dc());
+    const auto lockFile = h.backupFolder() / DcLockFileName(6865, SerialText(static_cast<std::int32_t>(h.serial())));
+    DcLockRefusal refusal;
+    auto otherRun = DcLock::Take(lockFile, refusal);
+    ASSERT_TRUE(otherRun);
+    std::ofstream(h.backupFile()) << "that run's backup, being written";
+    const std::vector<std::uint8_t> theirs = FileBytes(h.backupFile());
+
+    UpdateThroughDeepSleep(h);
+    const CliOutcome outcome = h.outcome();
+    EXPECT_EQ(outcome.exit, 3) << outcome.message << "\n" << h.logText();
+    EXPECT_TRUE(h.dc().sections().empty());
+    EXPECT_TRUE(DcHoldsProfile(before, h.dc()));
+    const auto errors = ErrorRows(h.log());
+    ASSERT_EQ(errors.size(), 2u) << h.logText();  // the held DC, then "not completed"
+    EXPECT_NE(errors[0].find("process " + std::to_string(::getpid())), std::string::npos) << errors[0];
+    EXPECT_NE(errors[0].find(lockFile.string()), std::string::npos) << errors[0];
+    EXPECT_EQ(outcome.message.find(h.backupFile().string()), std::string::npos) << outcome.message;
+    EXPECT_EQ(FileBytes(h.backupFile()), theirs);
+
+    otherRun.reset();
+    std::filesystem::remove(h.backupFile());
+    UpdateAgainAndWriteBack(h, before);
+    EXPECT_FALSE(DcLock::Take(lockFile, refusal));  // this run holds the DC until it ends
+    EXPECT_EQ(refusal.pid, ::getpid());
+}
 
 // A backup waits, and the DC has been dived with since: its profile differs from the
 // file. What the DC holds is saved first, then the diver chooses; nobody choosing (the

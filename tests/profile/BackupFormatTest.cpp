@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "profile/BackupFormat.h"
+#include "profile/Sha256.h"
 #include "session/ProgressText.h"
 #include "tests/profile/ProfileFixture.h"
 
@@ -47,6 +48,15 @@ TEST(BackupFormat, OnlyTheExactSizeDecodes) {
     EXPECT_FALSE(DecodeBackup(std::vector<std::uint8_t>(266275)));
     EXPECT_FALSE(DecodeBackup({}));
     EXPECT_TRUE(DecodeBackup(std::vector<std::uint8_t>(266274)));
+}
+
+// The digest beside a backup is what `sha256sum -c` checks: the standard's own vectors.
+TEST(BackupFormat, DigestIsSha256) {
+    const std::string abc = "abc";
+    EXPECT_EQ(Sha256Hex(std::vector<std::uint8_t>(abc.begin(), abc.end())),
+              "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    EXPECT_EQ(Sha256Hex(std::vector<std::uint8_t>(1000000, 'a')),
+              "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
 }
 
 TEST(BackupFormat, FileNameHasModelAndAtLeastSixSerialDigits) {
