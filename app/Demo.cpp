@@ -60,7 +60,8 @@ DemoTerminal::DemoTerminal()
                                        std::fflush(stdout);
                                    },
                                .isTerminal = false,
-                               .json = false},
+                               .json = false,
+                               .progress = {}},
                 answers_) {}
 
 BoxAnswer DemoTerminal::show(QWidget*, BoxIcon icon, BoxButtons buttons, const std::string& caption,
