@@ -9,6 +9,7 @@
 #include "platform/SleepInhibitor.h"
 #include "profile/BackupFolder.h"
 #include "session/PrintableText.h"
+#include "session/Utf8Path.h"
 
 namespace vor {
 
@@ -37,7 +38,7 @@ FlowEnvironment LiveEnvironment(const SystemParts& system, const RunChoices& cho
 }  // namespace
 
 LiveProgram::LiveProgram(const SystemParts& system, const RunChoices& choices)
-    : backupFolder_(ChooseBackupFolder(system.programDir)),
+    : backupFolder_(ChooseBackupFolder(PathOfUtf8(system.programDir))),
       flow_(state_, LiveEnvironment(system, choices, backupFolder_)) {
     backend_ = MakeCableBackend(choices.port, state_, flow_, system.pump, backupFolder_);
     flow_.setBackend(backend_.get());

@@ -4,6 +4,7 @@
 #include "cli/CliOptions.h"
 #include "cli/JsonLine.h"
 #include "flow/WizardFlow.h"
+#include "session/Utf8Path.h"
 
 namespace vor {
 
@@ -30,9 +31,9 @@ CliOutcome OutcomeOfRun(WizardFlow& flow) {
 std::string OutcomeEvent(const CliOutcome& o) {
     JsonLine line;
     line.add("event", "outcome").add("exit", o.exit).add("result", o.result).add("message", o.message);
-    if (!o.run.pendingFile.empty()) line.add("backup", o.run.pendingFile.string());
-    if (!o.run.setAsideFile.empty()) line.add("setAside", o.run.setAsideFile.string());
-    if (!o.run.dcCopy.empty()) line.add("dcCopy", o.run.dcCopy.string());
+    if (!o.run.pendingFile.empty()) line.add("backup", Utf8Of(o.run.pendingFile));
+    if (!o.run.setAsideFile.empty()) line.add("setAside", Utf8Of(o.run.setAsideFile));
+    if (!o.run.dcCopy.empty()) line.add("dcCopy", Utf8Of(o.run.dcCopy));
     return line.text();
 }
 

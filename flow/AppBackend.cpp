@@ -2,6 +2,7 @@
 
 #include "firmware/ImageLoader.h"
 #include "resources/StringResources.h"
+#include "session/Utf8Path.h"
 
 namespace vor {
 
@@ -16,7 +17,7 @@ AppBackend::AppBackend(WizardState& state, WizardServices& wizard, EventPump& pu
 
 void AppBackend::GetCode() {
     // On failure GetCode has already reported and closed the program.
-    if (vor::GetCode(state_.FirmwarePath, wizard_, state_, image_, LoadResString(ResParameters))) {
+    if (vor::GetCode(PathOfUtf8(state_.FirmwarePath), wizard_, state_, image_, LoadResString(ResParameters))) {
         link_.SizeReplyBuffers(image_.MemorySize);
         profileImage_ = {image_.ModelNumber, image_.MemorySize};
     }

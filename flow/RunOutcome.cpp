@@ -1,4 +1,5 @@
 #include "flow/RunOutcome.h"
+#include "session/Utf8Path.h"
 
 #include <algorithm>
 #include <regex>
@@ -17,7 +18,7 @@ std::vector<std::filesystem::path> PendingBackups(const std::filesystem::path& f
     std::vector<std::filesystem::path> found;
     for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         std::error_code typeError;
-        if (it->is_regular_file(typeError) && std::regex_match(it->path().filename().string(), BackupName))
+        if (it->is_regular_file(typeError) && std::regex_match(Utf8Of(it->path().filename()), BackupName))
             found.push_back(it->path());
     }
     std::sort(found.begin(), found.end());
@@ -82,14 +83,14 @@ std::string OutcomeText(const RunOutcome& o, const std::string& stepText) {
     case ProfileEnd::NothingToKeep: return firmware + "; the DC had no profile to keep.";
     case ProfileEnd::Pending:
         if (o.choiceOpen)
-            return firmware + ". The DC holds another profile than the one saved in " + o.pendingFile.string() +
-                   "; what it holds is saved in " + o.dcCopy.string() +
+            return firmware + ". The DC holds another profile than the one saved in " + Utf8Of(o.pendingFile) +
+                   "; what it holds is saved in " + Utf8Of(o.dcCopy) +
                    ". A person must choose which one the DC keeps: run the program again and choose.";
-        return firmware + ". The DC's profile is saved in " + o.pendingFile.string() +
+        return firmware + ". The DC's profile is saved in " + Utf8Of(o.pendingFile) +
                ". Keep the DC on the cable and run the program again to write it back.";
     case ProfileEnd::SetAside:
         return firmware + ". The DC's profile was not written back: its saved copy was set aside as " +
-               o.setAsideFile.string() + ".";
+               Utf8Of(o.setAsideFile) + ".";
     case ProfileEnd::Unknown: break;
     }
     return firmware + ". Whether the DC still holds its profile is not known, and no saved copy was found.";

@@ -9,6 +9,7 @@
 #include "flow/SetupRecord.h"
 #include "flow/PortBox.h"
 #include "session/Messages.h"
+#include "session/Utf8Path.h"
 
 namespace vor {
 
@@ -18,7 +19,7 @@ constexpr const char* DbOpenFailedSuffix = " 0001";
 constexpr const char* DbOpenFailedFallback = "The language database could not be opened.";
 
 std::string JoinPath(const std::string& dir, const std::string& name) {
-    return (std::filesystem::path(dir) / name).string();
+    return Utf8Of(PathOfUtf8(dir) / PathOfUtf8(name));
 }
 
 // Stands in until the front end attaches: shows nothing, and nobody answers.
@@ -87,7 +88,7 @@ void WizardFlow::InitInfo() {
     if (backend_) backend_->GetCode();
     if (ended_) {
         // A missing image closes without a box; the console names the file and why.
-        const std::string why = ImageFileProblem(state_.FirmwarePath);
+        const std::string why = ImageFileProblem(PathOfUtf8(state_.FirmwarePath));
         if (!why.empty() && env_.printDiagnostic)
             env_.printDiagnostic("the firmware image " + state_.FirmwarePath + " cannot be loaded: " + why);
         return;
@@ -207,7 +208,7 @@ void WizardFlow::RecoverAtClose() {
         // run finds it and writes it back.
         if (env_.printDiagnostic)
             env_.printDiagnostic("the profile was not written back; it stays saved in " +
-                                 backend_->ProfileFacts().backupFile.string() + " and the next update writes it back");
+                                 Utf8Of(backend_->ProfileFacts().backupFile) + " and the next update writes it back");
         return;
     }
     AttemptRecord record = BeginAttempt("Profile recovery at close");

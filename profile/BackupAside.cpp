@@ -1,4 +1,5 @@
 #include "profile/BackupAside.h"
+#include "session/Utf8Path.h"
 
 #include <algorithm>
 #include <cctype>
@@ -37,7 +38,7 @@ struct AsideName {
 };
 
 std::optional<AsideName> ParseAsideName(const std::filesystem::path& file) {
-    const std::string name = file.filename().string();
+    const std::string name = Utf8Of(file.filename());
     const auto mark = name.find(AsideMark);
     if (mark == std::string::npos || file.extension() != AsideExtension) return std::nullopt;
     const std::size_t from = mark + std::char_traits<char>::length(AsideMark);
@@ -75,11 +76,11 @@ void PruneAsideFiles(const std::filesystem::path& made) {
 }  // namespace
 
 std::filesystem::path FreeAsidePath(const std::filesystem::path& backup, const LocalTime& when) {
-    const std::string base = backup.stem().string() + AsideMark + Stamp(when);
+    const std::string base = Utf8Of(backup.stem()) + AsideMark + Stamp(when);
     std::filesystem::path target;
     std::error_code ec;
     for (int n = 1;; ++n) {
-        target = backup.parent_path() / (base + (n == 1 ? "" : "-" + std::to_string(n)) + AsideExtension);
+        target = backup.parent_path() / PathOfUtf8(base + (n == 1 ? "" : "-" + std::to_string(n)) + AsideExtension);
         if (!std::filesystem::exists(std::filesystem::symlink_status(target, ec))) return target;
     }
 }

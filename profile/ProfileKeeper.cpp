@@ -10,6 +10,7 @@
 #include "session/PrintableText.h"
 #include "session/ProgressText.h"
 #include "session/TextMarkers.h"
+#include "session/Utf8Path.h"
 
 namespace vor {
 namespace {
@@ -112,7 +113,7 @@ std::optional<std::filesystem::path> ProfileKeeper::SetBackupAside() {
 
 std::string ProfileKeeper::TextWith(std::int32_t message, const std::filesystem::path& path) {
     // A path from outside (the user's folder) must not break the text's lines.
-    return WithMarkers(wizard_.GetText(message), {PrintableText(path.string())});
+    return WithMarkers(wizard_.GetText(message), {PrintableText(Utf8Of(path))});
 }
 
 ProfileReport ProfileKeeper::report() const {
@@ -142,8 +143,7 @@ void ProfileKeeper::BackupProfile() {
             wizard_.SetTaskStatus(wizard_.GetText(Msg::Failed));
             wizard_.InsertTaskList(
                 IconError,
-                WithMarkers(wizard_.GetText(Msg::ProfileChoiceOpen), {BackupPath.string(), report_.dcCopy.string()}),
-                "");
+                WithMarkers(wizard_.GetText(Msg::ProfileChoiceOpen), {Utf8Of(BackupPath), Utf8Of(report_.dcCopy)}), "");
             wizard_.ResetStage();
             return;
         }
