@@ -1,5 +1,8 @@
 #include "platform/win32/Win32SerialPort.h"
 
+#include "platform/WindowsPortName.h"
+#include "platform/win32/Utf16.h"
+
 namespace vor {
 
 namespace {
@@ -56,26 +59,36 @@ PortOpenOutcome Win32SerialPort::open(const std::string& portName) {
     return outcome;
 }
 
-PortOpenOutcome Win32SerialPort::openNamed(const std::string& portName) {
+PortOpenOutcome Win32SerialPort::openNamed(const std::string& typedName) {
     close();
     dead_ = false;
     PortOpenOutcome outcome;
+    const std::string portName = ComPortName(typedName);
     outcome.portName = portName;
+    // NUL or CON would open and swallow or show the DC's bytes.
+    if (IsReservedDeviceName(portName)) {
+        outcome.result = PortOpenResult::Failed;
+        outcome.systemError = ERROR_INVALID_NAME;
+        outcome.detail = "a device name that Windows reserves";
+        return outcome;
+    }
     if (!readEvent_ || !ioEvent_) {
         outcome.result = PortOpenResult::Failed;
         outcome.detail = "no event for the port: " + Win32ErrorText(::GetLastError());
         return outcome;
     }
     // Exclusive: a second program on the same cable gets "access denied".
-    port_ = ::CreateFileA(DevicePath(portName).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    port_ = ::CreateFileW(Utf16(DevicePath(portName)).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                           FILE_FLAG_OVERLAPPED, nullptr);
     if (port_ == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
         outcome.result = ResultOfOpenError(error);
+        outcome.systemError = error;
         outcome.detail = Win32ErrorText(error);
         return outcome;
     }
     if (!configure(outcome.detail)) {
+        outcome.systemError = ::GetLastError();
         close();
         outcome.result = PortOpenResult::Failed;
         return outcome;
