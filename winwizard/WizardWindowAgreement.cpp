@@ -12,6 +12,7 @@
 
 #include "platform/win32/Utf16.h"
 #include "winwizard/WizardWindow.h"
+#include "session/Utf8Path.h"
 
 namespace vor {
 
@@ -71,8 +72,19 @@ void WizardWindow::printAgreement() {
         dialog.Flags = PD_RETURNDC | PD_RETURNDEFAULT;
         ::PrintDlgW(&dialog);
     }
-    const std::string path = (std::filesystem::path(programDir_) / AgreementFile).string();
-    std::ifstream file(std::filesystem::path(programDir_) / AgreementFile);
+    // The agreement is laid out for Letter paper, upright, whatever the printer's default.
+    if (dialog.hDC && dialog.hDevMode) {
+        if (auto* mode = static_cast<DEVMODEW*>(::GlobalLock(dialog.hDevMode))) {
+            mode->dmPaperSize = DMPAPER_LETTER;
+            mode->dmOrientation = DMORIENT_PORTRAIT;
+            mode->dmFields |= DM_PAPERSIZE | DM_ORIENTATION;
+            ::ResetDCW(dialog.hDC, mode);
+            ::GlobalUnlock(dialog.hDevMode);
+        }
+    }
+    const std::filesystem::path agreement = PathOfUtf8(programDir_) / AgreementFile;
+    const std::string path = Utf8Of(agreement);
+    std::ifstream file(agreement);
     std::string error;
     if (!file) {
         error = "The agreement text " + path + " could not be opened.";
