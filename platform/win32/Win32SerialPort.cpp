@@ -1,5 +1,7 @@
 #include "platform/win32/Win32SerialPort.h"
 
+#include <cctype>
+
 #include "platform/WindowsPortName.h"
 #include "platform/win32/Utf16.h"
 
@@ -78,10 +80,17 @@ PortOpenOutcome Win32SerialPort::openNamed(const std::string& typedName) {
         return outcome;
     }
     // Exclusive: a second program on the same cable gets "access denied".
+    if (!claim(portName)) {
+        outcome.result = PortOpenResult::PermissionDenied;
+        outcome.systemError = ERROR_SHARING_VIOLATION;
+        outcome.detail = "in use by another vor-fwupdate";
+        return outcome;
+    }
     port_ = ::CreateFileW(Utf16(DevicePath(portName)).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                           FILE_FLAG_OVERLAPPED, nullptr);
     if (port_ == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
+        close();  // the claim goes with the port
         outcome.result = ResultOfOpenError(error);
         outcome.systemError = error;
         outcome.detail = Win32ErrorText(error);
@@ -142,11 +151,27 @@ bool Win32SerialPort::configure(std::string& detail) {
 }
 
 void Win32SerialPort::close() {
+    if (claim_) ::CloseHandle(claim_);
+    claim_ = nullptr;
     if (port_ == INVALID_HANDLE_VALUE) return;
     cancelRead();
     waits_.remove(readEvent_);
     ::CloseHandle(port_);
     port_ = INVALID_HANDLE_VALUE;
+}
+
+bool Win32SerialPort::claim(const std::string& portName) {
+    // Windows refuses a second open of a port, but not every driver does (nor Wine): two
+    // of these programs on one cable would write the DC at once and share its backup.
+    std::string name = portName;
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    claim_ = ::CreateMutexW(nullptr, FALSE, Utf16("Global\\vor-fwupdate-port-" + name).c_str());
+    if (claim_ && ::GetLastError() == ERROR_ALREADY_EXISTS) {
+        ::CloseHandle(claim_);
+        claim_ = nullptr;
+        return false;
+    }
+    return true;  // also when no mutex could be made: the open still decides
 }
 
 void Win32SerialPort::startRead() {

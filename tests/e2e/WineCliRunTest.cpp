@@ -279,6 +279,33 @@ INSTANTIATE_TEST_SUITE_P(Events, WineConsoleEvent,
                                            ConsoleEvent{"shutdown", false, 4}, ConsoleEvent{"ctrl-c", false, 1},
                                            ConsoleEvent{"ctrl-c", true, 3}));
 
+// A second program on the cable's port while the first updates the DC: it is told that
+// another program is using the port, in Windows words, and sends the DC nothing; the
+// first one finishes its update.
+TEST(WineCliRun, ASecondInstanceOnTheSamePortIsToldItIsInUseAndTheFirstFinishes) {
+    SimProcess sim(QuickDc);
+    ASSERT_FALSE(sim.port().empty());
+    WineProgram program(sim, 10);
+    ASSERT_TRUE(program.ready());
+    WineRun second;
+    const auto startSecond = [&](const std::string& out) {
+        if (!HalfwayThroughSection1(out)) return false;
+        second = program.run({"--cli", "--port", program.comName(), "--yes", "--json"});
+        return true;
+    };
+    const WineRun first =
+        program.run({"--cli", "--port", program.comName(), "--yes", "--json"}, {.midway = startSecond});
+    EXPECT_EQ(first.exit, 0) << first.out << first.err;
+    const std::vector<JsonEvent> questions = EventsOf(ParseJsonEvents(second.out), "question");
+    ASSERT_FALSE(questions.empty()) << second.out;
+    EXPECT_NE(questions.front().at("text").find("Another program is using the interface cable's serial port " +
+                                                program.comName()),
+              std::string::npos)
+        << second.out;
+    EXPECT_TRUE(EventsOf(ParseJsonEvents(second.out), "attempt").empty()) << second.out;
+    EXPECT_NE(sim.command("status").find("FW1H"), std::string::npos);
+}
+
 // Installed in a folder named with accents and in Japanese (the texts and the image are
 // found there), run from cmd by a user so named: the DC is silent in section 2, the run
 // ends with exit 4 naming the backup, which lies in the user's data folder where the
