@@ -1,8 +1,9 @@
 #pragma once
 // Standard input on Windows, read so that the console's control events reach a prompt:
-// a read of the console or of a pipe does not see Ctrl-C, so the wait for input also
-// waits for the event (as a signal ends a read on Linux). A real console also ends its
-// line read at Ctrl-C ("operation aborted"); Wine's does not, which the wait covers.
+// a read of the console or of a pipe does not see Ctrl-C, so a thread of its own reads
+// and the wait for what it brings also waits for the event (as a signal ends a read on
+// Linux). A real console ends its line read at Ctrl-C ("operation aborted"), Wine's and
+// a pipe do not: the thread's read goes on for the next prompt.
 
 #include <optional>
 

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <string>
 
 #include "platform/InterruptWatch.h"
 #include "platform/win32/ConsoleInput.h"
@@ -18,7 +19,6 @@ namespace vor {
 namespace {
 
 HANDLE interruptEvent = nullptr;
-HANDLE readingThread = nullptr;  // the program's thread, which reads the answers at a prompt
 std::atomic<int> interruptCount = 0;
 std::atomic<Interrupt> firstKind = Interrupt::CtrlC;
 // The handler stays registered for the process once set: unregistering it takes the
@@ -30,19 +30,12 @@ bool EndsTheSession(DWORD type) {
     return type == CTRL_CLOSE_EVENT || type == CTRL_LOGOFF_EVENT || type == CTRL_SHUTDOWN_EVENT;
 }
 
-// A read of the console waits for Enter and does not see the event: it is cut short,
-// so a prompt ends like the end of input and the pump serves the event next.
-void CutShortTheRead() {
-    if (readingThread) ::CancelSynchronousIo(readingThread);
-}
-
 BOOL WINAPI OnConsoleControl(DWORD type) {
     if (!watching) return FALSE;  // the system's handling
     if (EndsTheSession(type)) {
         if (++interruptCount == 1) {
             firstKind = Interrupt::Terminate;
             ::SetEvent(interruptEvent);
-            CutShortTheRead();
         }
         ::Sleep(INFINITE);
         return TRUE;
@@ -51,7 +44,6 @@ BOOL WINAPI OnConsoleControl(DWORD type) {
     // A second Ctrl-C goes to the system's handler, which ends the program at once.
     if (++interruptCount > 1) return FALSE;
     ::SetEvent(interruptEvent);
-    CutShortTheRead();
     return TRUE;
 }
 
@@ -75,45 +67,78 @@ public:
 
 }  // namespace
 
-std::optional<char> ReadStdinByte() {
-    constexpr DWORD PipePollMs = 50;  // a pipe cannot be waited for: how often it is looked at
+namespace {
+
+// Standard input read by a thread of its own, so that the program's thread waits for
+// what it brings and for the console's event together: no kind of handle (a console, a
+// pipe, a file) has a read that the event can end everywhere, Wine's included.
+struct StdinReader {
+    HANDLE ready = nullptr;  // set while `data` holds bytes or the input has ended
+    CRITICAL_SECTION lock;
+    std::string data;
+    bool ended = false;
+};
+
+DWORD WINAPI ReadStdin(void* context) {
+    auto& reader = *static_cast<StdinReader*>(context);
     const HANDLE input = ::GetStdHandle(STD_INPUT_HANDLE);
-    const bool pipe = ::GetFileType(input) == FILE_TYPE_PIPE;
-    DWORD mode = 0;
-    const bool console = ::GetConsoleMode(input, &mode) != FALSE;
-    const auto eventCame = [](DWORD ms) {
-        return interruptEvent && ::WaitForSingleObject(interruptEvent, ms) == WAIT_OBJECT_0;
-    };
     for (;;) {
-        if (eventCame(0)) return std::nullopt;
-        if (pipe) {
-            DWORD available = 0;
-            if (!::PeekNamedPipe(input, nullptr, 0, nullptr, &available, nullptr)) return std::nullopt;  // closed
-            if (available == 0) {
-                if (eventCame(PipePollMs)) return std::nullopt;
-                continue;
-            }
-        } else if (console && interruptEvent) {
-            const HANDLE both[] = {interruptEvent, input};
-            if (::WaitForMultipleObjects(2, both, FALSE, INFINITE) == WAIT_OBJECT_0) return std::nullopt;
-        }
-        char byte = 0;
+        char buffer[512];
         DWORD got = 0;
-        if (!::ReadFile(input, &byte, 1, &got, nullptr) || got == 0) {
-            // A console read that Ctrl-C aborted is no end of input: the event follows.
-            if (::GetLastError() == ERROR_OPERATION_ABORTED && console && !eventCame(1000)) continue;
-            return std::nullopt;
+        const bool read = ::ReadFile(input, buffer, sizeof buffer, &got, nullptr) != FALSE;
+        // A console read that Ctrl-C aborted is no end of input.
+        if (!read && ::GetLastError() == ERROR_OPERATION_ABORTED) continue;
+        ::EnterCriticalSection(&reader.lock);
+        if (read && got > 0)
+            reader.data.append(buffer, got);
+        else
+            reader.ended = true;
+        ::SetEvent(reader.ready);
+        const bool ended = reader.ended;
+        ::LeaveCriticalSection(&reader.lock);
+        if (ended) return 0;
+    }
+}
+
+StdinReader* StartedReader() {
+    static StdinReader* reader = [] {
+        auto* made = new StdinReader;  // lives as long as the process: its thread may still read
+        made->ready = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        ::InitializeCriticalSection(&made->lock);
+        if (!made->ready || !::CreateThread(nullptr, 0, ReadStdin, made, 0, nullptr)) made->ended = true;
+        return made;
+    }();
+    return reader;
+}
+
+}  // namespace
+
+std::optional<char> ReadStdinByte() {
+    StdinReader& reader = *StartedReader();
+    for (;;) {
+        ::EnterCriticalSection(&reader.lock);
+        if (!reader.data.empty()) {
+            const char byte = reader.data.front();
+            reader.data.erase(0, 1);
+            ::LeaveCriticalSection(&reader.lock);
+            return byte;
         }
-        return byte;
+        const bool ended = reader.ended || !reader.ready;
+        if (!ended) ::ResetEvent(reader.ready);
+        ::LeaveCriticalSection(&reader.lock);
+        if (ended) return std::nullopt;
+        if (!interruptEvent) {
+            ::WaitForSingleObject(reader.ready, INFINITE);
+            continue;
+        }
+        const HANDLE both[] = {interruptEvent, reader.ready};
+        if (::WaitForMultipleObjects(2, both, FALSE, INFINITE) == WAIT_OBJECT_0) return std::nullopt;
     }
 }
 
 std::unique_ptr<InterruptWatch> WatchInterrupts(std::function<void(Interrupt)> onInterrupt) {
     if (!interruptEvent) interruptEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     if (!interruptEvent) return nullptr;
-    if (!readingThread)
-        ::DuplicateHandle(::GetCurrentProcess(), ::GetCurrentThread(), ::GetCurrentProcess(), &readingThread, 0, FALSE,
-                          DUPLICATE_SAME_ACCESS);
     return std::make_unique<Win32InterruptWatch>(std::move(onInterrupt));
 }
 

@@ -225,6 +225,10 @@ struct ConsoleEvent {
     const char* event;  // of vor-console-event
     bool atPrompt;  // at "Press Enter for Next" (nothing sent to the DC yet), else halfway through section 1 with --yes
     int exit;
+    int com;  // a port of the row's own: the rows run side by side
+    // Before the event a second program is started on the same port: it is told that
+    // another program is using the port and sends the DC nothing.
+    bool secondProgram = false;
 };
 
 class WineConsoleEvent : public ::testing::TestWithParam<ConsoleEvent> {};
@@ -239,19 +243,24 @@ TEST_P(WineConsoleEvent, EndsTheRunAsOnLinuxAndKeepsTheAccountOfIt) {
     if (sender.empty()) GTEST_SKIP() << "vor-console-event.exe is built by the Windows build";
     SimProcess sim(QuickDc);
     ASSERT_FALSE(sim.port().empty());
-    WineProgram program(sim, 9);
+    WineProgram program(sim, row.com);
     ASSERT_TRUE(program.ready());
     const auto before = ProfileLines(sim.memory(program.top() / "before.dump"));
+    WineRun second;
+    bool sent = false;  // the event reached the program while it ran
     const auto send = [&](const std::string& out) {
         if (row.atPrompt ? out.find("\"event\":\"wait\"") == std::string::npos : !HalfwayThroughSection1(out))
             return false;
-        return QProcess::execute(QStringLiteral("wine"),
-                                 {QString::fromStdString(sender.string()), QString::fromLatin1(row.event),
-                                  QStringLiteral("vor-fwupdate.com")}) == 0;
+        if (row.secondProgram) second = program.run({"--cli", "--port", program.comName(), "--yes", "--json"});
+        return sent =
+                   QProcess::execute(QStringLiteral("wine"),
+                                     {QString::fromStdString(sender.string()), QString::fromLatin1(row.event),
+                                      QString::fromStdString(WindowsPath(program.folder() / "vor-fwupdate.com"))}) == 0;
     };
     std::vector<std::string> args = {"--cli", "--port", program.comName(), "--json"};
     if (!row.atPrompt) args.push_back("--yes");
     const WineRun run = program.run(args, {.keepInputOpen = row.atPrompt, .midway = send});
+    EXPECT_TRUE(sent) << run.out;
     EXPECT_EQ(run.exit, row.exit) << run.out << run.err;
     const std::vector<JsonEvent> events = ParseJsonEvents(run.out);
     ASSERT_FALSE(events.empty());
@@ -264,6 +273,13 @@ TEST_P(WineConsoleEvent, EndsTheRunAsOnLinuxAndKeepsTheAccountOfIt) {
         EXPECT_EQ(ProfileLines(sim.memory(program.top() / "after.dump")), before);
         EXPECT_FALSE(fs::exists(program.folder() / Backup));
     }
+    if (row.secondProgram) {
+        const std::vector<JsonEvent> asked = EventsOf(ParseJsonEvents(second.out), "question");
+        ASSERT_FALSE(asked.empty()) << second.out;
+        const std::string inUse = "Another program is using the interface cable's serial port " + program.comName();
+        EXPECT_NE(asked.front().at("text").find(inUse), std::string::npos) << second.out;
+        EXPECT_TRUE(EventsOf(ParseJsonEvents(second.out), "attempt").empty()) << second.out;
+    }
     if (row.atPrompt) return;  // no attempt yet
     std::string records;       // every attempt's, one after another
     for (const auto& e : fs::directory_iterator(program.folder()))
@@ -275,36 +291,9 @@ TEST_P(WineConsoleEvent, EndsTheRunAsOnLinuxAndKeepsTheAccountOfIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Events, WineConsoleEvent,
-                         ::testing::Values(ConsoleEvent{"close", false, 4}, ConsoleEvent{"logoff", false, 4},
-                                           ConsoleEvent{"shutdown", false, 4}, ConsoleEvent{"ctrl-c", false, 1},
-                                           ConsoleEvent{"ctrl-c", true, 3}));
-
-// A second program on the cable's port while the first updates the DC: it is told that
-// another program is using the port, in Windows words, and sends the DC nothing; the
-// first one finishes its update.
-TEST(WineCliRun, ASecondInstanceOnTheSamePortIsToldItIsInUseAndTheFirstFinishes) {
-    SimProcess sim(QuickDc);
-    ASSERT_FALSE(sim.port().empty());
-    WineProgram program(sim, 10);
-    ASSERT_TRUE(program.ready());
-    WineRun second;
-    const auto startSecond = [&](const std::string& out) {
-        if (!HalfwayThroughSection1(out)) return false;
-        second = program.run({"--cli", "--port", program.comName(), "--yes", "--json"});
-        return true;
-    };
-    const WineRun first =
-        program.run({"--cli", "--port", program.comName(), "--yes", "--json"}, {.midway = startSecond});
-    EXPECT_EQ(first.exit, 0) << first.out << first.err;
-    const std::vector<JsonEvent> questions = EventsOf(ParseJsonEvents(second.out), "question");
-    ASSERT_FALSE(questions.empty()) << second.out;
-    EXPECT_NE(questions.front().at("text").find("Another program is using the interface cable's serial port " +
-                                                program.comName()),
-              std::string::npos)
-        << second.out;
-    EXPECT_TRUE(EventsOf(ParseJsonEvents(second.out), "attempt").empty()) << second.out;
-    EXPECT_NE(sim.command("status").find("FW1H"), std::string::npos);
-}
+                         ::testing::Values(ConsoleEvent{"close", false, 4, 20, true},
+                                           ConsoleEvent{"logoff", false, 4, 21}, ConsoleEvent{"shutdown", false, 4, 22},
+                                           ConsoleEvent{"ctrl-c", false, 1, 23}, ConsoleEvent{"ctrl-c", true, 3, 24}));
 
 // Installed in a folder named with accents and in Japanese (the texts and the image are
 // found there), run from cmd by a user so named: the DC is silent in section 2, the run

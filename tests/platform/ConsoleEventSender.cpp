@@ -1,5 +1,5 @@
-// vor-console-event ctrl-c|close|logoff|shutdown <program.exe>: delivers a console control
-// event to every running process of that name the way the console does, by starting
+// vor-console-event ctrl-c|close|logoff|shutdown <program path>: delivers a console
+// control event to every running process of that program the way the console does, by starting
 // the system's control routine in it. Only Ctrl-C and Ctrl-Break can be generated
 // otherwise, and only for a whole console; the end-to-end tests press Ctrl-C in and
 // close a terminal run's console with this.
@@ -15,7 +15,7 @@
 
 int wmain(int argc, wchar_t* argv[]) {
     if (argc != 3) {
-        std::fputs("usage: vor-console-event ctrl-c|close|logoff|shutdown <program.exe>\n", stderr);
+        std::fputs("usage: vor-console-event ctrl-c|close|logoff|shutdown <program path>\n", stderr);
         return 2;
     }
     DWORD event = CTRL_CLOSE_EVENT;
@@ -30,9 +30,15 @@ int wmain(int argc, wchar_t* argv[]) {
     entry.dwSize = sizeof entry;
     int reached = 0;
     for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry)) {
-        if (_wcsicmp(entry.szExeFile, argv[2]) != 0) continue;
         HANDLE process = ::OpenProcess(PROCESS_ALL_ACCESS, FALSE, entry.th32ProcessID);
         if (!process) continue;
+        // By the whole path: runs of other copies go on undisturbed.
+        wchar_t image[MAX_PATH * 4];
+        DWORD length = MAX_PATH * 4;
+        if (!::QueryFullProcessImageNameW(process, 0, image, &length) || _wcsicmp(image, argv[2]) != 0) {
+            ::CloseHandle(process);
+            continue;
+        }
         HANDLE thread = ::CreateRemoteThread(process, nullptr, 0, routine,
                                              reinterpret_cast<void*>(std::uintptr_t{event}), 0, nullptr);
         if (thread) {

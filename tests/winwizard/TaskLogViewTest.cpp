@@ -44,7 +44,7 @@ TEST_P(TaskLogRows, TheLongestTextOfTheLanguageIsBrokenIntoRowsThatFitAndGiveItW
     }
     EXPECT_EQ(Utf8(whole), longest);
     // A word wider than a row is broken where it must, never lost.
-    EXPECT_EQ(LinesInWidth(dc, font, 20, L"Schnittstellenkabel").size() > 1, true);
+    EXPECT_GT(LinesInWidth(dc, font, 20, L"Schnittstellenkabel").size(), 1u);
     ::DeleteDC(dc);
     ::DeleteObject(font);
 }
