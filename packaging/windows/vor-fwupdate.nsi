@@ -63,6 +63,10 @@ SectionEnd
 
 ; Only what the installer put there: the diver's backups and records stay.
 Section "Uninstall"
+  ; The Start-menu entry and the Settings entry go first: the folder going is the last step.
+  SetShellVarContext all
+  Delete "$SMPROGRAMS\${PRODUCT}.lnk"
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
   Delete "$INSTDIR\vor-fwupdate.exe"
   Delete "$INSTDIR\vor-fwupdate.com"
   Delete "$INSTDIR\FirmwareUpdate.lng"
@@ -70,7 +74,4 @@ Section "Uninstall"
   Delete "$INSTDIR\RD2_EUA.prn"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
-  SetShellVarContext all
-  Delete "$SMPROGRAMS\${PRODUCT}.lnk"
-  DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd
