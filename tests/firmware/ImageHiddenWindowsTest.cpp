@@ -22,7 +22,7 @@ TEST(ImageHiddenOnWindows, AHiddenOrSystemImageIsMissingAndSaysWhy) {
         RecordingServices services;
         WizardState state;
         FirmwareImage image;
-        EXPECT_FALSE(GetCode(path, services, state, image, Parameters));
+        EXPECT_FALSE(GetCode(path, services, state, image, Parameters).ok());
         EXPECT_TRUE(state.CommError);
         ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);  // so that the folder can go
     }
