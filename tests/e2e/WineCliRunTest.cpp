@@ -298,7 +298,7 @@ INSTANTIATE_TEST_SUITE_P(Events, WineConsoleEvent,
 // Installed in a folder named with accents and in Japanese (the texts and the image are
 // found there), run from cmd by a user so named: the DC is silent in section 2, the run
 // ends with exit 4 naming the backup, which lies in the user's data folder where the
-// README says; a second run finds it there and writes it back.
+// README says; a second run finds it (moved beside the program) and writes it back.
 TEST(WineCliRun, AnInstalledProgramAndAUserNamedWithAccentsAndJapaneseKeepTheBackupWhereTheReadmeSays) {
     // Silent for 20 s from the 50th block of section 2: that run fails, the next one finds the DC back.
     std::vector<std::string> options = QuickDc;
@@ -330,11 +330,16 @@ TEST(WineCliRun, AnInstalledProgramAndAUserNamedWithAccentsAndJapaneseKeepTheBac
         << "the attempt's record lies beside the backup";
     EXPECT_NE(ProfileLines(sim.memory(program.top() / "between.dump")), before);
 
+    // As if a copy that keeps its backups beside itself had saved it: the installed
+    // program looks in its own folder too, and writes it back from there.
+    fs::rename(backups / Backup, program.folder() / Backup);
+    fs::rename(fs::path(backups / Backup) += ".sha256", fs::path(program.folder() / Backup) += ".sha256");
     const WineRun again =
         program.run({"--cli", "--port", program.comName(), "--yes", "--json"}, {.windowsEnvironment = windows});
     EXPECT_EQ(again.exit, 0) << again.out << again.err;
     EXPECT_EQ(ProfileLines(sim.memory(program.top() / "after.dump")), before);
     EXPECT_FALSE(fs::exists(backups / Backup));
+    EXPECT_FALSE(fs::exists(program.folder() / Backup));
 }
 
 }  // namespace

@@ -57,7 +57,12 @@ protected:
         state.ProfileBackupNeeded = true;
         state.ProfileIntact = true;
     }
-    void TearDown() override { std::filesystem::remove_all(folder); }
+    void TearDown() override {
+        updater.reset();
+        forUpdate.reset();
+        keeper.reset();  // lets go of the DC's lock, whose open file Windows will not remove
+        std::filesystem::remove_all(folder);
+    }
 
     void Attach(sim::DcConfig config) { peer = std::make_unique<sim::SimPeer>(pump, port, std::move(config)); }
     std::vector<std::uint8_t> ProfileBytes() const {
