@@ -57,7 +57,13 @@ protected:
         state.ProfileBackupNeeded = true;
         state.ProfileIntact = true;
     }
-    void TearDown() override { std::filesystem::remove_all(folder); }
+    void TearDown() override {
+        // The keeper holds the DC's lock file in the folder: Windows removes no open file.
+        updater.reset();
+        forUpdate.reset();
+        keeper.reset();
+        std::filesystem::remove_all(folder);
+    }
 
     void Attach(sim::DcConfig config) { peer = std::make_unique<sim::SimPeer>(pump, port, std::move(config)); }
     std::vector<std::uint8_t> ProfileBytes() const {
