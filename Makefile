@@ -46,6 +46,7 @@ windows-build: deps
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVOR_HOST_TOOL=$(abspath $(BUILD))/bin/vor-tool $(CMAKE_FLAGS)
 	cmake --build $(WINDOWS_BUILD) -j$(JOBS)
 	bash scripts/check-windows-dlls.sh $(WINDOWS_BUILD)/bin/vor-fwupdate.exe
+	bash scripts/check-windows-dlls.sh $(WINDOWS_BUILD)/bin/vor-fwupdate.com
 
 VERSION := $(shell awk '/^project/ {print $$3; exit}' CMakeLists.txt)
 WINDOWS_INSTALLER = $(abspath $(WINDOWS_BUILD))/package/vor-fwupdate-$(VERSION)-setup.exe

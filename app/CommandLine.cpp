@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "flow/ExitStatus.h"
+#include "session/Utf8Path.h"
 
 namespace vor {
 
@@ -98,8 +99,8 @@ CommandLine ParseCommandLine(int argc, const char* const* argv, const std::strin
     if (isSet("--image") && image.empty()) return fail("--image needs a file");
     terminal.yes = yes;
     if (info) terminal.task = {ProfileTaskKind::Info, {}};
-    if (isSet("--backup")) terminal.task = {ProfileTaskKind::Backup, backupFile};
-    if (isSet("--restore")) terminal.task = {ProfileTaskKind::Restore, restoreFile};
+    if (isSet("--backup")) terminal.task = {ProfileTaskKind::Backup, PathOfUtf8(backupFile)};
+    if (isSet("--restore")) terminal.task = {ProfileTaskKind::Restore, PathOfUtf8(restoreFile)};
     terminal.json = json;
     if (isSet("--lang")) {
         terminal.languageColumn = LanguageColumnOfCode(lang);

@@ -48,28 +48,21 @@ DemoSimulator::~DemoSimulator() {
     }
 }
 
-namespace {
-
-// The answers --yes gives; a step that OK would repeat for ever gets the safe one.
-AnswerSources AnswersOfYes() {
-    AnswerSources sources;
-    sources.yes = true;
-    sources.giveUp = [](BoxButtons buttons) { return SafeAnswer(buttons); };
-    return sources;
-}
-
-TerminalOutput StandardOutput() {
-    TerminalOutput output;
-    output.write = [](const std::string& text) {
-        std::fputs(text.c_str(), stdout);
-        std::fflush(stdout);
-    };
-    return output;
-}
-
-}  // namespace
-
-DemoTerminal::DemoTerminal() : answers_(AnswersOfYes()), terminal_(StandardOutput(), answers_) {}
+DemoTerminal::DemoTerminal()
+    : answers_(AnswerSources{.yes = true,
+                             .inputIsTerminal = false,
+                             .readLine = {},
+                             .prompt = {},
+                             .giveUp = [](BoxButtons buttons) { return SafeAnswer(buttons); }}),
+      terminal_(TerminalOutput{.write =
+                                   [](const std::string& text) {
+                                       std::fputs(text.c_str(), stdout);
+                                       std::fflush(stdout);
+                                   },
+                               .isTerminal = false,
+                               .json = false,
+                               .progress = {}},
+                answers_) {}
 
 BoxAnswer DemoTerminal::show(QWidget*, BoxIcon icon, BoxButtons buttons, const std::string& caption,
                              const std::string& text) {

@@ -9,6 +9,7 @@
 #include "platform/SleepInhibitor.h"
 #include "profile/BackupFolder.h"
 #include "session/PrintableText.h"
+#include "session/Utf8Path.h"
 
 namespace vor {
 
@@ -36,7 +37,7 @@ FlowEnvironment LiveEnvironment(const SystemParts& system, const RunChoices& cho
 }  // namespace
 
 LiveProgram::LiveProgram(const SystemParts& system, const RunChoices& choices)
-    : backupFolders_(ChooseBackupFolders(system.programDir)),
+    : backupFolders_(ChooseBackupFolders(PathOfUtf8(system.programDir))),
       flow_(state_, LiveEnvironment(system, choices, backupFolders_.primary)) {
     backend_ = MakeCableBackend(choices.port, state_, flow_, system.pump, backupFolders_);
     flow_.setBackend(backend_.get());

@@ -4,6 +4,7 @@
 #include "cli/CliOptions.h"
 #include "cli/JsonLine.h"
 #include "flow/WizardFlow.h"
+#include "session/Utf8Path.h"
 
 namespace vor {
 
@@ -38,16 +39,16 @@ std::string OutcomeEvent(const CliOutcome& o) {
     JsonLine line;
     line.add("event", "outcome").add("exit", o.exit).add("result", o.result).add("message", o.message);
     if (o.task) {
-        if (!o.task->file.empty()) line.add("file", o.task->file.string());
-        if (!o.task->dcCopy.empty()) line.add("dcCopy", o.task->dcCopy.string());
-        if (!o.task->pending.empty()) line.add("backup", o.task->pending.string());
+        if (!o.task->file.empty()) line.add("file", Utf8Of(o.task->file));
+        if (!o.task->dcCopy.empty()) line.add("dcCopy", Utf8Of(o.task->dcCopy));
+        if (!o.task->pending.empty()) line.add("backup", Utf8Of(o.task->pending));
         return line.text();
     }
-    if (!o.run.pendingFile.empty()) line.add("backup", o.run.pendingFile.string());
-    if (!o.run.setAsideFile.empty()) line.add("setAside", o.run.setAsideFile.string());
-    if (!o.run.dcCopy.empty()) line.add("dcCopy", o.run.dcCopy.string());
-    if (!o.run.damagedFile.empty()) line.add("damaged", o.run.damagedFile.string());
-    if (!o.run.backupLeft.empty()) line.add("backupLeft", o.run.backupLeft.string());
+    if (!o.run.pendingFile.empty()) line.add("backup", Utf8Of(o.run.pendingFile));
+    if (!o.run.setAsideFile.empty()) line.add("setAside", Utf8Of(o.run.setAsideFile));
+    if (!o.run.dcCopy.empty()) line.add("dcCopy", Utf8Of(o.run.dcCopy));
+    if (!o.run.damagedFile.empty()) line.add("damaged", Utf8Of(o.run.damagedFile));
+    if (!o.run.backupLeft.empty()) line.add("backupLeft", Utf8Of(o.run.backupLeft));
     return line.text();
 }
 

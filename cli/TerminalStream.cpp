@@ -11,6 +11,10 @@
 
 #include "cli/OutputQueue.h"
 
+#ifdef _WIN32
+#include "platform/win32/ConsoleInput.h"
+#endif
+
 namespace vor {
 
 namespace {
@@ -82,10 +86,24 @@ void KeepStdoutWhole() { Out(1).whole = true; }
 
 void DrainStdout() { DrainBoth(); }
 
+namespace {
+
+int ReadStdinChar() {
+#ifdef _WIN32
+    // Windows: a read that Ctrl-C at a prompt ends, as a signal does on Linux.
+    const std::optional<char> byte = ReadStdinByte();
+    return byte ? static_cast<unsigned char>(*byte) : EOF;
+#else
+    return std::fgetc(stdin);
+#endif
+}
+
+}  // namespace
+
 std::optional<std::string> ReadStdinLine() {
     std::string line;
     for (;;) {
-        const int c = std::fgetc(stdin);
+        const int c = ReadStdinChar();
         if (c == EOF) {
             std::clearerr(stdin);  // an interrupted read may be tried again later
             return std::nullopt;

@@ -5,9 +5,11 @@
 #include <fstream>
 #include <system_error>
 
+#include "firmware/HiddenFile.h"
 #include "firmware/ImageCodec.h"
 #include "resources/StringResources.h"
 #include "session/Messages.h"
+#include "session/Utf8Path.h"
 
 namespace vor {
 
@@ -98,8 +100,7 @@ bool ReadSection(std::span<const std::uint8_t> file, std::size_t first, int coun
 bool FileExists(const std::filesystem::path& path) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) return false;
-    const std::string name = path.filename().string();
-    return !name.empty() && name[0] != '.';
+    return HiddenFileReason(path).empty();
 }
 
 std::string ImageFileProblem(const std::filesystem::path& path) {
@@ -112,9 +113,7 @@ std::string ImageFileProblem(const std::filesystem::path& path) {
     case std::filesystem::file_type::fifo: return "a FIFO, not a file";
     default: return "not a plain file";
     }
-    const std::string name = path.filename().string();
-    if (name.empty() || name[0] == '.') return "a hidden file (its name starts with \".\")";
-    return {};
+    return HiddenFileReason(path);
 }
 
 ImageLoadResult DecodeImage(std::span<const std::uint8_t> file, std::string_view parameterRecord,
@@ -229,14 +228,14 @@ ImageLoadResult LoadImageFile(const std::filesystem::path& path, std::string_vie
     ImageLoadResult result;
     if (!FileExists(path)) {
         result.fault = ImageFault::FileMissing;
-        result.detail = "no image file at " + path.string() + ": " + ImageFileProblem(path);
+        result.detail = "no image file at " + Utf8Of(path) + ": " + ImageFileProblem(path);
         return result;
     }
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
     if (ec || size > MaxImageFileBytes) {
         result.fault = ImageFault::Unreadable;
-        result.detail = ec ? "cannot read the size of " + path.string() + ": " + ec.message()
+        result.detail = ec ? "cannot read the size of " + Utf8Of(path) + ": " + ec.message()
                            : "file of " + std::to_string(size) + " bytes is far too large for an image";
         return result;
     }
@@ -244,7 +243,7 @@ ImageLoadResult LoadImageFile(const std::filesystem::path& path, std::string_vie
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
     if (!in || !in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()))) {
         result.fault = ImageFault::Unreadable;
-        result.detail = "cannot read " + path.string();
+        result.detail = "cannot read " + Utf8Of(path);
         return result;
     }
     return DecodeImage(bytes, parameterRecord, image);

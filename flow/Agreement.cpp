@@ -4,16 +4,17 @@
 #include <fstream>
 
 #include "flow/WizardFlow.h"
+#include "session/Utf8Path.h"
 
 namespace vor {
 
 void PrintAgreement(WizardFlow& flow, const std::string& programDir, const LinePrinter& print) {
     if (flow.ended()) return;
-    const std::filesystem::path path = std::filesystem::path(programDir) / AgreementFile;
+    const std::filesystem::path path = PathOfUtf8(programDir) / AgreementFile;
     std::ifstream file(path, std::ios::binary);
     if (!file) {
         flow.MessageBox(BoxIcon::Critical, BoxButtons::Ok, WizardFlow::FixedBoxCaption,
-                        "The agreement text " + path.string() + " could not be opened.");
+                        "The agreement text " + Utf8Of(path) + " could not be opened.");
         return;
     }
     std::vector<std::string> lines;

@@ -3,6 +3,7 @@
 #include "firmware/ImageLoader.h"
 
 #include "resources/StringResources.h"
+#include "session/Utf8Path.h"
 
 namespace vor {
 
@@ -16,7 +17,8 @@ AppBackend::AppBackend(WizardState& state, WizardServices& wizard, EventPump& pu
       updater_(link_, wizard, state, image_, profileForUpdate_, pump) {}
 
 std::optional<std::string> AppBackend::LoadFirmwareImage() {
-    const ImageLoadResult loaded = GetCode(state_.FirmwarePath, wizard_, state_, image_, LoadResString(ResParameters));
+    const ImageLoadResult loaded =
+        GetCode(PathOfUtf8(state_.FirmwarePath), wizard_, state_, image_, LoadResString(ResParameters));
     if (!loaded.ok()) return loaded.detail;
     link_.SizeReplyBuffers(image_.MemorySize);
     profileImage_ = {image_.ModelNumber, image_.MemorySize};

@@ -1,6 +1,7 @@
 // The profile commands on the real link, image and profile keeper.
 #include <system_error>
 
+#include "session/Utf8Path.h"
 #include "firmware/ImageLoader.h"
 #include "firmware/UpdatePlan.h"
 #include "flow/AppBackend.h"
@@ -56,9 +57,9 @@ TaskOutcome AppBackend::DescribeDc() {
         std::error_code ec;
         const auto bytes = std::filesystem::file_size(f.path, ec);
         Row(IconInfo, f.pending ? Msg::PendingFile : Msg::SavedFile,
-            {PrintableText(f.path.string()), FileDateText(f.path), ec ? "?" : std::to_string(bytes)});
+            {PrintableText(Utf8Of(f.path)), FileDateText(f.path), ec ? "?" : std::to_string(bytes)});
     }
-    if (files.empty()) Row(IconInfo, Msg::NoSavedFiles, {PrintableText(profile_.folder().string())});
+    if (files.empty()) Row(IconInfo, Msg::NoSavedFiles, {PrintableText(Utf8Of(profile_.folder()))});
     return {ExitUpdated, "info", "The DC was read; nothing was written into it.", {}, {}, {}};
 }
 
@@ -72,12 +73,12 @@ TaskOutcome AppBackend::SaveDcProfile(const std::filesystem::path& file) {
 TaskOutcome AppBackend::RestoreDcProfile(const std::filesystem::path& file) {
     const RestoreEnd end = profile_.RestoreFromFile(file);
     const std::filesystem::path dcCopy = profile_.report().dcCopy;
-    const std::string undo = dcCopy.empty() ? "" : " What the DC held before is saved in " + dcCopy.string() + ".";
+    const std::string undo = dcCopy.empty() ? "" : " What the DC held before is saved in " + Utf8Of(dcCopy) + ".";
     switch (end) {
     case RestoreEnd::Restored:
         return {ExitUpdated,
                 "restored",
-                "The saved profile " + file.string() + " is in the DC, every block read back equal." + undo,
+                "The saved profile " + Utf8Of(file) + " is in the DC, every block read back equal." + undo,
                 file,
                 dcCopy,
                 {}};
@@ -85,7 +86,7 @@ TaskOutcome AppBackend::RestoreDcProfile(const std::filesystem::path& file) {
     case RestoreEnd::Refused:
         return {ExitNothingChanged,
                 "nothing-changed",
-                file.string() + " is not a usable backup of this DC: nothing was written into the DC.",
+                Utf8Of(file) + " is not a usable backup of this DC: nothing was written into the DC.",
                 file,
                 {},
                 {}};
@@ -99,7 +100,7 @@ TaskOutcome AppBackend::RestoreDcProfile(const std::filesystem::path& file) {
     const std::filesystem::path pending = profile_.report().backupFile;
     return {ExitProfileSaved,
             "profile-saved",
-            "The restore did not complete. The profile to restore waits in " + pending.string() +
+            "The restore did not complete. The profile to restore waits in " + Utf8Of(pending) +
                 ": keep the DC on the cable and run --restore again (or the update) to write it back." + undo,
             file,
             dcCopy,

@@ -1,4 +1,5 @@
 #include "flow/RunOutcome.h"
+#include "session/Utf8Path.h"
 
 #include <algorithm>
 #include <regex>
@@ -86,11 +87,11 @@ std::string OutcomeText(const RunOutcome& o, const std::string& stepText) {
     case ProfileEnd::Verified:
         if (!o.damagedFile.empty())
             return firmware + "; the DC's profile was written back and verified. An older saved profile, " +
-                   o.damagedFile.string() + ", is damaged (" + o.damage +
+                   Utf8Of(o.damagedFile) + ", is damaged (" + o.damage +
                    ") and was not written into the DC. Keep the file and send it to support.";
         if (!o.backupLeft.empty())
             return firmware + "; the DC's profile was written back and verified. Its backup file " +
-                   o.backupLeft.string() + " could not be removed (" + o.backupLeftWhy +
+                   Utf8Of(o.backupLeft) + " could not be removed (" + o.backupLeftWhy +
                    "): it holds the same profile, and a later run that finds it writes it back again.";
         return firmware + "; the DC's profile was written back and verified.";
     case ProfileEnd::Untouched:
@@ -100,16 +101,16 @@ std::string OutcomeText(const RunOutcome& o, const std::string& stepText) {
     case ProfileEnd::NothingToKeep: return firmware + "; the DC had no profile to keep.";
     case ProfileEnd::Pending:
         if (o.choiceOpen)
-            return firmware + ". The DC holds another profile than the one saved in " + o.pendingFile.string() +
-                   "; what it holds is saved in " + o.dcCopy.string() +
+            return firmware + ". The DC holds another profile than the one saved in " + Utf8Of(o.pendingFile) +
+                   "; what it holds is saved in " + Utf8Of(o.dcCopy) +
                    ". A person must choose which one the DC keeps: run the program again and choose.";
-        return firmware + ". The DC's profile is saved in " + o.pendingFile.string() +
+        return firmware + ". The DC's profile is saved in " + Utf8Of(o.pendingFile) +
                ". Keep the DC on the cable and run the program again to write it back.";
     case ProfileEnd::SetAside:
         return firmware + ". The DC's profile was not written back: its saved copy was set aside as " +
-               o.setAsideFile.string() + ".";
+               Utf8Of(o.setAsideFile) + ".";
     case ProfileEnd::Damaged:
-        return firmware + ". The saved profile " + o.damagedFile.string() + " is damaged (" + o.damage +
+        return firmware + ". The saved profile " + Utf8Of(o.damagedFile) + " is damaged (" + o.damage +
                ") and was not written into the DC: the DC may lack dives that only that file held. Keep the file and "
                "send it to support.";
     case ProfileEnd::Unknown: break;

@@ -6,6 +6,7 @@
 
 #include "profile/DurableFile.h"
 #include "session/WizardServices.h"
+#include "session/Utf8Path.h"
 
 namespace fs = std::filesystem;
 
@@ -51,10 +52,10 @@ void RemoveOldRecords(const fs::path& folder, std::size_t keep) {
     std::vector<fs::path> records;
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        if (it->is_regular_file(ec) && IsRecordName(it->path().filename().string())) records.push_back(it->path());
+        if (it->is_regular_file(ec) && IsRecordName(Utf8Of(it->path().filename()))) records.push_back(it->path());
     }
     std::sort(records.begin(), records.end(),
-              [](const fs::path& a, const fs::path& b) { return a.stem().string() < b.stem().string(); });
+              [](const fs::path& a, const fs::path& b) { return Utf8Of(a.stem()) < Utf8Of(b.stem()); });
     for (std::size_t i = 0; i + keep < records.size(); ++i) fs::remove(records[i], ec);
 }
 
@@ -117,7 +118,7 @@ fs::path ReserveRecordPath(const fs::path& folder, const LocalTime& started) {
     constexpr int Tries = 100;
     fs::path path = AttemptRecordPath(folder, started);
     for (int i = 0; i < Tries; ++i) {
-        if (std::FILE* file = std::fopen(path.string().c_str(), "wx")) {
+        if (std::FILE* file = CreateNewFile(path, /*binary=*/false)) {
             std::fclose(file);
             return path;
         }

@@ -9,6 +9,7 @@
 #include "flow/PortBox.h"
 #include "session/Messages.h"
 #include "texts/BuiltInTexts.h"
+#include "session/Utf8Path.h"
 
 namespace vor {
 
@@ -18,7 +19,7 @@ constexpr const char* DbOpenFailedSuffix = " 0001";
 constexpr const char* DbOpenFailedFallback = "The language database could not be opened.";
 
 std::string JoinPath(const std::string& dir, const std::string& name) {
-    return (std::filesystem::path(dir) / name).string();
+    return Utf8Of(PathOfUtf8(dir) / PathOfUtf8(name));
 }
 
 // Stands in until the front end attaches: shows nothing, and nobody answers.
@@ -194,7 +195,7 @@ std::optional<TaskOutcome> WizardFlow::TaskResult() const {
     if (outcome.exit == ExitProfileSaved && Outcome().profile == ProfileEnd::Verified) {
         outcome.exit = ExitUpdated;
         outcome.result = "restored";
-        outcome.message = "The saved profile " + outcome.file.string() + " is in the DC, every block read back equal.";
+        outcome.message = "The saved profile " + Utf8Of(outcome.file) + " is in the DC, every block read back equal.";
         outcome.pending.clear();
     }
     return outcome;
@@ -240,7 +241,7 @@ void WizardFlow::RecoverAtClose() {
         // run finds it and writes it back.
         if (env_.printDiagnostic)
             env_.printDiagnostic("the profile was not written back; it stays saved in " +
-                                 backend_->ProfileFacts().backupFile.string() + " and the next update writes it back");
+                                 Utf8Of(backend_->ProfileFacts().backupFile) + " and the next update writes it back");
         return;
     }
     AttemptRecord record = BeginAttempt("Profile recovery at close");

@@ -5,6 +5,7 @@
 #include "flow/WizardFlow.h"
 #include "profile/DurableFile.h"
 #include "session/Messages.h"
+#include "session/Utf8Path.h"
 
 namespace vor {
 
@@ -26,9 +27,9 @@ void WizardFlow::RecordAttempt(AttemptRecord record, const std::string& interrup
         const std::optional<TaskOutcome> task = TaskResult();
         record.outcome =
             (interruption.empty() ? "" : interruption + ". ") + (task ? task->message : OutcomeText(outcome));
-        record.pendingFile = outcome.pendingFile.string();
-        record.setAsideFile = outcome.setAsideFile.string();
-        record.dcCopy = outcome.dcCopy.string();
+        record.pendingFile = Utf8Of(outcome.pendingFile);
+        record.setAsideFile = Utf8Of(outcome.setAsideFile);
+        record.dcCopy = Utf8Of(outcome.dcCopy);
         if (backend_) {
             const std::string identity = backend_->IdentityString();
             if (!identity.empty()) record.identity = identity;
@@ -37,8 +38,8 @@ void WizardFlow::RecordAttempt(AttemptRecord record, const std::string& interrup
             record.versionAfter = VersionInIdentity(identity);
             if (record.versionAfter.empty()) record.versionAfter = backend_->FirmwareVersion();
             const std::string version = backend_->ImageVersion();
-            record.image = std::filesystem::path(state_.FirmwarePath).filename().string() +
-                           (version.empty() ? "" : ", version " + version);
+            record.image =
+                Utf8Of(PathOfUtf8(state_.FirmwarePath).filename()) + (version.empty() ? "" : ", version " + version);
         }
         record.rows = taskLog_.rows();
         if (!missingTexts_.empty()) {
@@ -65,7 +66,7 @@ void WizardFlow::SaveRecordAs(const std::string& path) {
     if (ended_) return;
     const std::string text = AttemptRecordText(RecordSoFar());
     const WriteResult written =
-        WriteFileDurably(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+        WriteFileDurably(PathOfUtf8(path), std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
     if (written.ok) return;
     std::string message = GetText(Msg::SaveLogFailed);
     if (message.empty()) message = "The task log could not be saved: %1";
@@ -75,8 +76,7 @@ void WizardFlow::SaveRecordAs(const std::string& path) {
 }
 
 std::filesystem::path WizardFlow::RecordPathSuggestion() const {
-    const std::filesystem::path folder =
-        env_.recordFolder ? env_.recordFolder() : std::filesystem::path(env_.programDir);
+    const std::filesystem::path folder = env_.recordFolder ? env_.recordFolder() : PathOfUtf8(env_.programDir);
     return AttemptRecordPath(folder, env_.pump->localTime());
 }
 

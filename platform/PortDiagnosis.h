@@ -25,6 +25,12 @@ enum class PortProblem {
     StaleLock,         // a lock file names a process that no longer runs
     Unexplained,       // the port looks usable; the open failed for another reason
     NotAPort,          // the name the user gave is missing, unreachable or no device (openError says why)
+    // Windows, which cannot tell who holds a port:
+    PortInUse,      // another program has the port open
+    AccessDenied,   // Windows refused the port for another reason
+    NoSuchPort,     // no port of the name the user gave
+    ReservedName,   // a device name Windows reserves (CON, NUL, LPT1, COM0...)
+    NotSerialPort,  // the name the user gave is a file, a folder or another device
 };
 
 struct PortDiagnosis {

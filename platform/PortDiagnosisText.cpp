@@ -48,6 +48,20 @@ std::string PortMessageFallback(std::int32_t number) {
         return "Check the name given with --port: it must be the interface cable's serial port. Without --port the "
                "program finds the cable by itself.";
     case Msg::RetryOrQuit: return "Click OK to try again or Cancel to quit.";
+    case Msg::PortInUse: return "Another program is using the interface cable's serial port %1.";
+    case Msg::PortInUseHelp:
+        return "Close the program that uses it, for example a dive log program or a terminal program. Windows does "
+               "not tell which program it is.";
+    case Msg::PortAccessDenied: return "Windows denied access to the interface cable's serial port %1.";
+    case Msg::PortAccessDeniedHelp:
+        return "Most often another program has the port open: close it. Otherwise unplug the cable, wait 5 seconds "
+               "and plug it in again.";
+    case Msg::NoSuchPort: return "There is no serial port %1 on this computer.";
+    case Msg::NoSuchPortHelp:
+        return "Plug the cable in and look up its port in the Device Manager under \"Ports (COM & LPT)\", then give "
+               "that name with --port (COM and a number). Without --port the program finds the cable by itself.";
+    case Msg::ReservedPortName: return "%1 is a device name that Windows reserves, not a serial port.";
+    case Msg::NotSerialPort: return "%1 is not a serial port.";
     case Msg::StaleLock:
         return "The interface cable's serial port %1 is locked by the file %3, which a program that is no longer "
                "running left behind.";
@@ -78,11 +92,17 @@ std::string PortDiagnosisText(const PortDiagnosis& diagnosis, const std::functio
     case PortProblem::HeldByOther: pair = {Msg::PortHeld, Msg::PortHeldHelp}; break;
     case PortProblem::StaleLock: pair = {Msg::StaleLock, Msg::StaleLockHelp}; break;
     case PortProblem::NotAPort: pair = {Msg::PortOpenFailed, Msg::PortNameHelp}; break;
+    case PortProblem::PortInUse: pair = {Msg::PortInUse, Msg::PortInUseHelp}; break;
+    case PortProblem::AccessDenied: pair = {Msg::PortAccessDenied, Msg::PortAccessDeniedHelp}; break;
+    case PortProblem::NoSuchPort: pair = {Msg::NoSuchPort, Msg::NoSuchPortHelp}; break;
+    case PortProblem::ReservedName: pair = {Msg::ReservedPortName, Msg::PortNameHelp}; break;
+    case PortProblem::NotSerialPort: pair = {Msg::NotSerialPort, Msg::PortNameHelp}; break;
     default: pair = {Msg::PortOpenFailed, Msg::PortOpenFailedHelp}; break;
     }
     std::string finding = text(pair.first);
-    const bool reasonShown =
-        diagnosis.problem == PortProblem::Unexplained || diagnosis.problem == PortProblem::NotAPort;
+    const bool reasonShown = diagnosis.problem == PortProblem::Unexplained ||
+                             diagnosis.problem == PortProblem::NotAPort ||
+                             diagnosis.problem == PortProblem::NotSerialPort;
     if (reasonShown && !diagnosis.openError.empty()) finding += " (" + PrintableText(diagnosis.openError) + ")";
     return finding + Crlf + Crlf + text(pair.second) + Crlf + Crlf + text(Msg::RetryOrQuit);
 }

@@ -15,9 +15,10 @@ enum class PortOpenResult {
 
 struct PortOpenOutcome {
     PortOpenResult result = PortOpenResult::NotFound;
-    std::string portName;  // the port found, when any
-    std::string detail;    // the system's reason, for the message box
-    bool named = false;    // the user named the port (--port): it is examined, never searched for
+    std::string portName;           // the port found, when any
+    std::string detail;             // the system's reason, for the message box
+    bool named = false;             // the user named the port (--port): it is examined, never searched for
+    unsigned long systemError = 0;  // the system's number for the failure (GetLastError); 0: none or not kept
 };
 
 }  // namespace vor

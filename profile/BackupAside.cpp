@@ -1,4 +1,5 @@
 #include "profile/BackupAside.h"
+#include "session/Utf8Path.h"
 
 #include <algorithm>
 #include <cctype>
@@ -40,7 +41,7 @@ struct AsideName {
 };
 
 std::optional<AsideName> ParseAsideName(const std::filesystem::path& file) {
-    const std::string name = file.filename().string();
+    const std::string name = Utf8Of(file.filename());
     const auto mark = name.find(AsideMark);
     if (mark == std::string::npos || file.extension() != AsideExtension) return std::nullopt;
     const std::size_t from = mark + std::char_traits<char>::length(AsideMark);
@@ -83,11 +84,11 @@ void PruneAsideFiles(const std::filesystem::path& made) {
 namespace {
 
 std::filesystem::path FreeDatedPath(const std::filesystem::path& backup, const char* mark, const LocalTime& when) {
-    const std::string base = backup.stem().string() + mark + Stamp(when);
+    const std::string base = Utf8Of(backup.stem()) + mark + Stamp(when);
     std::filesystem::path target;
     std::error_code ec;
     for (int n = 1;; ++n) {
-        target = backup.parent_path() / (base + (n == 1 ? "" : "-" + std::to_string(n)) + AsideExtension);
+        target = backup.parent_path() / PathOfUtf8(base + (n == 1 ? "" : "-" + std::to_string(n)) + AsideExtension);
         if (!std::filesystem::exists(std::filesystem::symlink_status(target, ec))) return target;
     }
 }

@@ -1,3 +1,4 @@
+#include "session/Utf8Path.h"
 #include "profile/BackupCheck.h"
 
 #include <algorithm>
@@ -101,7 +102,7 @@ std::filesystem::path DigestPathFor(const std::filesystem::path& backup) {
 
 WriteResult WriteBackupDigest(const std::filesystem::path& backup, std::span<const std::uint8_t> bytes,
                               const WriteObserver& observer) {
-    const std::string line = Sha256Hex(bytes) + "  " + backup.filename().string() + "\n";
+    const std::string line = Sha256Hex(bytes) + "  " + Utf8Of(backup.filename()) + "\n";
     return WriteFileDurably(DigestPathFor(backup),
                             std::span(reinterpret_cast<const std::uint8_t*>(line.data()), line.size()), observer);
 }

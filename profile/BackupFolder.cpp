@@ -5,6 +5,8 @@
 #include <string>
 #include <system_error>
 
+#include "profile/DurableFile.h"
+
 namespace vor {
 namespace {
 
@@ -16,7 +18,7 @@ bool CanCreateFileIn(const std::filesystem::path& folder) {
     for (int i = 0; i < Tries; ++i) {
         const std::filesystem::path probe =
             folder / (".vor-fwupdate-write-test-" + std::to_string(entropy()) + "-" + std::to_string(i));
-        std::FILE* file = std::fopen(probe.string().c_str(), "wbx");
+        std::FILE* file = CreateNewFile(probe, /*binary=*/true);
         if (!file) {
             std::error_code ec;
             if (std::filesystem::symlink_status(probe, ec).type() != std::filesystem::file_type::not_found) continue;

@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -44,6 +45,11 @@ WriteResult WriteFileDurably(const std::filesystem::path& target, std::span<cons
 // file (a FIFO, a directory or a device is refused without blocking). Stops after
 // maxBytes + 1 bytes, so an oversized file shows as too long without being swallowed.
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& path, std::size_t maxBytes);
+
+// Creates `path` for writing only when nothing of that name exists (a link
+// included), so a name is taken by one writer alone; nullptr when it exists or
+// cannot be made. Text mode writes the system's line ends.
+std::FILE* CreateNewFile(const std::filesystem::path& path, bool binary);
 
 // The temporary name WriteFileDurably uses for `target`.
 std::filesystem::path TemporaryPathFor(const std::filesystem::path& target);

@@ -96,6 +96,10 @@ WriteResult WriteFileDurably(const std::filesystem::path& target, std::span<cons
     return result;
 }
 
+std::FILE* CreateNewFile(const std::filesystem::path& path, bool binary) {
+    return std::fopen(path.c_str(), binary ? "wbx" : "wx");
+}
+
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& path, std::size_t maxBytes) {
     // Non-blocking so that a FIFO under the name cannot hang the open; only a
     // regular file is read.

@@ -8,6 +8,9 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -77,6 +80,16 @@ WriteResult WriteFileDurably(const std::filesystem::path& target, std::span<cons
     }
     result.ok = true;
     return result;
+}
+
+std::FILE* CreateNewFile(const std::filesystem::path& path, bool binary) {
+    // By the UTF-16 name: the C library's fopen takes the 8-bit code page and knows no "x".
+    const int fd =
+        _wopen(path.c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | (binary ? _O_BINARY : _O_TEXT), _S_IREAD | _S_IWRITE);
+    if (fd < 0) return nullptr;
+    std::FILE* file = _fdopen(fd, binary ? "wb" : "w");
+    if (!file) _close(fd);
+    return file;
 }
 
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& path, std::size_t maxBytes) {

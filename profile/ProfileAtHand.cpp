@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <system_error>
 
+#include "session/Utf8Path.h"
 #include "profile/BackupAside.h"
 #include "profile/BackupCheck.h"
 #include "profile/FileFacts.h"
@@ -15,15 +16,15 @@
 namespace vor {
 
 std::vector<SavedProfileFile> ProfileKeeper::SavedFilesOfDc() const {
-    const std::string pendingName = BackupPath.filename().string();
-    const std::string stem = BackupPath.stem().string() + ".";
+    const std::string pendingName = Utf8Of(BackupPath.filename());
+    const std::string stem = Utf8Of(BackupPath.stem()) + ".";
     std::vector<SavedProfileFile> files;
     std::vector<std::filesystem::path> folders{folders_.primary};
     folders.insert(folders.end(), folders_.others.begin(), folders_.others.end());
     for (const auto& folder : folders) {
         std::error_code ec;
         for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-            const std::string name = it->path().filename().string();
+            const std::string name = Utf8Of(it->path().filename());
             std::error_code typeError;
             if (!it->is_regular_file(typeError) || it->path().extension() != ".bin") continue;
             if (name == pendingName || name.rfind(stem, 0) == 0) files.push_back({it->path(), name == pendingName});
@@ -72,7 +73,7 @@ RestoreEnd ProfileKeeper::RestoreFromFile(const std::filesystem::path& file) {
     }
     if (!why.empty()) {
         wizard_.InsertTaskList(
-            IconError, WithMarkers(wizard_.GetText(Msg::RestoreRefused), {PrintableText(file.string()), why}), "");
+            IconError, WithMarkers(wizard_.GetText(Msg::RestoreRefused), {PrintableText(Utf8Of(file)), why}), "");
         return RestoreEnd::Refused;
     }
 
@@ -115,8 +116,8 @@ RestoreEnd ProfileKeeper::RestoreFromFile(const std::filesystem::path& file) {
 std::string ProfileKeeper::RestoreQuestion(const std::filesystem::path& file, int blocks,
                                            const std::filesystem::path& dcCopy, int dcBlocks) {
     return WithMarkers(wizard_.GetText(Msg::RestoreQuestion),
-                       {PrintableText(file.string()), FileDateText(file), KilobytesOf(blocks),
-                        PrintableText(dcCopy.string()), DateText(pump_.localTime()), KilobytesOf(dcBlocks)});
+                       {PrintableText(Utf8Of(file)), FileDateText(file), KilobytesOf(blocks),
+                        PrintableText(Utf8Of(dcCopy)), DateText(pump_.localTime()), KilobytesOf(dcBlocks)});
 }
 
 }  // namespace vor

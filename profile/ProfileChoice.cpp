@@ -7,6 +7,7 @@
 #include "session/Messages.h"
 #include "session/PrintableText.h"
 #include "session/TextMarkers.h"
+#include "session/Utf8Path.h"
 
 namespace vor {
 namespace {
@@ -70,8 +71,8 @@ std::optional<std::filesystem::path> ProfileKeeper::SaveDcCopy(BackupContent& co
 
 std::string ProfileKeeper::ChoiceQuestion(const std::filesystem::path& dcCopy, int dcBlocks) {
     return WithMarkers(wizard_.GetText(Msg::ProfileChoiceQuestion),
-                       {PrintableText(BackupPath.string()), FileDateText(BackupPath), KilobytesOf(ProfileBlockCount),
-                        PrintableText(dcCopy.string()), DateText(pump_.localTime()), KilobytesOf(dcBlocks)});
+                       {PrintableText(Utf8Of(BackupPath)), FileDateText(BackupPath), KilobytesOf(ProfileBlockCount),
+                        PrintableText(Utf8Of(dcCopy)), DateText(pump_.localTime()), KilobytesOf(dcBlocks)});
 }
 
 }  // namespace vor

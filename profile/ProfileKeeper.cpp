@@ -11,6 +11,7 @@
 #include "session/PrintableText.h"
 #include "session/ProgressText.h"
 #include "session/TextMarkers.h"
+#include "session/Utf8Path.h"
 
 namespace vor {
 namespace {
@@ -114,7 +115,7 @@ std::optional<std::filesystem::path> ProfileKeeper::FindSavedProfile(const std::
         if (const auto moved = vor::SetBackupAside(found[i], pump_.localTime(), error))
             wizard_.InsertTaskList(IconInfo,
                                    WithMarkers(wizard_.GetText(Msg::OtherSavedProfileSetAside),
-                                               {PrintableText(found[i].string()), PrintableText(moved->string())}),
+                                               {PrintableText(Utf8Of(found[i])), PrintableText(Utf8Of(*moved))}),
                                    "");
     }
     return found.front();
@@ -126,9 +127,9 @@ bool ProfileKeeper::SetDamagedAside(const std::string& damage) {
     std::string error;
     const auto moved = vor::SetBackupAside(BackupPath, pump_.localTime(), error);
     if (moved) report_.damagedFile = *moved;
-    const std::string where = PrintableText(moved ? moved->string() : error);
+    const std::string where = PrintableText(moved ? Utf8Of(*moved) : error);
     damageRow_ = WithMarkers(wizard_.GetText(moved ? Msg::BackupDamaged : Msg::BackupDamagedKept),
-                             {PrintableText(BackupPath.string()), damage, where});
+                             {PrintableText(Utf8Of(BackupPath)), damage, where});
     wizard_.InsertTaskList(IconError, damageRow_, "");
     return moved.has_value();
 }
@@ -157,7 +158,7 @@ std::optional<std::filesystem::path> ProfileKeeper::SetBackupAside() {
 
 std::string ProfileKeeper::TextWith(std::int32_t message, const std::filesystem::path& path) {
     // A path from outside (the user's folder) must not break the text's lines.
-    return WithMarkers(wizard_.GetText(message), {PrintableText(path.string())});
+    return WithMarkers(wizard_.GetText(message), {PrintableText(Utf8Of(path))});
 }
 
 ProfileReport ProfileKeeper::report() const {
@@ -184,7 +185,7 @@ void ProfileKeeper::BackupProfile() {
             // Nothing is sent while nobody has chosen: the DC keeps what it holds and
             // the backup stays where the next run finds it.
             StopBeforeBackup(
-                WithMarkers(wizard_.GetText(Msg::ProfileChoiceOpen), {BackupPath.string(), report_.dcCopy.string()}));
+                WithMarkers(wizard_.GetText(Msg::ProfileChoiceOpen), {Utf8Of(BackupPath), Utf8Of(report_.dcCopy)}));
             return;
         }
     }
@@ -272,7 +273,7 @@ bool ProfileKeeper::SaveFile(const std::filesystem::path& path, const std::vecto
     std::error_code ec;
     std::filesystem::remove(DigestPathFor(path), ec);
     if (ec) {
-        saveError_ = "remove " + DigestPathFor(path).filename().string() + ": " + ec.message();
+        saveError_ = "remove " + Utf8Of(DigestPathFor(path).filename()) + ": " + ec.message();
         return false;
     }
     const WriteResult written = WriteFileDurably(path, bytes, writeObserver_);
@@ -292,7 +293,7 @@ bool ProfileKeeper::SaveFile(const std::filesystem::path& path, const std::vecto
 }
 
 std::string ProfileKeeper::FolderAndReason(const std::filesystem::path& where) const {
-    const std::string folder = where.string();
+    const std::string folder = Utf8Of(where);
     return saveError_.empty() ? folder : folder + " (" + saveError_ + ")";
 }
 
@@ -333,7 +334,7 @@ void ProfileKeeper::DeleteBackupFile() {
         report_.backupLeftWhy = ec.message();
         wizard_.InsertTaskList(IconInfo,
                                WithMarkers(wizard_.GetText(Msg::BackupNotRemoved),
-                                           {PrintableText(BackupPath.string()), PrintableText(ec.message())}),
+                                           {PrintableText(Utf8Of(BackupPath)), PrintableText(ec.message())}),
                                "");
         return;
     }

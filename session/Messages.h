@@ -38,6 +38,15 @@ constexpr std::int32_t RetryOrQuit = 909;    // how OK and Cancel work
 constexpr std::int32_t StaleLock = 930;      // %1: the port, %3: the lock file
 constexpr std::int32_t StaleLockHelp = 931;  // %3: the lock file
 constexpr std::int32_t PortNameHelp = 940;   // the port named with --port is no device
+// The interface box on Windows, which cannot name the program that holds a port
+constexpr std::int32_t PortInUse = 950;  // %1: the port
+constexpr std::int32_t PortInUseHelp = 951;
+constexpr std::int32_t PortAccessDenied = 952;  // %1: the port
+constexpr std::int32_t PortAccessDeniedHelp = 953;
+constexpr std::int32_t NoSuchPort = 954;  // %1: the port named
+constexpr std::int32_t NoSuchPortHelp = 955;
+constexpr std::int32_t ReservedPortName = 956;  // %1: the name; PortNameHelp follows
+constexpr std::int32_t NotSerialPort = 957;     // %1: the name; PortNameHelp follows
 
 // Loading the firmware image
 constexpr std::int32_t LoadingImage = 776;
@@ -143,6 +152,14 @@ inline constexpr std::array AllMessages{
     StaleLock,
     StaleLockHelp,
     PortNameHelp,
+    PortInUse,
+    PortInUseHelp,
+    PortAccessDenied,
+    PortAccessDeniedHelp,
+    NoSuchPort,
+    NoSuchPortHelp,
+    ReservedPortName,
+    NotSerialPort,
     LoadingImage,
     CheckingImage,
     ImageDamaged,

@@ -26,8 +26,10 @@ bool SqlCipherConnection::open(const std::string& path, const std::string& passw
     }
     // A FIFO would block the open and a device is no database: only a regular file
     // (or, for writing, a new one) is opened. The test does not open the name.
+    // The name is UTF-8, as SQLite takes it; the plain conversion would read it in the
+    // 8-bit code page on Windows.
     std::error_code ec;
-    const auto type = std::filesystem::status(path, ec).type();
+    const auto type = std::filesystem::status(std::u8string(path.begin(), path.end()), ec).type();
     if (type != std::filesystem::file_type::regular &&
         !(type == std::filesystem::file_type::not_found && mode == Mode::ReadWrite)) {
         error_ = "cannot open " + path + ": " +

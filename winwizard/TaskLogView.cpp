@@ -14,6 +14,8 @@ constexpr int PictureWidth = 32;
 constexpr int TimeWidth = 60;
 constexpr int StatusWidth = 80;
 constexpr int PictureSize = 16;
+constexpr int EventColumn = 2;
+constexpr int CellMargin = 12;  // the list view's space left and right of a cell's text
 
 void SetColumnTitle(HWND list, int column, const std::string& title) {
     std::wstring text = Utf16(title);
@@ -78,27 +80,83 @@ void TaskLogView::setColumnTitles(const std::string& time, const std::string& ev
     SetColumnTitle(list_, 3, status);
 }
 
+std::vector<std::wstring> LinesInWidth(HDC dc, HFONT font, int width, const std::wstring& text) {
+    const HGDIOBJ before = ::SelectObject(dc, font);
+    const auto fits = [dc, width](const std::wstring& line) {
+        SIZE size{};
+        ::GetTextExtentPoint32W(dc, line.c_str(), static_cast<int>(line.size()), &size);
+        return size.cx <= width;
+    };
+    std::vector<std::wstring> lines;
+    std::wstring line;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t blank = text.find(L' ', at + 1);
+        const std::wstring word = text.substr(at, blank == std::wstring::npos ? std::wstring::npos : blank - at);
+        if (fits(line + word)) {
+            line += word;
+            at += word.size();
+            continue;
+        }
+        if (!line.empty()) {
+            lines.push_back(line);
+            line.clear();
+            while (at < text.size() && text[at] == L' ') ++at;  // a new line starts with its word
+            continue;
+        }
+        std::size_t take = 1;
+        while (take < word.size() && fits(word.substr(0, take + 1))) ++take;
+        lines.push_back(word.substr(0, take));
+        at += take;
+    }
+    if (!line.empty() || lines.empty()) lines.push_back(line);
+    ::SelectObject(dc, before);
+    return lines;
+}
+
+std::vector<std::wstring> TaskLogView::eventLines(const std::wstring& text) const {
+    const int width =
+        static_cast<int>(::SendMessageW(list_, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(EventColumn), 0)) - CellMargin;
+    const HDC dc = ::GetDC(list_);
+    const auto font = reinterpret_cast<HFONT>(::SendMessageW(list_, WM_GETFONT, 0, 0));
+    std::vector<std::wstring> lines = LinesInWidth(dc, font, width, text);
+    ::ReleaseDC(list_, dc);
+    return lines;
+}
+
 void TaskLogView::appendRow(int picture, const std::string& time, const std::string& event, const std::string& status) {
-    const auto row = static_cast<int>(::SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0));
-    LVITEMW item{};
-    item.mask = LVIF_IMAGE | LVIF_TEXT;
-    item.iItem = row;
-    wchar_t empty[] = L"";
-    item.pszText = empty;
-    item.iImage = picture;
-    const auto added = static_cast<int>(::SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-    SetCell(list_, added, 1, time);
-    SetCell(list_, added, 2, event);
-    SetCell(list_, added, 3, status);
-    // The newest row stays in view.
-    ::SendMessageW(list_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(added), FALSE);
+    int added = -1;
+    for (const std::wstring& line : eventLines(Utf16(event))) {
+        LVITEMW item{};
+        item.mask = LVIF_IMAGE | LVIF_TEXT;
+        item.iItem = static_cast<int>(::SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0));
+        wchar_t empty[] = L"";
+        item.pszText = empty;
+        item.iImage = added < 0 ? picture : I_IMAGENONE;
+        const auto row = static_cast<int>(::SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+        std::wstring text = line;
+        LVITEMW cell{};
+        cell.iSubItem = EventColumn;
+        cell.pszText = text.data();
+        ::SendMessageW(list_, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+        if (added < 0) {
+            added = row;
+            SetCell(list_, row, 1, time);
+            SetCell(list_, row, 3, status);
+        }
+        // The newest row stays in view.
+        ::SendMessageW(list_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+    }
+    lastTask_ = added;
 }
 
 void TaskLogView::setLastStatus(const std::string& status) {
-    const auto rows = static_cast<int>(::SendMessageW(list_, LVM_GETITEMCOUNT, 0, 0));
-    if (rows > 0) SetCell(list_, rows - 1, 3, status);
+    if (lastTask_ >= 0) SetCell(list_, lastTask_, 3, status);
 }
 
-void TaskLogView::clear() { ::SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0); }
+void TaskLogView::clear() {
+    ::SendMessageW(list_, LVM_DELETEALLITEMS, 0, 0);
+    lastTask_ = -1;
+}
 
 }  // namespace vor

@@ -1,14 +1,23 @@
 #pragma once
 // The task log as a list view in report view: the status picture, time, event and
-// status columns, one row per task.
+// status columns, one task per row. A list view cannot wrap a cell, so an event wider
+// than its column goes on in rows of its own below (no picture, time or status),
+// broken between words: the whole text can be read without a mouse, as the Qt window
+// wraps it.
 
 #include <windows.h>
 // After windows.h, which it needs.
 #include <commctrl.h>
 
 #include <string>
+#include <vector>
 
 namespace vor {
+
+// `text` broken between words into lines no wider than `width` pixels in `font` on
+// `dc` (a word wider than a line alone is broken where it must); joined with blanks
+// they give the text again.
+std::vector<std::wstring> LinesInWidth(HDC dc, HFONT font, int width, const std::wstring& text);
 
 class TaskLogView {
 public:
@@ -25,8 +34,11 @@ public:
     void clear();
 
 private:
+    std::vector<std::wstring> eventLines(const std::wstring& text) const;
+
     HWND list_ = nullptr;
     HIMAGELIST pictures_ = nullptr;
+    int lastTask_ = -1;  // the row of the newest task, which its status goes to
 };
 
 }  // namespace vor

@@ -11,6 +11,7 @@
 #include "flow/StepInstructions.h"
 #include "platform/TopMostWindow.h"
 #include "platform/win32/Utf16.h"
+#include "platform/win32/WriteInProgress.h"
 #include "session/Messages.h"
 
 namespace vor {
@@ -32,6 +33,7 @@ WizardWindow::WizardWindow(WizardFlow& flow, Win32EventPump& pump, std::string p
     const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
     buildControls();
+    watchWrites();
     flow_.attach(*this);
     pump_.dispatchWindowMessages([this](MSG& message) {
         // Tab, Space and the arrow keys between the buttons, as in a dialog.
@@ -40,6 +42,7 @@ WizardWindow::WizardWindow(WizardFlow& flow, Win32EventPump& pump, std::string p
 }
 
 WizardWindow::~WizardWindow() {
+    WatchWrites({});
     pump_.dispatchWindowMessages({});  // nobody left to filter for
     tray_.remove();
     taskLst_.reset();
@@ -98,7 +101,10 @@ void WizardWindow::HideTaskLog() {
     ::InvalidateRect(window_, nullptr, TRUE);
 }
 
-void WizardWindow::RowAdded(const TaskRow& row) { taskLst_->appendRow(row.iconInd, row.time, row.event, row.status); }
+void WizardWindow::RowAdded(const TaskRow& row) {
+    runningStep_ = row.event;
+    taskLst_->appendRow(row.iconInd, row.time, row.event, row.status);
+}
 
 void WizardWindow::RowChanged(const TaskRow& row) { taskLst_->setLastStatus(row.status); }
 
@@ -170,6 +176,10 @@ LRESULT WizardWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
         default: break;
         }
         break;
+    case WM_QUERYENDSESSION: return queryEndSession();
+    case WM_ENDSESSION:
+        if (wParam) endSession();
+        return 0;
     case WM_CLOSE:
         // The close box runs the Close sequence, recovery included.
         if (!flow_.ended()) guarded([this] { flow_.Close(); });

@@ -48,6 +48,7 @@ private:
     void RemoveTrayIcon() override { tray_.remove(); }
     void HideTitle() override;
     void Ended() override;
+    bool CanDecide() const override { return !sessionEnding_; }
 
     static constexpr COLORREF FormBackground = RGB(236, 233, 216);
     enum ControlId : int { PrintId = 101, BackId, NextId, CloseId, AgreeId, DisagreeId, TaskLstId };
@@ -66,6 +67,10 @@ private:
     template <typename Work>
     void guarded(Work work);
     void setText(HWND control, const std::string& text);
+    // The session's end (WizardWindowSession.cpp).
+    void watchWrites();
+    LRESULT queryEndSession() const;
+    void endSession();
 
     WizardFlow& flow_;
     Win32EventPump& pump_;
@@ -95,6 +100,9 @@ private:
     bool titleShown_ = true;
     bool pageShown_ = true;
     bool pictureShown_ = false;
+    int flowRunning_ = 0;         // clicks whose work is still under way (the flow waits inside them)
+    std::string runningStep_;     // the newest task's event: why a shutdown waits
+    bool sessionEnding_ = false;  // Windows ends the session: nobody answers any more
 };
 
 }  // namespace vor

@@ -69,6 +69,16 @@ void WizardWindow::printAgreement() {
             dialog.Flags = PD_RETURNDC | PD_RETURNDEFAULT;
             ::PrintDlgW(&dialog);
         }
+        // The agreement is laid out for Letter paper, upright, whatever the printer's default.
+        if (dialog.hDC && dialog.hDevMode) {
+            if (auto* mode = static_cast<DEVMODEW*>(::GlobalLock(dialog.hDevMode))) {
+                mode->dmPaperSize = DMPAPER_LETTER;
+                mode->dmOrientation = DMORIENT_PORTRAIT;
+                mode->dmFields |= DM_PAPERSIZE | DM_ORIENTATION;
+                ::ResetDCW(dialog.hDC, mode);
+                ::GlobalUnlock(dialog.hDevMode);
+            }
+        }
         const std::string error = dialog.hDC ? Print(dialog.hDC, lines) : "no printer is available.";
         if (dialog.hDC) ::DeleteDC(dialog.hDC);
         if (dialog.hDevMode) ::GlobalFree(dialog.hDevMode);

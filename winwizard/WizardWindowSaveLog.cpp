@@ -36,7 +36,7 @@ void WizardWindow::offerSaveLog(LPARAM screenPoint) {
 
 void WizardWindow::saveLog() {
     if (flow_.ended()) return;
-    std::wstring file = Utf16(flow_.RecordPathSuggestion().string());
+    std::wstring file = flow_.RecordPathSuggestion().wstring();
     file.resize(MAX_PATH * 4, L'\0');
     const std::wstring caption = Utf16(WindowTextsOf(flow_).saveLogCaption);
     OPENFILENAMEW dialog{};

@@ -42,6 +42,7 @@ UninstPage instfiles
 Section "Install"
   SetOutPath "$INSTDIR"
   File "${PROGRAM_DIR}/vor-fwupdate.exe"
+  File "${PROGRAM_DIR}/vor-fwupdate.com"
   File "${PROGRAM_DIR}/FirmwareUpdate.lng"
   File "${PROGRAM_DIR}/VOR.1H.FWR"
   File "${PROGRAM_DIR}/RD2_EUA.prn"
@@ -62,13 +63,15 @@ SectionEnd
 
 ; Only what the installer put there: the diver's backups and records stay.
 Section "Uninstall"
+  ; The Start-menu entry and the Settings entry go first: the folder going is the last step.
+  SetShellVarContext all
+  Delete "$SMPROGRAMS\${PRODUCT}.lnk"
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
   Delete "$INSTDIR\vor-fwupdate.exe"
+  Delete "$INSTDIR\vor-fwupdate.com"
   Delete "$INSTDIR\FirmwareUpdate.lng"
   Delete "$INSTDIR\VOR.1H.FWR"
   Delete "$INSTDIR\RD2_EUA.prn"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
-  SetShellVarContext all
-  Delete "$SMPROGRAMS\${PRODUCT}.lnk"
-  DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd

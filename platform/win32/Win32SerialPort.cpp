@@ -1,5 +1,10 @@
 #include "platform/win32/Win32SerialPort.h"
 
+#include <cctype>
+
+#include "platform/WindowsPortName.h"
+#include "platform/win32/Utf16.h"
+
 namespace vor {
 
 namespace {
@@ -56,26 +61,43 @@ PortOpenOutcome Win32SerialPort::open(const std::string& portName) {
     return outcome;
 }
 
-PortOpenOutcome Win32SerialPort::openNamed(const std::string& portName) {
+PortOpenOutcome Win32SerialPort::openNamed(const std::string& typedName) {
     close();
     dead_ = false;
     PortOpenOutcome outcome;
+    const std::string portName = ComPortName(typedName);
     outcome.portName = portName;
+    // NUL or CON would open and swallow or show the DC's bytes.
+    if (IsReservedDeviceName(portName)) {
+        outcome.result = PortOpenResult::Failed;
+        outcome.systemError = ERROR_INVALID_NAME;
+        outcome.detail = "a device name that Windows reserves";
+        return outcome;
+    }
     if (!readEvent_ || !ioEvent_) {
         outcome.result = PortOpenResult::Failed;
         outcome.detail = "no event for the port: " + Win32ErrorText(::GetLastError());
         return outcome;
     }
     // Exclusive: a second program on the same cable gets "access denied".
-    port_ = ::CreateFileA(DevicePath(portName).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    if (!claim(portName)) {
+        outcome.result = PortOpenResult::PermissionDenied;
+        outcome.systemError = ERROR_SHARING_VIOLATION;
+        outcome.detail = "in use by another vor-fwupdate";
+        return outcome;
+    }
+    port_ = ::CreateFileW(Utf16(DevicePath(portName)).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                           FILE_FLAG_OVERLAPPED, nullptr);
     if (port_ == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
+        close();  // the claim goes with the port
         outcome.result = ResultOfOpenError(error);
+        outcome.systemError = error;
         outcome.detail = Win32ErrorText(error);
         return outcome;
     }
     if (!configure(outcome.detail)) {
+        outcome.systemError = ::GetLastError();
         close();
         outcome.result = PortOpenResult::Failed;
         return outcome;
@@ -129,11 +151,27 @@ bool Win32SerialPort::configure(std::string& detail) {
 }
 
 void Win32SerialPort::close() {
+    if (claim_) ::CloseHandle(claim_);
+    claim_ = nullptr;
     if (port_ == INVALID_HANDLE_VALUE) return;
     cancelRead();
     waits_.remove(readEvent_);
     ::CloseHandle(port_);
     port_ = INVALID_HANDLE_VALUE;
+}
+
+bool Win32SerialPort::claim(const std::string& portName) {
+    // Windows refuses a second open of a port, but not every driver does (nor Wine): two
+    // of these programs on one cable would write the DC at once and share its backup.
+    std::string name = portName;
+    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    claim_ = ::CreateMutexW(nullptr, FALSE, Utf16("Global\\vor-fwupdate-port-" + name).c_str());
+    if (claim_ && ::GetLastError() == ERROR_ALREADY_EXISTS) {
+        ::CloseHandle(claim_);
+        claim_ = nullptr;
+        return false;
+    }
+    return true;  // also when no mutex could be made: the open still decides
 }
 
 void Win32SerialPort::startRead() {

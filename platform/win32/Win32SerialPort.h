@@ -46,6 +46,9 @@ public:
 
 private:
     PortOpenOutcome openNamed(const std::string& portName);
+    // Takes the port for this process among the programs of this kind; false when
+    // another one has it.
+    bool claim(const std::string& portName);
     bool configure(std::string& detail);
     void startRead();
     void onReadDone();
@@ -56,6 +59,7 @@ private:
 
     Win32Waits& waits_;
     HANDLE port_ = INVALID_HANDLE_VALUE;
+    HANDLE claim_ = nullptr;      // the port's named mutex while it is open
     HANDLE readEvent_ = nullptr;  // the pending one-byte read's
     HANDLE ioEvent_ = nullptr;    // of the reads and writes that are waited for at once
     OVERLAPPED read_{};

@@ -77,13 +77,6 @@ private:
     QTemporaryDir dir_;
 };
 
-std::vector<JsonEvent> EventsOf(const std::vector<JsonEvent>& events, const std::string& kind) {
-    std::vector<JsonEvent> found;
-    std::copy_if(events.begin(), events.end(), std::back_inserter(found),
-                 [&](const JsonEvent& e) { return e.at("event") == kind; });
-    return found;
-}
-
 TEST(CliRun, WholeUpdateWithYesExitsZeroAndTellsEveryStepAsJson) {
     EnsureApplication();
     SimProcess sim(QuickDc);
@@ -147,11 +140,7 @@ TEST(CliRun, CtrlCDuringTheUploadClosesWithTheRecoveryAndGivesTheProfileBack) {
     QProcess run;
     program.start(run, {"--cli", "--port", sim.port(), "--yes", "--json"});
     std::string out;
-    const auto halfwayThroughSection1 = [&out] {
-        const auto upload = out.find("Writing new firmware");
-        return upload != std::string::npos && out.find("\"percent\":50", upload) != std::string::npos;
-    };
-    while (!halfwayThroughSection1() && run.waitForReadyRead(RunLimitMs))
+    while (!HalfwayThroughSection1(out) && run.waitForReadyRead(RunLimitMs))
         out += run.readAllStandardOutput().toStdString();
     ::kill(static_cast<pid_t>(run.processId()), SIGINT);
     ASSERT_TRUE(run.waitForFinished(RunLimitMs));
@@ -166,11 +155,6 @@ TEST(CliRun, CtrlCDuringTheUploadClosesWithTheRecoveryAndGivesTheProfileBack) {
 std::string ReadUntil(QProcess& run, std::string& out, const std::function<bool()>& enough) {
     while (!enough() && run.waitForReadyRead(RunLimitMs)) out += run.readAllStandardOutput().toStdString();
     return out;
-}
-
-bool HalfwayThroughSection1(const std::string& out) {
-    const auto upload = out.find("Writing new firmware");
-    return upload != std::string::npos && out.find("\"percent\":50", upload) != std::string::npos;
 }
 
 std::vector<fs::path> RecordsIn(const fs::path& folder) {

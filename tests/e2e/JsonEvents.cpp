@@ -4,6 +4,8 @@
 #include <QJsonObject>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <sstream>
 
 namespace vor::e2e {
@@ -28,6 +30,18 @@ std::vector<JsonEvent> ParseJsonEvents(const std::string& stream) {
         events.push_back(std::move(event));
     }
     return events;
+}
+
+std::vector<JsonEvent> EventsOf(const std::vector<JsonEvent>& events, const std::string& kind) {
+    std::vector<JsonEvent> found;
+    std::copy_if(events.begin(), events.end(), std::back_inserter(found),
+                 [&](const JsonEvent& e) { return e.at("event") == kind; });
+    return found;
+}
+
+bool HalfwayThroughSection1(const std::string& stream) {
+    const auto upload = stream.find("Writing new firmware");
+    return upload != std::string::npos && stream.find("\"percent\":50", upload) != std::string::npos;
 }
 
 }  // namespace vor::e2e

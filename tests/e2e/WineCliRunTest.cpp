@@ -1,4 +1,4 @@
-// vor-fwupdate.exe --cli under Wine against `vor-tool sim`: the pseudo-terminal of the
+// vor-fwupdate.com --cli under Wine against `vor-tool sim`: the pseudo-terminal of the
 // simulator is a COM port of the private Wine prefix (dosdevices/comN links to it), so
 // the Windows program reaches it through \\.\COMn and its own Win32 serial port. Real
 // time; run by `make windows-test`, which sets WINEPREFIX and VOR_WINDOWS_PROGRAM_DIR.
@@ -14,6 +14,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <iterator>
 #include <sstream>
 
 #include "firmware/UpdateSequence.h"
@@ -47,17 +49,38 @@ struct WineRun {
     std::uintmax_t logBytesAtAttempt = 0;
 };
 
-// The Windows program's folder copied, and one COM port of the prefix linked to the simulator.
+// How a run is started and what happens while it runs.
+struct RunSetup {
+    std::string input = {};      // what is typed
+    bool keepInputOpen = false;  // else the input ends after it
+    fs::path trafficLog = {};    // the simulator's --log-hex file: its size when the attempt started
+    // Names and values without blanks: the command prompt sets those variables and
+    // starts the program, as a diver types it in cmd.
+    std::vector<std::pair<std::string, std::string>> windowsEnvironment = {};
+    std::function<bool(const std::string& out)> midway = {};  // done once, when it returns true
+};
+
+// The Windows name of a file of this system (Wine's drive Z: is the root).
+std::string WindowsPath(const fs::path& path) {
+    std::string text = "Z:" + path.string();
+    std::replace(text.begin(), text.end(), '/', '\\');
+    return text;
+}
+
+// The Windows program's folder copied (into `subfolder` of a fresh folder), and one COM
+// port of the prefix linked to the simulator.
 class WineProgram {
 public:
-    WineProgram(const SimProcess& sim, int comNumber) : comName_("COM" + std::to_string(comNumber)) {
+    WineProgram(const SimProcess& sim, int comNumber, const fs::path& subfolder = {})
+        : comName_("COM" + std::to_string(comNumber)), folder_(fs::path(dir_.path().toStdString()) / subfolder) {
+        fs::create_directories(folder_);
         const fs::path programDir = EnvironmentValue("VOR_WINDOWS_PROGRAM_DIR");
         const fs::path prefix = EnvironmentValue("WINEPREFIX");
         if (programDir.empty() || prefix.empty()) {
             ADD_FAILURE() << "WINEPREFIX and VOR_WINDOWS_PROGRAM_DIR must be set (make windows-test sets them)";
             return;
         }
-        for (const char* file : {"vor-fwupdate.exe", "FirmwareUpdate.lng", "VOR.1H.FWR"})
+        for (const char* file : {"vor-fwupdate.exe", "vor-fwupdate.com", "FirmwareUpdate.lng", "VOR.1H.FWR"})
             fs::copy_file(programDir / file, folder() / file);
         link_ = prefix / "dosdevices" / ("com" + std::to_string(comNumber));
         std::error_code ec;
@@ -70,37 +93,48 @@ public:
     }
 
     bool ready() const { return !link_.empty(); }
-    fs::path folder() const { return dir_.path().toStdString(); }
+    const fs::path& folder() const { return folder_; }
+    fs::path top() const { return dir_.path().toStdString(); }
     const std::string& comName() const { return comName_; }
 
-    // `wine vor-fwupdate.exe args`; `input` is what is typed (then the input ends).
-    // `trafficLog` is the simulator's --log-hex file: its size when the attempt started.
-    WineRun run(const std::vector<std::string>& args, const std::string& input = {},
-                const fs::path& trafficLog = {}) const {
+    // `wine vor-fwupdate.com args`, as `setup` says.
+    WineRun run(const std::vector<std::string>& args, const RunSetup& setup = {}) const {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) env.remove(QString::fromLatin1(name));
         env.insert(QStringLiteral("WINEDEBUG"), QStringLiteral("-all"));
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(QString::fromStdString(folder().string()));
-        QStringList arguments{QString::fromStdString((folder() / "vor-fwupdate.exe").string())};
+        QStringList arguments{QString::fromStdString((folder() / "vor-fwupdate.com").string())};
+        if (!setup.windowsEnvironment.empty()) {
+            // Wine gives every program its own user folders; cmd passes on what it sets,
+            // and finds the terminal program as "vor-fwupdate", before the window's .exe.
+            std::string line;
+            for (const auto& [name, value] : setup.windowsEnvironment) line += "set " + name + "=" + value + "&&";
+            arguments = QStringList{QStringLiteral("cmd"), QStringLiteral("/c"),
+                                    QString::fromStdString(line + WindowsPath(folder() / "vor-fwupdate"))};
+            env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));  // the names reach Wine intact
+            process.setProcessEnvironment(env);
+        }
         for (const std::string& a : args) arguments << QString::fromStdString(a);
         process.start(QStringLiteral("wine"), arguments);
         process.waitForStarted();
-        process.write(input.data(), static_cast<qint64>(input.size()));
-        process.closeWriteChannel();
+        process.write(setup.input.data(), static_cast<qint64>(setup.input.size()));
+        if (!setup.keepInputOpen) process.closeWriteChannel();
 
         WineRun run;
+        bool midwayDone = false;
         QElapsedTimer sinceAttempt;
         QElapsedTimer limit;
         limit.start();
         while (process.state() != QProcess::NotRunning && limit.elapsed() < RunLimitMs) {
             process.waitForReadyRead(100);
             run.out += process.readAllStandardOutput().toStdString();
+            if (setup.midway && !midwayDone && (midwayDone = setup.midway(run.out))) continue;
             if (!sinceAttempt.isValid() && run.out.find("\"event\":\"attempt\"") != std::string::npos) {
                 sinceAttempt.start();
                 std::error_code ec;
-                if (!trafficLog.empty()) run.logBytesAtAttempt = fs::file_size(trafficLog, ec);
+                if (!setup.trafficLog.empty()) run.logBytesAtAttempt = fs::file_size(setup.trafficLog, ec);
             }
         }
         if (process.state() != QProcess::NotRunning) {
@@ -118,6 +152,7 @@ public:
 private:
     QTemporaryDir dir_;
     std::string comName_;
+    fs::path folder_;
     fs::path link_;
 };
 
@@ -156,7 +191,8 @@ TEST(WineCliRun, WholeUpdateThroughAComPortExitsZeroWithTheProfileBackAndNoBacku
     ASSERT_TRUE(program.ready());
     const auto before = ProfileLines(sim.memory(program.folder() / "before.dump"));
 
-    const WineRun run = program.run({"--cli", "--port", program.comName(), "--yes", "--json"}, {}, trafficLog);
+    const WineRun run =
+        program.run({"--cli", "--port", program.comName(), "--yes", "--json"}, {.trafficLog = trafficLog});
     ASSERT_EQ(run.exit, 0) << run.out << run.err;
     EXPECT_EQ(OutcomeField(run.out, "result"), "updated") << run.out;
     EXPECT_NE(sim.command("status").find("FW1H"), std::string::npos);
@@ -178,29 +214,127 @@ TEST(WineCliRun, WholeUpdateThroughAComPortExitsZeroWithTheProfileBackAndNoBacku
     fs::remove(trafficLog, ec);
 }
 
-TEST(WineCliRun, DcSilentInSection2LeavesTheProfileInItsFileAndASecondRunWritesItBack) {
+// A Windows program of the test build beside the program's folder; empty when it is missing.
+fs::path TestHelper(const char* name) {
+    const fs::path helper = fs::path(EnvironmentValue("VOR_WINDOWS_PROGRAM_DIR")) / ".." / "tests-bin" / name;
+    return fs::exists(helper) ? helper : fs::path();
+}
+
+// A console control event, sent the way the console sends it.
+struct ConsoleEvent {
+    const char* event;  // of vor-console-event
+    bool atPrompt;  // at "Press Enter for Next" (nothing sent to the DC yet), else halfway through section 1 with --yes
+    int exit;
+    int com;  // a port of the row's own: the rows run side by side
+    // Before the event a second program is started on the same port: it is told that
+    // another program is using the port and sends the DC nothing.
+    bool secondProgram = false;
+};
+
+class WineConsoleEvent : public ::testing::TestWithParam<ConsoleEvent> {};
+
+// The console window closed, the user logging off, the machine shutting down in the
+// middle of section 1: the run ends as on SIGTERM, with the safe answers, the profile in
+// its file, the outcome that names it and the attempt's record. Ctrl-C there closes with
+// the recovery (--yes answers it), and at a prompt it ends the wait at once.
+TEST_P(WineConsoleEvent, EndsTheRunAsOnLinuxAndKeepsTheAccountOfIt) {
+    const ConsoleEvent& row = GetParam();
+    const fs::path sender = TestHelper("vor-console-event.exe");
+    if (sender.empty()) GTEST_SKIP() << "vor-console-event.exe is built by the Windows build";
+    SimProcess sim(QuickDc);
+    ASSERT_FALSE(sim.port().empty());
+    WineProgram program(sim, row.com);
+    ASSERT_TRUE(program.ready());
+    const auto before = ProfileLines(sim.memory(program.top() / "before.dump"));
+    WineRun second;
+    bool sent = false;  // the event reached the program while it ran
+    const auto send = [&](const std::string& out) {
+        if (row.atPrompt ? out.find("\"event\":\"wait\"") == std::string::npos : !HalfwayThroughSection1(out))
+            return false;
+        if (row.secondProgram) second = program.run({"--cli", "--port", program.comName(), "--yes", "--json"});
+        return sent =
+                   QProcess::execute(QStringLiteral("wine"),
+                                     {QString::fromStdString(sender.string()), QString::fromLatin1(row.event),
+                                      QString::fromStdString(WindowsPath(program.folder() / "vor-fwupdate.com"))}) == 0;
+    };
+    std::vector<std::string> args = {"--cli", "--port", program.comName(), "--json"};
+    if (!row.atPrompt) args.push_back("--yes");
+    const WineRun run = program.run(args, {.keepInputOpen = row.atPrompt, .midway = send});
+    EXPECT_TRUE(sent) << run.out;
+    EXPECT_EQ(run.exit, row.exit) << run.out << run.err;
+    const std::vector<JsonEvent> events = ParseJsonEvents(run.out);
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events.back().at("event"), "outcome") << run.out;
+    if (row.exit == 4) {
+        EXPECT_EQ(OutcomeField(run.out, "backup"), WindowsPath(program.folder() / Backup)) << run.out;
+        EXPECT_TRUE(EventsOf(events, "answer").empty()) << run.out;  // nobody was asked to write it back
+        EXPECT_TRUE(fs::exists(program.folder() / Backup));
+    } else {
+        EXPECT_EQ(ProfileLines(sim.memory(program.top() / "after.dump")), before);
+        EXPECT_FALSE(fs::exists(program.folder() / Backup));
+    }
+    if (row.secondProgram) {
+        const std::vector<JsonEvent> asked = EventsOf(ParseJsonEvents(second.out), "question");
+        ASSERT_FALSE(asked.empty()) << second.out;
+        const std::string inUse = "Another program is using the interface cable's serial port " + program.comName();
+        EXPECT_NE(asked.front().at("text").find(inUse), std::string::npos) << second.out;
+        EXPECT_TRUE(EventsOf(ParseJsonEvents(second.out), "attempt").empty()) << second.out;
+    }
+    if (row.atPrompt) return;  // no attempt yet
+    std::string records;       // every attempt's, one after another
+    for (const auto& e : fs::directory_iterator(program.folder()))
+        if (e.path().filename().string().starts_with("task-log-")) {
+            std::ifstream in(e.path());
+            records.append(std::istreambuf_iterator<char>(in), {});
+        }
+    EXPECT_NE(records.find("Interrupted"), std::string::npos) << records;
+}
+
+INSTANTIATE_TEST_SUITE_P(Events, WineConsoleEvent,
+                         ::testing::Values(ConsoleEvent{"close", false, 4, 20, true},
+                                           ConsoleEvent{"logoff", false, 4, 21}, ConsoleEvent{"shutdown", false, 4, 22},
+                                           ConsoleEvent{"ctrl-c", false, 1, 23}, ConsoleEvent{"ctrl-c", true, 3, 24}));
+
+// Installed in a folder named with accents and in Japanese (the texts and the image are
+// found there), run from cmd by a user so named: the DC is silent in section 2, the run
+// ends with exit 4 naming the backup, which lies in the user's data folder where the
+// README says; a second run finds it there and writes it back.
+TEST(WineCliRun, AnInstalledProgramAndAUserNamedWithAccentsAndJapaneseKeepTheBackupWhereTheReadmeSays) {
     // Silent for 20 s from the 50th block of section 2: that run fails, the next one finds the DC back.
     std::vector<std::string> options = QuickDc;
     options.insert(options.end(), {"--silent", "b7-data:50,20"});
     SimProcess sim(options);
     ASSERT_FALSE(sim.port().empty());
-    WineProgram program(sim, 8);
+    WineProgram program(sim, 8, "Tauch-Ausrüstung/ダイビング");
     ASSERT_TRUE(program.ready());
-    const auto before = ProfileLines(sim.memory(program.folder() / "before.dump"));
+    const fs::path user = program.top() / "users" / "Jörg-ダイビング" / "AppData" / "Local";
+    fs::create_directories(user);
+    const std::vector<std::pair<std::string, std::string>> windows = {
+        {"LOCALAPPDATA", WindowsPath(user)},
+        // A 64-bit program's ProgramFiles is made from ProgramW6432 when it starts.
+        {"ProgramW6432", WindowsPath(program.folder().parent_path())}};
+    const fs::path backups = user / "vor-fwupdate";
+    const auto before = ProfileLines(sim.memory(program.top() / "before.dump"));
 
     // No terminal and no --yes: Enter twice from a script, and the recovery question is left alone.
-    const WineRun failed = program.run({"--cli", "--port", program.comName(), "--json"}, "\n\n");
+    const WineRun failed =
+        program.run({"--cli", "--port", program.comName(), "--json"}, {.input = "\n\n", .windowsEnvironment = windows});
     EXPECT_EQ(failed.exit, 4) << failed.out << failed.err;
-    const std::string named = OutcomeField(failed.out, "backup");
-    EXPECT_NE(named.find(Backup), std::string::npos) << failed.out;
-    EXPECT_NE(OutcomeField(failed.out, "message").find(Backup), std::string::npos) << failed.out;
-    ASSERT_TRUE(fs::exists(program.folder() / Backup));
-    EXPECT_NE(ProfileLines(sim.memory(program.folder() / "between.dump")), before);
+    EXPECT_EQ(OutcomeField(failed.out, "backup"), WindowsPath(backups / Backup)) << failed.out;
+    EXPECT_NE(OutcomeField(failed.out, "message").find(WindowsPath(backups / Backup)), std::string::npos) << failed.out;
+    ASSERT_TRUE(fs::exists(backups / Backup));
+    const auto isRecord = [](const fs::directory_entry& e) {
+        return e.path().filename().string().starts_with("task-log-");
+    };
+    EXPECT_TRUE(std::any_of(fs::directory_iterator(backups), fs::directory_iterator(), isRecord))
+        << "the attempt's record lies beside the backup";
+    EXPECT_NE(ProfileLines(sim.memory(program.top() / "between.dump")), before);
 
-    const WineRun again = program.run({"--cli", "--port", program.comName(), "--yes", "--json"});
+    const WineRun again =
+        program.run({"--cli", "--port", program.comName(), "--yes", "--json"}, {.windowsEnvironment = windows});
     EXPECT_EQ(again.exit, 0) << again.out << again.err;
-    EXPECT_EQ(ProfileLines(sim.memory(program.folder() / "after.dump")), before);
-    EXPECT_FALSE(fs::exists(program.folder() / Backup));
+    EXPECT_EQ(ProfileLines(sim.memory(program.top() / "after.dump")), before);
+    EXPECT_FALSE(fs::exists(backups / Backup));
 }
 
 }  // namespace

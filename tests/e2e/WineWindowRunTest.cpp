@@ -137,6 +137,23 @@ private:
 };
 
 // The private Wine prefix with the program installed by its installer.
+constexpr int ImageSubsystemWindowsGui = 2;
+constexpr int ImageSubsystemWindowsConsole = 3;
+
+// The subsystem field of a Windows program's PE header; -1 when it has none.
+int PeSubsystem(const fs::path& program) {
+    std::ifstream in(program, std::ios::binary);
+    const auto readAt = [&in](std::streamoff at, int bytes) {
+        unsigned char b[4] = {};
+        in.seekg(at);
+        in.read(reinterpret_cast<char*>(b), bytes);
+        return in ? static_cast<long>(b[0] | b[1] << 8 | b[2] << 16 | static_cast<unsigned long>(b[3]) << 24) : -1L;
+    };
+    const long header = readAt(0x3C, 4);  // e_lfanew
+    if (header <= 0) return -1;
+    return static_cast<int>(readAt(header + 0x5C, 2));  // after the signature and the file header
+}
+
 class WineWindowRun : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -279,8 +296,12 @@ protected:
 
 TEST_F(WineWindowRun, InstalledWindowUpdatesTheDcByClicksAndItsRecordSaysFinishedWithoutErrors) {
     EXPECT_TRUE(fs::exists(startMenuEntry()));
-    for (const char* file : {"FirmwareUpdate.lng", "VOR.1H.FWR", "RD2_EUA.prn", "uninstall.exe"})
+    for (const char* file : {"vor-fwupdate.com", "FirmwareUpdate.lng", "VOR.1H.FWR", "RD2_EUA.prn", "uninstall.exe"})
         EXPECT_TRUE(fs::exists(installFolder() / file)) << file;
+    // The Start menu's program is a GUI program, with no console before its window; the
+    // terminal's is the console program.
+    EXPECT_EQ(PeSubsystem(installFolder() / "vor-fwupdate.exe"), ImageSubsystemWindowsGui);
+    EXPECT_EQ(PeSubsystem(installFolder() / "vor-fwupdate.com"), ImageSubsystemWindowsConsole);
     SimProcess sim(QuickDc);
     ASSERT_FALSE(sim.port().empty());
     const fs::path scratch = scratch_.path().toStdString();
@@ -295,6 +316,9 @@ TEST_F(WineWindowRun, InstalledWindowUpdatesTheDcByClicksAndItsRecordSaysFinishe
     display_.click(window, NextCentreX, ButtonCentreY);
     QThread::msleep(8000);
     display_.screenshot("3-update-running");  // the window repaints while the flow waits on the DC
+    // A logoff or shutdown while the DC is written waits for it: the window refuses the
+    // end of the session, and the update goes on.
+    EXPECT_NE(Wine({QStringLiteral("wineboot"), QStringLiteral("--end-session")}), 0) << "the session end went on";
     ASSERT_TRUE(WaitFor([&] { return records().find(Finished) != std::string::npos; }, UpdateLimitMs)) << records();
     QThread::msleep(500);
     display_.screenshot("4-finished");

@@ -4,9 +4,12 @@
 
 #include <stdlib.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <vector>
 
 #include "profile/BackupFolder.h"
+#include "profile/DurableFile.h"
 
 using namespace vor;
 
@@ -31,5 +34,24 @@ TEST(BackupFolder, AWritableInstalledFolderStillSendsTheBackupsToTheUsersDataFol
     // A copied program folder elsewhere keeps its backups beside the program.
     std::filesystem::create_directories(base / "stick");
     EXPECT_EQ(ChooseBackupFolder(base / "stick"), base / "stick");
+    std::filesystem::remove_all(base);
+}
+
+TEST(BackupFolder, AUserNamedWithAccentsOrJapaneseKeepsTheBackupsInTheirOwnDataFolder) {
+    const std::filesystem::path base = std::filesystem::temp_directory_path() / L"vor-folder-Jörg-ダイビング";
+    std::filesystem::remove_all(base);
+    const std::filesystem::path programFiles = base / L"Programme";
+    std::filesystem::create_directories(programFiles / "vor-fwupdate");
+    ASSERT_EQ(::_wputenv_s(L"ProgramFiles", programFiles.c_str()), 0);
+    ASSERT_EQ(::_wputenv_s(L"LOCALAPPDATA", (base / L"ダイビング" / "Local").c_str()), 0);
+    const std::filesystem::path folder = ChooseBackupFolder(programFiles / "vor-fwupdate");
+    EXPECT_EQ(folder, base / L"ダイビング" / "Local" / "vor-fwupdate");
+    const std::uint8_t bytes[] = {1, 2, 3};
+    EXPECT_TRUE(WriteFileDurably(folder / "6865.012345.bin", bytes).ok);
+    EXPECT_EQ(ReadWholeFile(folder / "6865.012345.bin", 10), std::vector<std::uint8_t>(bytes, bytes + 3));
+    std::FILE* record = CreateNewFile(folder / "task-log.txt", false);
+    ASSERT_NE(record, nullptr);
+    std::fclose(record);
+    EXPECT_EQ(CreateNewFile(folder / "task-log.txt", false), nullptr) << "a name is taken once";
     std::filesystem::remove_all(base);
 }

@@ -1,0 +1,14 @@
+#include "session/Utf8Path.h"
+
+namespace vor {
+
+std::filesystem::path PathOfUtf8(std::string_view utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string Utf8Of(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
+}  // namespace vor
