@@ -58,9 +58,10 @@ protected:
         state.ProfileIntact = true;
     }
     void TearDown() override {
+        // The keeper holds the DC's lock file in the folder: Windows removes no open file.
         updater.reset();
         forUpdate.reset();
-        keeper.reset();  // lets go of the DC's lock, whose open file Windows will not remove
+        keeper.reset();
         std::filesystem::remove_all(folder);
     }
 

@@ -271,7 +271,7 @@ TEST_F(ProfileTest, DamagedFilesAreSetAsideWholeAndNamed) {
         EXPECT_EQ(SetAsideFiles(), std::vector<Bytes>{c.file});
         ASSERT_FALSE(wizard.rows.empty());
         EXPECT_EQ(wizard.rows.back().icon, 2);
-        EXPECT_THAT(wizard.rows.back().event, ::testing::StartsWith("T926"));
+        EXPECT_THAT(wizard.rows.back().event, ::testing::StartsWith(T(Msg::BackupDamaged)));
         EXPECT_THAT(keeper->report().damage, ::testing::HasSubstr(c.damage));
     }
     // The digest alone tells the sound file from the one whose changes cancel out.

@@ -159,7 +159,7 @@ TEST_F(RecoveryTest, DamagedBackupIsNotWrittenNotDeletedAndTheDiverIsToldWhy) {
     ExpectSetAside();
     ASSERT_EQ(wizard.boxes.size(), 3u);
     EXPECT_EQ(wizard.boxes.back().text, wizard.rows.back().event);
-    EXPECT_EQ(wizard.boxes.back().text.rfind("T926", 0), 0u);
+    EXPECT_EQ(wizard.boxes.back().text.rfind(T(Msg::BackupDamaged), 0), 0u);
     ExpectClockThenDeepSleepLast();
 }
 
