@@ -2,7 +2,6 @@
 #include "profile/BackupCheck.h"
 
 #include <algorithm>
-#include <numeric>
 #include <system_error>
 #include <vector>
 
@@ -14,12 +13,8 @@ namespace {
 constexpr std::size_t DigestHexLength = 64;
 constexpr std::size_t NamedBlocks = 10;  // a damage text names at most this many blocks
 
-std::uint8_t SumOf(std::span<const std::uint8_t> bytes) {
-    return static_cast<std::uint8_t>(std::accumulate(bytes.begin(), bytes.end(), 0u) % 256);
-}
-
 std::string HeadDamage(const BackupContent& content) {
-    if (content.header[16] != SumOf(std::span(content.header).first<16>()))
+    if (content.header[16] != ByteSum(std::span(content.header).first<16>()))
         return "its header does not match its check byte";
     const auto digits = std::span(content.digits);
     if (std::any_of(digits.begin(), digits.begin() + 6, [](std::uint8_t d) { return d > 9; }) ||

@@ -31,6 +31,12 @@ struct BackupFolders {
         : primary(std::move(primaryFolder)), others(std::move(otherFolders)) {}
     std::filesystem::path primary;
     std::vector<std::filesystem::path> others;
+    // Every folder, in the order saved profiles are looked for.
+    std::vector<std::filesystem::path> all() const {
+        std::vector<std::filesystem::path> folders{primary};
+        folders.insert(folders.end(), others.begin(), others.end());
+        return folders;
+    }
 };
 
 // ChooseBackupFolder's folder, then the other of the program folder and the user's

@@ -43,6 +43,12 @@ std::optional<BackupContent> DecodeBackup(const std::vector<std::uint8_t>& bytes
     return content;
 }
 
+std::uint8_t ByteSum(std::span<const std::uint8_t> bytes) {
+    unsigned sum = 0;
+    for (std::uint8_t b : bytes) sum += b;
+    return static_cast<std::uint8_t>(sum % 256);
+}
+
 std::string SerialText(std::int32_t serialNumber) {
     char serial[16];
     std::snprintf(serial, sizeof serial, "%06d", static_cast<int>(serialNumber));

@@ -36,6 +36,9 @@ std::vector<std::uint8_t> EncodeBackup(const ProfileHeaderBytes& header, const S
 // whether they make sense is the caller's judgement.
 std::optional<BackupContent> DecodeBackup(const std::vector<std::uint8_t>& bytes);
 
+// The check byte of the format: the sum of the bytes, mod 256.
+std::uint8_t ByteSum(std::span<const std::uint8_t> bytes);
+
 // Header bytes 8..11 (block-0 bytes 72..75): the start and end pointers of the profile.
 constexpr std::size_t HeaderPointerOffset = 8;
 inline std::span<const std::uint8_t, 4> HeaderPointers(const ProfileHeaderBytes& header) {

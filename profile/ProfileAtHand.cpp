@@ -19,9 +19,7 @@ std::vector<SavedProfileFile> ProfileKeeper::SavedFilesOfDc() const {
     const std::string pendingName = Utf8Of(BackupPath.filename());
     const std::string stem = Utf8Of(BackupPath.stem()) + ".";
     std::vector<SavedProfileFile> files;
-    std::vector<std::filesystem::path> folders{folders_.primary};
-    folders.insert(folders.end(), folders_.others.begin(), folders_.others.end());
-    for (const auto& folder : folders) {
+    for (const auto& folder : folders_.all()) {
         std::error_code ec;
         for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
             const std::string name = Utf8Of(it->path().filename());
@@ -66,7 +64,7 @@ RestoreEnd ProfileKeeper::RestoreFromFile(const std::filesystem::path& file) {
         const auto& digits = checked.content->digits;
         std::string serial;
         for (std::size_t i = 0; i < SerialDigitCount; ++i) serial += static_cast<char>('0' + digits[i]);
-        if (serial != serialText_.substr(0, SerialDigitCount))
+        if (digits != ConnectedDigits())
             why = "it holds the profile of the DC with the serial number " + serial + ", not of " + serialText_;
         else if (checked.span.empty)
             why = "it holds no profile";

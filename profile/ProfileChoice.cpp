@@ -40,11 +40,8 @@ ProfileKeeper::Choice ProfileKeeper::ChooseBetweenProfiles() {
 
 std::optional<std::filesystem::path> ProfileKeeper::SaveDcCopy(BackupContent& copy, ProfileSpan& span,
                                                                const std::filesystem::path& file) {
-    std::copy_n(blockZero_.begin() + HeaderBlockOffset, 16, copy.header.begin());
-    unsigned sum = 0;
-    for (int i = 0; i < 16; ++i) sum += copy.header[static_cast<std::size_t>(i)];
-    copy.header[16] = static_cast<std::uint8_t>(sum % 256);
-    for (std::size_t i = 0; i < SerialDigitCount; ++i) copy.digits[i] = static_cast<std::uint8_t>(serialText_[i] - '0');
+    copy.header = DcHeader();
+    copy.digits = ConnectedDigits();
     span = LocateProfile(HeaderPointers(copy.header), image_.MemorySize);
 
     wizard_.InsertTaskList(IconRunning, DcCopyStepText, "");

@@ -21,12 +21,6 @@ constexpr const char* BackupStepText = "Backup dive computer profile";
 
 int PackedDecimal(std::uint8_t b) { return (b / 16) * 10 + (b % 16); }
 
-std::uint8_t SumOf(std::span<const std::uint8_t> bytes) {
-    unsigned sum = 0;
-    for (std::uint8_t b : bytes) sum += b;
-    return static_cast<std::uint8_t>(sum % 256);
-}
-
 }  // namespace
 
 ProfileKeeper::ProfileKeeper(CommModule& link, WizardServices& wizard, WizardState& state,
@@ -41,10 +35,19 @@ std::optional<MemoryBlock> ProfileKeeper::ReadBlock(int line) {
     return block;
 }
 
-void ProfileKeeper::SetConnectedDigits() {
-    SerialDigits.fill(0);
-    for (std::size_t i = 0; i < SerialDigitCount; ++i)
-        SerialDigits[i] = static_cast<std::uint8_t>(serialText_[i] - '0');
+void ProfileKeeper::SetConnectedDigits() { SerialDigits = ConnectedDigits(); }
+
+SerialDigitBytes ProfileKeeper::ConnectedDigits() const {
+    SerialDigitBytes digits{};
+    for (std::size_t i = 0; i < SerialDigitCount; ++i) digits[i] = static_cast<std::uint8_t>(serialText_[i] - '0');
+    return digits;
+}
+
+ProfileHeaderBytes ProfileKeeper::DcHeader() const {
+    ProfileHeaderBytes header{};
+    std::copy_n(blockZero_.begin() + HeaderBlockOffset, 16, header.begin());
+    header[16] = ByteSum(std::span(header).first<16>());
+    return header;
 }
 
 void ProfileKeeper::UseSpan(const ProfileSpan& span) {
@@ -94,16 +97,14 @@ ProfileKeeper::Lookup ProfileKeeper::LookUpBackup() {
     const ProfileSpan span = checked.span;
     UseContent(std::move(*checked.content), span);
     if (span.empty) return Lookup::EmptyProfile;
-    for (std::size_t i = 0; i < SerialDigitCount; ++i)
-        if (static_cast<int>(SerialDigits[i]) != serialText_[i] - '0') return Lookup::OtherDc;
+    // The check has made bytes 6..16 zero: the whole arrays compare the six digits.
+    if (SerialDigits != ConnectedDigits()) return Lookup::OtherDc;
     return DcHoldsOtherProfile() ? Lookup::Superseded : Lookup::Usable;
 }
 
 std::optional<std::filesystem::path> ProfileKeeper::FindSavedProfile(const std::string& name) {
     std::vector<std::filesystem::path> found;
-    std::vector<std::filesystem::path> folders{folders_.primary};
-    folders.insert(folders.end(), folders_.others.begin(), folders_.others.end());
-    for (const auto& folder : folders) {
+    for (const auto& folder : folders_.all()) {
         std::error_code ec;
         const auto type = std::filesystem::symlink_status(folder / name, ec).type();
         if (type != std::filesystem::file_type::not_found && type != std::filesystem::file_type::unknown)
@@ -208,8 +209,7 @@ void ProfileKeeper::BackupProfile() {
     }
     ProfileBlocks.clear();  // a new backup inherits no rows of a file it replaces
 
-    std::copy_n(blockZero_.begin() + HeaderBlockOffset, 16, ProfileHeader.begin());
-    ProfileHeader[16] = SumOf(std::span(ProfileHeader).first<16>());
+    ProfileHeader = DcHeader();
     // The new file must carry this DC's digits, not those of a file it replaces.
     SetConnectedDigits();
 

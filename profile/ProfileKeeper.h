@@ -163,6 +163,10 @@ private:
     // the attempt stays set.
     std::optional<MemoryBlock> ReadBlock(int line);
     void SetConnectedDigits();
+    // The connected DC's six serial digits, as a backup of it carries them.
+    SerialDigitBytes ConnectedDigits() const;
+    // Block-0 bytes 64..79 of the DC as last read, with their sum: what its backup's header holds.
+    ProfileHeaderBytes DcHeader() const;
     void UseSpan(const ProfileSpan& span);
     bool ReadProfileBlocks(BlockTable& table, int firstLine, int count);
     bool SaveBackupFile();
