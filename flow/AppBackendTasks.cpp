@@ -12,14 +12,6 @@
 
 namespace vor {
 
-namespace {
-
-TaskOutcome DcNotRead() {
-    return {ExitFailed, "failed", "The DC could not be read: nothing was written into it or saved.", {}, {}, {}};
-}
-
-}  // namespace
-
 TaskOutcome AppBackend::RunProfileTask(const ProfileTask& task) {
     profile_.StartAttempt();
     link_.RenewLink();
@@ -37,9 +29,9 @@ void AppBackend::Row(int icon, std::int32_t message, std::initializer_list<std::
 }
 
 TaskOutcome AppBackend::DescribeDc() {
-    if (!link_.ReadIdentity() || !link_.ParseIdentity(image_.ModelName)) return DcNotRead();
+    if (!link_.ReadIdentity() || !link_.ParseIdentity(image_.ModelName)) return DcNotReadOutcome();
     const std::uint8_t revision = RevisionInUse(image_) ? link_.ReadRevision() : 0;
-    if (!profile_.ReadDcSerial()) return DcNotRead();
+    if (!profile_.ReadDcSerial()) return DcNotReadOutcome();
     const std::string version = VersionWithRevision(
         link_.FirmwareVersion(), RevisionInUse(image_) ? std::optional<std::uint8_t>(revision) : std::nullopt);
     Row(IconInfo, Msg::DcSummary, {image_.DeviceName, profile_.ConnectedSerial(), version});
@@ -75,14 +67,8 @@ TaskOutcome AppBackend::RestoreDcProfile(const std::filesystem::path& file) {
     const std::filesystem::path dcCopy = profile_.report().dcCopy;
     const std::string undo = dcCopy.empty() ? "" : " What the DC held before is saved in " + Utf8Of(dcCopy) + ".";
     switch (end) {
-    case RestoreEnd::Restored:
-        return {ExitUpdated,
-                "restored",
-                "The saved profile " + Utf8Of(file) + " is in the DC, every block read back equal." + undo,
-                file,
-                dcCopy,
-                {}};
-    case RestoreEnd::DcUnread: return DcNotRead();
+    case RestoreEnd::Restored: return RestoredOutcome(file, dcCopy);
+    case RestoreEnd::DcUnread: return DcNotReadOutcome();
     case RestoreEnd::Refused:
         return {ExitNothingChanged,
                 "nothing-changed",

@@ -27,4 +27,9 @@ struct TaskOutcome {
     std::filesystem::path pending;  // waits for its write-back after a restore that did not complete
 };
 
+// The DC was never read: nothing was written into it or saved.
+TaskOutcome DcNotReadOutcome();
+// `file` is in the DC, read back equal; `dcCopy` (may be empty) holds what it held before.
+TaskOutcome RestoredOutcome(const std::filesystem::path& file, const std::filesystem::path& dcCopy);
+
 }  // namespace vor

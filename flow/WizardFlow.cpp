@@ -185,20 +185,14 @@ RunOutcome WizardFlow::Outcome() const {
 std::optional<TaskOutcome> WizardFlow::TaskResult() const {
     if (env_.task.kind == ProfileTaskKind::None) return std::nullopt;
     if (!taskOutcome_) {
-        TaskOutcome notRead;
-        notRead.message = "The DC could not be read: nothing was written into it or saved.";
+        TaskOutcome notRead = DcNotReadOutcome();
         if (dcSilent_) notRead.message = vor::OutcomeText(Outcome(), {});
         return notRead;
     }
-    TaskOutcome outcome = *taskOutcome_;
     // A restore that did not complete may have been finished by the recovery at Close.
-    if (outcome.exit == ExitProfileSaved && Outcome().profile == ProfileEnd::Verified) {
-        outcome.exit = ExitUpdated;
-        outcome.result = "restored";
-        outcome.message = "The saved profile " + Utf8Of(outcome.file) + " is in the DC, every block read back equal.";
-        outcome.pending.clear();
-    }
-    return outcome;
+    if (taskOutcome_->exit == ExitProfileSaved && Outcome().profile == ProfileEnd::Verified)
+        return RestoredOutcome(taskOutcome_->file, taskOutcome_->dcCopy);
+    return taskOutcome_;
 }
 
 std::string WizardFlow::OutcomeText(const RunOutcome& outcome) {
