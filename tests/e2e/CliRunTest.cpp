@@ -506,9 +506,11 @@ TEST_P(CliUnusableBackupFolder, IsNamedWithTheSystemsReasonAndNothingChanges) {
     ProgramCopy program;
     QTemporaryDir mountPoint;
     const std::string folder = mountPoint.path().toStdString();
-    const std::string script = std::string("set -e; mount -t tmpfs -o size=40m tmpfs \"$1\"; ") +
-                               "cp \"$2\"/vor-fwupdate \"$2\"/FirmwareUpdate.lng \"$2\"/VOR.1H.FWR \"$1\"/; " +
-                               GetParam().prepare + "; shift 2; exec \"$0\"/vor-fwupdate \"$@\"";
+    // Room for the program (a sanitizer build is several times larger) and 20 MiB more.
+    const std::string script =
+        std::string("set -e; mount -t tmpfs -o size=$(( $(du -sk \"$2\" | cut -f1) + 20480 ))k ") + "tmpfs \"$1\"; " +
+        "cp \"$2\"/vor-fwupdate \"$2\"/FirmwareUpdate.lng \"$2\"/VOR.1H.FWR \"$1\"/; " + GetParam().prepare +
+        "; shift 2; exec \"$0\"/vor-fwupdate \"$@\"";
     QProcess run;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("XDG_DATA_HOME"), QString::fromStdString(folder + "/data"));
