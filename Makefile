@@ -9,6 +9,8 @@
 BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= 2
+# Tests run two to a core: the whole runs in real time spend most of it waiting for the DC.
+TEST_JOBS ?= 4
 
 .PHONY: run test check deps build clean package windows-build windows-package windows-test
 
@@ -17,7 +19,7 @@ run: build
 
 # The Wine tests need the Windows build: make windows-test runs them.
 test: build
-	cd $(BUILD) && ctest --output-on-failure -j$(JOBS) -LE Wine
+	cd $(BUILD) && ctest --output-on-failure -j$(TEST_JOBS) -LE Wine
 
 check: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS) -L Unit
