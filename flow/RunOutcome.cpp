@@ -7,15 +7,16 @@
 
 namespace vor {
 
-std::vector<std::filesystem::path> PendingBackups(const std::filesystem::path& connectedDcBackup) {
+std::optional<std::filesystem::path> PendingBackup(const ProfileReport& profile) {
     std::error_code ec;
-    if (!connectedDcBackup.empty() && std::filesystem::is_regular_file(connectedDcBackup, ec))
-        return {connectedDcBackup};
-    return {};
+    if (profile.dcHeldElsewhere || profile.backupFile.empty() ||
+        !std::filesystem::is_regular_file(profile.backupFile, ec))
+        return std::nullopt;
+    return profile.backupFile;
 }
 
 RunOutcome JudgeRun(const FirmwareReport& firmware, const ProfileReport& profile, bool hadProfile,
-                    const std::vector<std::filesystem::path>& pending) {
+                    const std::optional<std::filesystem::path>& pending) {
     RunOutcome o;
     o.attempted = firmware.attempted;
     o.firmware = firmware.end;
@@ -26,14 +27,14 @@ RunOutcome JudgeRun(const FirmwareReport& firmware, const ProfileReport& profile
     o.damagedFile = profile.damagedFile;
     o.damage = profile.damage;
     const bool verified = profile.writeBack == WriteBackEnd::Verified;
-    if (verified && !profile.backupLeft.empty() && pending == std::vector{profile.backupLeft}) {
+    if (verified && !profile.backupLeft.empty() && pending == profile.backupLeft) {
         // Written back and read back equal: the file left behind waits for nothing.
         o.profile = ProfileEnd::Verified;
         o.backupLeft = profile.backupLeft;
         o.backupLeftWhy = profile.backupLeftWhy;
-    } else if (!pending.empty()) {
+    } else if (pending) {
         o.profile = ProfileEnd::Pending;
-        o.pendingFile = pending.front();
+        o.pendingFile = *pending;
     } else if (profile.writeBack == WriteBackEnd::Verified) {
         o.profile = ProfileEnd::Verified;
     } else if (!profile.setAside.empty()) {

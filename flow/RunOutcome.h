@@ -6,8 +6,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
-#include <vector>
 
 #include "firmware/UpdateSequence.h"
 #include "profile/ProfileKeeper.h"
@@ -44,12 +44,13 @@ struct RunOutcome {
 
 // The backup file that waits for a write-back: the connected DC's, where the lookup
 // found it. A run that never identified a DC names none: whatever lies in the folders
-// may belong to another DC or another run.
-std::vector<std::filesystem::path> PendingBackups(const std::filesystem::path& connectedDcBackup);
+// may belong to another DC or another run; nor does a run whose DC another run holds.
+// Close's recovery and the outcome both ask this, so they can never disagree.
+std::optional<std::filesystem::path> PendingBackup(const ProfileReport& profile);
 
 // `hadProfile`: the DC's profile had to be kept (it was not empty).
 RunOutcome JudgeRun(const FirmwareReport& firmware, const ProfileReport& profile, bool hadProfile,
-                    const std::vector<std::filesystem::path>& pending);
+                    const std::optional<std::filesystem::path>& pending);
 
 // The run ended as the diver wanted: the DC runs the image's firmware with its profile.
 bool Succeeded(const RunOutcome& outcome);

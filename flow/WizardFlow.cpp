@@ -173,10 +173,8 @@ int WizardFlow::SetProcessPriority(int priorityClass) {
 RunOutcome WizardFlow::Outcome() const {
     if (!backend_) return {};
     const ProfileReport profile = backend_->ProfileFacts();
-    // Another run's backup of the DC it holds is not this run's to name.
-    const auto pending =
-        profile.dcHeldElsewhere ? std::vector<std::filesystem::path>{} : PendingBackups(profile.backupFile);
-    RunOutcome outcome = JudgeRun(backend_->FirmwareFacts(), profile, state_.ProfileBackupNeeded, pending);
+    RunOutcome outcome =
+        JudgeRun(backend_->FirmwareFacts(), profile, state_.ProfileBackupNeeded, PendingBackup(profile));
     if (dcSilent_) outcome.silentPort = portName_.empty() ? std::string("the cable's port") : portName_;
     outcome.sentToDeepSleep = state_.DeepSleepMode;  // cleared when an attempt starts
     return outcome;
@@ -215,7 +213,9 @@ void WizardFlow::Close() {
             work();
         } catch (...) {}
     };
-    if (!state_.ProfileIntact && backend_) step([&] { RecoverAtClose(); });
+    // The recovery runs for the file the outcome calls pending: one fact for the screen,
+    // the recovery and the exit status.
+    if (backend_ && PendingBackup(backend_->ProfileFacts())) step([&] { RecoverAtClose(); });
     step([&] { frontEnd_->LeaveTop(); });
     if (backend_) step([&] { backend_->AbortLink(); });
     if (backend_) step([&] { backend_->WaitSeconds(CloseWaitSeconds); });

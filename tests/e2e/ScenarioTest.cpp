@@ -903,6 +903,8 @@ TEST(Scenario, DcHeldByAnotherRunIsLeftAloneAndItsBackupIsNotClaimed) {
     EXPECT_NE(errors[0].find("process " + std::to_string(::getpid())), std::string::npos) << errors[0];
     EXPECT_NE(errors[0].find(lockFile.string()), std::string::npos) << errors[0];
     EXPECT_EQ(outcome.message.find(h.backupFile().string()), std::string::npos) << outcome.message;
+    h.clickClose();  // no recovery is offered for that run's file
+    EXPECT_TRUE(h.boxes().shown.empty());
     EXPECT_EQ(FileBytes(h.backupFile()), theirs);
 
     otherRun.reset();
@@ -951,7 +953,7 @@ TEST_P(TwoProfiles, NeitherIsLostAndTheOutcomeNamesWhereEachIs) {
     // The question names both files; what the DC held was saved before it was asked.
     EXPECT_NE(h.boxes().shown[0].text.find(h.backupFile().string()), std::string::npos);
     EXPECT_NE(h.boxes().shown[0].text.find(".set-aside-"), std::string::npos);
-    const auto aside = SetAsideFiles(h);
+    auto aside = SetAsideFiles(h);
     const auto holds = [&](const ProfileSnapshot& p) {
         return std::any_of(aside.begin(), aside.end(),
                            [&](const auto& f) { return BackupFileProblem(f, p, h.serial()).empty(); });
@@ -964,6 +966,16 @@ TEST_P(TwoProfiles, NeitherIsLostAndTheOutcomeNamesWhereEachIs) {
         EXPECT_NE(outcome.message.find(h.backupFile().string()), std::string::npos);
         EXPECT_NE(outcome.message.find(outcome.run.dcCopy.string()), std::string::npos);
         EXPECT_TRUE(outcome.run.choiceOpen);
+        // The file the outcome calls pending is the one Close offers to write back;
+        // No sets it aside whole.
+        h.boxes().answers = {BoxAnswer::No};
+        h.clickClose();
+        ASSERT_EQ(h.boxes().shown.size(), 2u);
+        EXPECT_EQ(h.boxes().shown[1].buttons, BoxButtons::YesNo);
+        EXPECT_FALSE(BackupFileExists(h));
+        aside = SetAsideFiles(h);
+        EXPECT_TRUE(holds(saved));
+        EXPECT_EQ(h.outcome().run.profile, ProfileEnd::SetAside);
         ExpectProfileKept(dived, h);
         return;
     }

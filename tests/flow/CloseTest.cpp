@@ -29,7 +29,7 @@ TEST(Close, RunsItsStepsInOrderAndEnds) {
 TEST(Close, PendingWriteBackIsRecoveredFirstWhileTheWindowIsStillOnTop) {
     FlowHarness h;
     ASSERT_TRUE(h.start());
-    h.state.ProfileIntact = false;
+    h.leavePendingBackup();
     bool onTopDuringRecovery = false;
     bool busyDuringRecovery = false;
     h.backend.onRecover = [&] {
@@ -61,7 +61,8 @@ TEST(Close, FailingStepsDoNotStopTheOthers) {
     h.build();
     h.flow->setBackend(&backend);
     ASSERT_TRUE(h.flow->Start());
-    h.state.ProfileIntact = false;
+    h.leavePendingBackup();
+    backend.profileReport = h.backend.profileReport;
     h.close();
     EXPECT_THAT(std::vector<std::string>(backend.log.begin() + 2, backend.log.end()),
                 ElementsAre("WaitSeconds 1.000000", "ReleaseReplyBuffers"));
@@ -72,7 +73,7 @@ TEST(Close, FailingStepsDoNotStopTheOthers) {
 TEST(Close, SecondCloseWhileTheFirstRunsDoesNothing) {
     FlowHarness h;
     ASSERT_TRUE(h.start());
-    h.state.ProfileIntact = false;
+    h.leavePendingBackup();
     h.backend.onRecover = [&] { h.close(); };
     h.close();
     h.close();
@@ -88,7 +89,7 @@ TEST(Close, CloseDuringAWaitingUpdateUnwindsItCleanly) {
     bool reachedEnd = false;
     h.backend.onUpdate = [&] {
         h.flow->InsertTaskList(IconRunning, "Uploading", "...");
-        h.state.ProfileIntact = false;  // profile saved, not yet written back
+        h.leavePendingBackup();
         // The diver presses Close five seconds into a 45 s wait.
         h.pump.schedule(5.0, [&] { h.close(); });
         try {
@@ -113,7 +114,7 @@ TEST(Close, CloseDuringAWaitingUpdateUnwindsItCleanly) {
 TEST(Close, EndAtOnceSkipsTheCloseSteps) {
     FlowHarness h;
     ASSERT_TRUE(h.start());
-    h.state.ProfileIntact = false;
+    h.leavePendingBackup();
     h.flow->EndAtOnce();
     EXPECT_EQ(h.endCalls, 1);
     EXPECT_EQ(h.backend.log.size(), 2u);  // only the start-up calls

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "session/Messages.h"
 #include "tests/support/TempFolder.h"
 #include "texts/LanguageDbWriter.h"
@@ -109,6 +111,12 @@ void FlowHarness::close() { flow->Close(); }
 void FlowHarness::reachDeepSleepPage() {
     backend.firmwareVersion = "1E";
     next();
+}
+
+void FlowHarness::leavePendingBackup() {
+    backend.profileReport.backupFile = dir / "VOR.12345.bin";
+    std::ofstream(backend.profileReport.backupFile) << "profile";
+    state.ProfileIntact = false;
 }
 
 std::vector<std::string> FlowHarness::callsAfterStartUp() const {

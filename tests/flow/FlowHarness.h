@@ -152,6 +152,9 @@ public:
     void close();
     // The stages 1 -> 2 (Deep Sleep acknowledged) in one go.
     void reachDeepSleepPage();
+    // A profile saved and not yet written back, as a failed update leaves it: its file
+    // lies in the folder and ProfileIntact is false.
+    void leavePendingBackup();
     // The backend's calls after start-up's LoadFirmwareImage and OpenInterfacePort.
     std::vector<std::string> callsAfterStartUp() const;
 

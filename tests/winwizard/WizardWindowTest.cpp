@@ -145,7 +145,7 @@ TEST_F(NativeWindow, CloseButtonRunsTheSequenceAndHidesTheWindow) {
 
 TEST_F(NativeWindow, CloseBoxRunsTheSameSequenceOnce) {
     start();
-    h.state.ProfileIntact = false;
+    h.leavePendingBackup();
     ::SendMessageW(window->handle(), WM_CLOSE, 0, 0);
     ::SendMessageW(window->handle(), WM_CLOSE, 0, 0);
     EXPECT_EQ(std::count(h.backend.log.begin(), h.backend.log.end(), "ProfileRecovering"), 1);

@@ -142,7 +142,7 @@ TEST(Window, CloseButtonRunsTheSequenceAndHidesTheWindow) {
 TEST(Window, WindowCloseButtonRunsTheSameSequenceOnce) {
     WizardHarness h;
     ASSERT_TRUE(h.start());
-    h.state.ProfileIntact = false;
+    h.leavePendingBackup();
     bool topMostDuringRecovery = false;
     h.backend.onRecover = [&] { topMostDuringRecovery = h.window->windowFlags().testFlag(Qt::WindowStaysOnTopHint); };
     h.window->close();
@@ -170,7 +170,7 @@ TEST(Window, DisagreeEndsAtOnceAndAgreeDoesNothing) {
     ASSERT_TRUE(h.start());
     h.button("AgreeCmd")->click();  // hidden below the client area, so not by mouse
     EXPECT_EQ(h.endCalls, 0);
-    h.state.ProfileIntact = false;
+    h.leavePendingBackup();
     h.button("DisagreeCmd")->click();
     EXPECT_EQ(h.endCalls, 1);
     EXPECT_EQ(h.backend.log.size(), 2u);  // only the start-up calls
