@@ -174,6 +174,9 @@ protected:
     void TearDown() override {
         std::error_code ec;
         if (!link_.empty()) fs::remove(link_, ec);
+        // The prefix's data folder is searched for saved profiles by every later run in
+        // this prefix, the terminal's included: nothing of this test may stay there.
+        if (!prefix_.empty()) fs::remove_all(dataFolder(), ec);
     }
 
     fs::path installFolder() const { return prefix_ / "drive_c" / "Program Files" / "vor-fwupdate"; }
