@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <map>
 
+#include "session/Messages.h"
 #include "tests/e2e/Harness.h"
 #include "tests/e2e/ProfileCheck.h"
 #include "tests/e2e/ProfileTasks.h"
@@ -91,7 +92,7 @@ int CleanRunExchanges() {
     Harness h;
     EXPECT_TRUE(h.start());
     RunUpdateLikeADiver(h);
-    EXPECT_EQ(h.log().back().event, "M786") << h.logText();
+    EXPECT_EQ(h.log().back().event, M(Msg::UpdateSucceeded)) << h.logText();
     return h.dc().totalExchanges();
 }
 

@@ -102,6 +102,8 @@ void BoundedPump::yieldUntil(double deadline) {
     FakeEventPump::yieldUntil(deadline);
 }
 
+std::string M(std::int32_t message) { return "M" + std::to_string(message); }
+
 std::ostream& operator<<(std::ostream& out, const LogRow& row) {
     return out << "{" << row.icon << ", \"" << row.event << "\", \"" << row.status << "\"}";
 }
@@ -111,12 +113,11 @@ namespace {
 std::string Render(const std::string& text) {
     const auto& texts = LogTexts();
     for (const auto& [n, t] : texts)
-        if (!t.empty() && text == t) return "M" + std::to_string(n);
+        if (!t.empty() && text == t) return M(n);
     std::string out = text;
     for (const auto& [n, t] : texts) {
         if (t.size() < MinEmbeddedText) continue;
-        for (auto at = out.find(t); at != std::string::npos; at = out.find(t))
-            out.replace(at, t.size(), "M" + std::to_string(n));
+        for (auto at = out.find(t); at != std::string::npos; at = out.find(t)) out.replace(at, t.size(), M(n));
     }
     return out;
 }
@@ -435,7 +436,8 @@ std::string Harness::lastRecord() const {
 
 std::vector<LogRow> Harness::updateLog() const {
     std::vector<LogRow> rows = log();
-    const auto first = std::find_if(rows.begin(), rows.end(), [](const LogRow& r) { return r.event == "M782"; });
+    const auto first =
+        std::find_if(rows.begin(), rows.end(), [](const LogRow& r) { return r.event == M(Msg::CheckingDc); });
     return {first, rows.end()};
 }
 

@@ -77,6 +77,8 @@ struct LogRow {
     bool operator==(const LogRow&) const = default;
 };
 std::ostream& operator<<(std::ostream& out, const LogRow& row);
+// How a LogRow writes the text of `message` (a Msg:: number).
+std::string M(std::int32_t message);
 
 // The rows of the window's task log, message texts written as "M<number>".
 std::vector<LogRow> TaskLogOf(const QWidget& window);

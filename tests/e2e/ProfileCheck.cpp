@@ -1,6 +1,7 @@
 #include "tests/e2e/ProfileCheck.h"
 
 #include "cli/JsonLine.h"
+#include "session/Messages.h"
 
 #include <gtest/gtest.h>
 
@@ -108,7 +109,7 @@ std::string BackupFileProblem(const std::filesystem::path& file, const ProfileSn
 
 bool ReportsSuccess(const std::vector<LogRow>& log) {
     return std::any_of(log.begin(), log.end(), [](const LogRow& r) {
-        return (r.event == "M786") || (r.event == "M915" && r.status == "M777");
+        return (r.event == M(Msg::UpdateSucceeded)) || (r.event == M(Msg::CheckStep) && r.status == M(Msg::Done));
     });
 }
 

@@ -16,7 +16,7 @@ namespace fs = std::filesystem;
 
 bool NoProfileWritten(Harness& h) {
     const std::string log = h.logText();
-    return log.find("M796") == std::string::npos && h.dc().exchanges(UnitKind::LineRequest) == 0;
+    return log.find(M(Msg::RestoreStep)) == std::string::npos && h.dc().exchanges(UnitKind::LineRequest) == 0;
 }
 
 TEST(ProfileTask, InfoTellsTheDcAndWhatTheImageWouldDoAndWritesNothing) {

@@ -15,6 +15,7 @@
 #include "platform/QtEventPump.h"
 #include "platform/QtSerialPort.h"
 #include "resources/StringResources.h"
+#include "session/Messages.h"
 #include "tests/e2e/Harness.h"
 #include "tests/e2e/SimProcess.h"
 #include "flow/AppBackend.h"
@@ -74,7 +75,7 @@ TEST(QtSerialIntegration, WholeUpdateThroughAPseudoTerminalEndsWith786AndTheProf
 
     const std::vector<LogRow> log = TaskLogOf(window);
     ASSERT_FALSE(log.empty());
-    EXPECT_EQ(log.back(), (LogRow{1, "M786", ""})) << LogText(log);
+    EXPECT_EQ(log.back(), (LogRow{1, M(Msg::UpdateSucceeded), ""})) << LogText(log);
     EXPECT_TRUE(boxes.shown.empty());
     EXPECT_TRUE(state.ProfileIntact);
     EXPECT_NE(sim.command("status").find("FW1H"), std::string::npos);

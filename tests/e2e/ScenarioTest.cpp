@@ -28,7 +28,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 constexpr double FaultSeconds = 60.0;
 const std::string BackupRow = "Backup dive computer profile";
-const LogRow DcVersion1E{1, "VOR Watch DC, M781: 1E", ""};
+const LogRow DcVersion1E{1, "VOR Watch DC, " + M(Msg::Version) + ": 1E", ""};
 
 ImageContent ImageOfKind(ImageKind kind) {
     ImageContent c = DemoImageContent();
@@ -92,7 +92,7 @@ void UpdateAgainAndWriteBack(Harness& h, const ProfileSnapshot& before) {
         h.pressDcButtons();
         h.clickNext();
     }
-    EXPECT_EQ(h.log().back(), (LogRow{1, "M786", ""})) << h.logText();
+    EXPECT_EQ(h.log().back(), (LogRow{1, M(Msg::UpdateSucceeded), ""})) << h.logText();
     ExpectProfileKept(before, h);
     EXPECT_TRUE(DcHoldsProfile(before, h.dc()));
     EXPECT_FALSE(BackupFileExists(h));
@@ -104,8 +104,9 @@ TEST(Scenario, DcOlderThan1FGoesThroughDeepSleepAndGetsBothSectionsWithItsProfil
     Harness h;
     ASSERT_TRUE(h.start());
     const ProfileSnapshot before = TakeProfile(h.dc());
-    EXPECT_THAT(h.log(), ElementsAre(LogRow{0, "M776", "M777"}, LogRow{0, "M778", "M777"},
-                                     LogRow{1, "VOR Watch DC, M781: 1H.03", ""}));
+    EXPECT_THAT(h.log(), ElementsAre(LogRow{0, M(Msg::LoadingImage), M(Msg::Done)},
+                                     LogRow{0, M(Msg::CheckingImage), M(Msg::Done)},
+                                     LogRow{1, "VOR Watch DC, " + M(Msg::Version) + ": 1H.03", ""}));
 
     h.clickNext();
     ASSERT_TRUE(h.deepSleepPageShown());
@@ -116,10 +117,14 @@ TEST(Scenario, DcOlderThan1FGoesThroughDeepSleepAndGetsBothSectionsWithItsProfil
     h.clickNext();
 
     EXPECT_THAT(h.updateLog(),
-                ElementsAre(LogRow{0, "M782", "M777"}, DcVersion1E, LogRow{0, BackupRow, "M777"},
-                            LogRow{0, "M788", "M777"}, LogRow{0, "M803", "M777"}, LogRow{0, "M789", "M777"},
-                            LogRow{0, "M803", "M777"}, LogRow{0, "M792", "M777"}, LogRow{1, "M794", ""},
-                            LogRow{0, "M796", "M777"}, LogRow{0, "M915", "M777"}, LogRow{1, "M786", ""}));
+                ElementsAre(LogRow{0, M(Msg::CheckingDc), M(Msg::Done)}, DcVersion1E,
+                            LogRow{0, BackupRow, M(Msg::Done)}, LogRow{0, M(Msg::UploadingSection1), M(Msg::Done)},
+                            LogRow{0, M(Msg::WaitingForRestart), M(Msg::Done)},
+                            LogRow{0, M(Msg::UploadingSection2), M(Msg::Done)},
+                            LogRow{0, M(Msg::WaitingForRestart), M(Msg::Done)},
+                            LogRow{0, M(Msg::CheckingNewCode), M(Msg::Done)}, LogRow{1, M(Msg::NewCodeVerified), ""},
+                            LogRow{0, M(Msg::RestoreStep), M(Msg::Done)}, LogRow{0, M(Msg::CheckStep), M(Msg::Done)},
+                            LogRow{1, M(Msg::UpdateSucceeded), ""}));
     EXPECT_FALSE(h.state().CommError);
     EXPECT_TRUE(h.state().ProfileIntact);
     EXPECT_TRUE(h.buttonEnabled("BackCmd"));
@@ -150,8 +155,8 @@ TEST(Scenario, DcAt1FGoesStraightToTheUpdateWithoutDeepSleep) {
     EXPECT_FALSE(h.deepSleepPageShown());
     EXPECT_EQ(h.state().Stage, 2);
     EXPECT_FALSE(Sent(h, {0xA8, 0x55, 0x00}));
-    EXPECT_EQ(h.updateLog()[1], (LogRow{1, "VOR Watch DC, M781: 1F", ""}));
-    EXPECT_EQ(h.log().back(), (LogRow{1, "M786", ""}));
+    EXPECT_EQ(h.updateLog()[1], (LogRow{1, "VOR Watch DC, " + M(Msg::Version) + ": 1F", ""}));
+    EXPECT_EQ(h.log().back(), (LogRow{1, M(Msg::UpdateSucceeded), ""}));
     EXPECT_EQ(h.dc().version(), "1H");
     EXPECT_TRUE(h.buttonEnabled("BackCmd"));  // the attempt has ended
     EXPECT_FALSE(BackupFileExists(h));
@@ -163,7 +168,8 @@ TEST(Scenario, CurrentDcIsLeftAloneAndSentToSleepWithoutAnyBackup) {
     ASSERT_TRUE(h.start());
     const ProfileSnapshot before = TakeProfile(h.dc());
     h.clickNext();
-    EXPECT_THAT(h.updateLog(), ElementsAre(LogRow{0, "M782", "M777"}, LogRow{1, "M785", ""}));
+    EXPECT_THAT(h.updateLog(),
+                ElementsAre(LogRow{0, M(Msg::CheckingDc), M(Msg::Done)}, LogRow{1, M(Msg::AlreadyCurrent), ""}));
     EXPECT_FALSE(h.state().ProfileBackupNeeded);
     EXPECT_FALSE(h.state().CommError);
     EXPECT_TRUE(h.dc().sections().empty());
@@ -179,7 +185,11 @@ TEST(Scenario, DcBelowTheMinimumVersionIsRefusedByASection1Image) {
     ASSERT_TRUE(h.start());
     const ProfileSnapshot before = TakeProfile(h.dc());
     UpdateThroughDeepSleep(h);
-    EXPECT_THAT(h.updateLog(), ElementsAre(LogRow{0, "M782", "M777"}, LogRow{2, "M783VOR Watch DC, M781 1A M784", ""}));
+    EXPECT_THAT(
+        h.updateLog(),
+        ElementsAre(
+            LogRow{0, M(Msg::CheckingDc), M(Msg::Done)},
+            LogRow{2, M(Msg::NotForThisDc) + "VOR Watch DC, " + M(Msg::Version) + " 1A " + M(Msg::UpdateFirst), ""}));
     EXPECT_FALSE(h.state().CommError);  // cleared by the acknowledged deep-sleep command
     EXPECT_TRUE(h.buttonEnabled("BackCmd"));
     EXPECT_EQ(h.dc().exchanges(UnitKind::MemoryRead), 0);
@@ -209,9 +219,13 @@ TEST(Scenario, EmptyProfileIsNeitherSavedNorWrittenBack) {
     const ProfileSnapshot before = TakeProfile(h.dc());
     UpdateThroughDeepSleep(h);
     EXPECT_THAT(h.updateLog(),
-                ElementsAre(LogRow{0, "M782", "M777"}, DcVersion1E, LogRow{0, "M788", "M777"},
-                            LogRow{0, "M803", "M777"}, LogRow{0, "M789", "M777"}, LogRow{0, "M803", "M777"},
-                            LogRow{0, "M792", "M777"}, LogRow{1, "M794", ""}, LogRow{1, "M786", ""}));
+                ElementsAre(LogRow{0, M(Msg::CheckingDc), M(Msg::Done)}, DcVersion1E,
+                            LogRow{0, M(Msg::UploadingSection1), M(Msg::Done)},
+                            LogRow{0, M(Msg::WaitingForRestart), M(Msg::Done)},
+                            LogRow{0, M(Msg::UploadingSection2), M(Msg::Done)},
+                            LogRow{0, M(Msg::WaitingForRestart), M(Msg::Done)},
+                            LogRow{0, M(Msg::CheckingNewCode), M(Msg::Done)}, LogRow{1, M(Msg::NewCodeVerified), ""},
+                            LogRow{1, M(Msg::UpdateSucceeded), ""}));
     EXPECT_FALSE(h.state().ProfileBackupNeeded);
     EXPECT_EQ(h.dc().exchanges(UnitKind::MemoryRead), 1);
     EXPECT_EQ(h.dc().exchanges(UnitKind::LineRequest), 0);
@@ -224,7 +238,7 @@ TEST(Scenario, WrappedPointersSaveAndRestoreTheWholeProfileArea) {
     ASSERT_TRUE(h.start());
     const ProfileSnapshot before = TakeProfile(h.dc());
     UpdateThroughDeepSleep(h);
-    EXPECT_EQ(h.log().back(), (LogRow{1, "M786", ""})) << h.logText();
+    EXPECT_EQ(h.log().back(), (LogRow{1, M(Msg::UpdateSucceeded), ""})) << h.logText();
     EXPECT_EQ(h.dc().exchanges(UnitKind::MemoryRead), 1 + 476 + 1 + 476);  // block 0, the area, the read-back
     EXPECT_EQ(h.dc().exchanges(UnitKind::Announce1), 300 + 476);
     ExpectProfileKept(before, h);
@@ -238,7 +252,7 @@ TEST(Scenario, SizeClass1024WithAFullProfileKeepsAll988Blocks) {
     ASSERT_TRUE(h.start());
     const ProfileSnapshot before = TakeProfile(h.dc());
     UpdateThroughDeepSleep(h);
-    EXPECT_EQ(h.log().back(), (LogRow{1, "M786", ""})) << h.logText();
+    EXPECT_EQ(h.log().back(), (LogRow{1, M(Msg::UpdateSucceeded), ""})) << h.logText();
     EXPECT_EQ(h.dc().exchanges(UnitKind::MemoryRead), 1 + 988 + 1 + 988);
     EXPECT_EQ(h.dc().exchanges(UnitKind::Announce1), 300 + 988);
     ExpectProfileKept(before, h);
@@ -250,10 +264,13 @@ TEST(Scenario, Section1ImageWaits12SecondsAndChecksTheVersion) {
     ASSERT_TRUE(h.start());
     const ProfileSnapshot before = TakeProfile(h.dc());
     UpdateThroughDeepSleep(h);
-    EXPECT_THAT(h.updateLog(), ElementsAre(LogRow{0, "M782", "M777"}, DcVersion1E, LogRow{0, BackupRow, "M777"},
-                                           LogRow{0, "M787", "M777"}, LogRow{0, "M803", "M777"},
-                                           LogRow{0, "M792", "M777"}, LogRow{1, "M794", ""}, LogRow{0, "M796", "M777"},
-                                           LogRow{0, "M915", "M777"}, LogRow{1, "M786", ""}));
+    EXPECT_THAT(
+        h.updateLog(),
+        ElementsAre(LogRow{0, M(Msg::CheckingDc), M(Msg::Done)}, DcVersion1E, LogRow{0, BackupRow, M(Msg::Done)},
+                    LogRow{0, M(Msg::UploadingCode), M(Msg::Done)}, LogRow{0, M(Msg::WaitingForRestart), M(Msg::Done)},
+                    LogRow{0, M(Msg::CheckingNewCode), M(Msg::Done)}, LogRow{1, M(Msg::NewCodeVerified), ""},
+                    LogRow{0, M(Msg::RestoreStep), M(Msg::Done)}, LogRow{0, M(Msg::CheckStep), M(Msg::Done)},
+                    LogRow{1, M(Msg::UpdateSucceeded), ""}));
     ASSERT_EQ(h.dc().sections().size(), 1u);
     EXPECT_EQ(h.dc().sections()[0].section, 1);
     EXPECT_EQ(h.dc().version(), "1H");
@@ -266,10 +283,13 @@ TEST(Scenario, Section2ImageWaits45SecondsAndChecksTheRevision) {
     ASSERT_TRUE(h.start());
     const ProfileSnapshot before = TakeProfile(h.dc());
     UpdateThroughDeepSleep(h);
-    EXPECT_THAT(h.updateLog(), ElementsAre(LogRow{0, "M782", "M777"}, DcVersion1E, LogRow{0, BackupRow, "M777"},
-                                           LogRow{0, "M787", "M777"}, LogRow{0, "M803", "M777"},
-                                           LogRow{0, "M792", "M777"}, LogRow{1, "M794", ""}, LogRow{0, "M796", "M777"},
-                                           LogRow{0, "M915", "M777"}, LogRow{1, "M786", ""}));
+    EXPECT_THAT(
+        h.updateLog(),
+        ElementsAre(LogRow{0, M(Msg::CheckingDc), M(Msg::Done)}, DcVersion1E, LogRow{0, BackupRow, M(Msg::Done)},
+                    LogRow{0, M(Msg::UploadingCode), M(Msg::Done)}, LogRow{0, M(Msg::WaitingForRestart), M(Msg::Done)},
+                    LogRow{0, M(Msg::CheckingNewCode), M(Msg::Done)}, LogRow{1, M(Msg::NewCodeVerified), ""},
+                    LogRow{0, M(Msg::RestoreStep), M(Msg::Done)}, LogRow{0, M(Msg::CheckStep), M(Msg::Done)},
+                    LogRow{1, M(Msg::UpdateSucceeded), ""}));
     ASSERT_EQ(h.dc().sections().size(), 1u);
     EXPECT_EQ(h.dc().sections()[0].section, 2);
     EXPECT_EQ(h.dc().sections()[0].argument, 0x1234);
@@ -291,8 +311,8 @@ TEST(Scenario, FinalSleepCommandNotConfirmedIsToldAndTheRunStillSucceeds) {
     UpdateThroughDeepSleep(h);
     const std::vector<LogRow> log = h.updateLog();
     ASSERT_GE(log.size(), 2u);
-    EXPECT_EQ(log[log.size() - 2], (LogRow{1, "M932", ""})) << h.logText();
-    EXPECT_EQ(log.back(), (LogRow{1, "M786", ""}));
+    EXPECT_EQ(log[log.size() - 2], (LogRow{1, M(Msg::SleepNotConfirmed), ""})) << h.logText();
+    EXPECT_EQ(log.back(), (LogRow{1, M(Msg::UpdateSucceeded), ""}));
     EXPECT_EQ(h.outcome().exit, 0);
     EXPECT_NE(h.lastRecord().find(h.text(Msg::SleepNotConfirmed)), std::string::npos);
     ExpectProfileKept(before, h);
@@ -320,7 +340,7 @@ TEST_P(NewCodeNotTaken, RunSaysWhatTheDcReportsAndEndsNotCompletedWithTheProfile
     ASSERT_EQ(errors.size(), 2u) << h.logText();
     EXPECT_NE(errors[0].find(std::string("reports ") + row.reports), std::string::npos) << errors[0];
     EXPECT_NE(errors[0].find(std::string("firmware is ") + row.needs), std::string::npos) << errors[0];
-    EXPECT_EQ(errors[1], "M814");
+    EXPECT_EQ(errors[1], M(Msg::UpdateFailed));
     const CliOutcome outcome = h.outcome();
     EXPECT_EQ(outcome.exit, 1) << outcome.message;
     // The step that failed.
@@ -352,7 +372,7 @@ TEST(Scenario, RevisionOf90BehindAnyByteZeroIsTakenAsTheDcSays) {
         const ProfileSnapshot before = TakeProfile(h.dc());
         UpdateThroughDeepSleep(h);
         EXPECT_EQ(h.outcome().exit, 0) << h.outcome().message;
-        EXPECT_EQ(h.log().back(), (LogRow{1, "M786", ""})) << h.logText();
+        EXPECT_EQ(h.log().back(), (LogRow{1, M(Msg::UpdateSucceeded), ""})) << h.logText();
         ExpectProfileKept(before, h);
     }
 }
@@ -379,8 +399,8 @@ TEST_F(KilledDuringWriteBack, NextStartUpdatesAgainAndWritesTheSavedProfileBack)
     const int readsBefore = h.dc().exchanges(UnitKind::MemoryRead);
     UpdateAgainAndWriteBack(h, before);
     // The saved profile was taken from the file: only block 0 was read before the upload.
-    EXPECT_EQ(h.updateLog()[1], (LogRow{1, "VOR Watch DC, M781: 1H", "M777"}));
-    EXPECT_EQ(h.updateLog()[2], (LogRow{0, "M788", "M777"}));
+    EXPECT_EQ(h.updateLog()[1], (LogRow{1, "VOR Watch DC, " + M(Msg::Version) + ": 1H", M(Msg::Done)}));
+    EXPECT_EQ(h.updateLog()[2], (LogRow{0, M(Msg::UploadingSection1), M(Msg::Done)}));
     // Block 0, then the read-back of block 0 and of the profile's blocks (the first
     // run read block 0 and the profile's blocks).
     EXPECT_EQ(h.dc().exchanges(UnitKind::MemoryRead) - readsBefore, 2 + (readsBefore - 1));
@@ -410,8 +430,10 @@ TEST_F(KilledDuringWriteBack, CurrentDcWithTheSavedProfileGetsItBackWithoutAnUpl
     const std::size_t sectionsBefore = h.dc().sections().size();
     ASSERT_TRUE(h.startAgain(ImageOfKind(ImageKind::OnlySection1)));
     h.clickNext();  // the DC reports 1H now: no deep sleep
-    EXPECT_THAT(h.updateLog(), ElementsAre(LogRow{0, "M782", "M777"}, LogRow{1, "M785", ""}, LogRow{0, "M796", "M777"},
-                                           LogRow{0, "M915", "M777"}, LogRow{1, "M786", ""}));
+    EXPECT_THAT(h.updateLog(),
+                ElementsAre(LogRow{0, M(Msg::CheckingDc), M(Msg::Done)}, LogRow{1, M(Msg::AlreadyCurrent), ""},
+                            LogRow{0, M(Msg::RestoreStep), M(Msg::Done)}, LogRow{0, M(Msg::CheckStep), M(Msg::Done)},
+                            LogRow{1, M(Msg::UpdateSucceeded), ""}));
     EXPECT_EQ(h.dc().sections().size(), sectionsBefore);
     EXPECT_TRUE(h.state().ProfileIntact);
     EXPECT_TRUE(h.buttonEnabled("BackCmd"));
@@ -452,7 +474,7 @@ TEST_P(DamagedPendingBackup, IsNeverWrittenIntoTheDcNorDeletedAndTheRunSaysSo) {
     ASSERT_TRUE(h.startAgain());
     h.clickNext();  // the DC runs 1H from the killed run: it is current
     const std::string log = h.logText();
-    EXPECT_EQ(log.find("M796"), std::string::npos) << log;  // no write-back
+    EXPECT_EQ(log.find(M(Msg::RestoreStep)), std::string::npos) << log;  // no write-back
     EXPECT_FALSE(BackupFileExists(h));
     const std::vector<std::filesystem::path> aside = SetAsideFiles(h);
     ASSERT_EQ(aside.size(), 1u) << log;
@@ -505,7 +527,7 @@ TEST_P(PendingInTheOtherFolder, IsFoundWrittenBackAndRemoved) {
     h.alsoLookIn({other.path().toStdString()});
     ASSERT_TRUE(h.startAgain());
     h.clickNext();
-    EXPECT_EQ(h.log().back(), (LogRow{1, "M786", ""})) << h.logText();
+    EXPECT_EQ(h.log().back(), (LogRow{1, M(Msg::UpdateSucceeded), ""})) << h.logText();
     EXPECT_TRUE(DcHoldsProfile(before, h.dc()));
     EXPECT_FALSE(std::filesystem::exists(otherFile));
     EXPECT_FALSE(BackupFileExists(h));
@@ -555,11 +577,11 @@ TEST_P(FaultInPhase, RunReportsTheFailureAndTheRecoveryAtCloseRestoresTheProfile
     if (!ReportsSuccess(h.log())) RecoverAtClose(h, before);
 }
 
-const Phase IdentityPhase{"Identity", UnitKind::Identity, 2, {"M150"}};
-const Phase BackupPhase{"Backup", UnitKind::MemoryRead, 3, {"M797", "M814"}};
-const Phase UploadPhase{"Upload", UnitKind::BlockData1, 100, {"M790", "M814"}};
-const Phase RestartPhase{"Restart", UnitKind::Identity, 3, {"M150", "M814"}};
-const Phase WriteBackPhase{"WriteBack", UnitKind::Announce1, 305, {"M790", "M814"}};
+const Phase IdentityPhase{"Identity", UnitKind::Identity, 2, {M(Msg::NoAnswer)}};
+const Phase BackupPhase{"Backup", UnitKind::MemoryRead, 3, {M(Msg::BackupFailed), M(Msg::UpdateFailed)}};
+const Phase UploadPhase{"Upload", UnitKind::BlockData1, 100, {M(Msg::DataRefused), M(Msg::UpdateFailed)}};
+const Phase RestartPhase{"Restart", UnitKind::Identity, 3, {M(Msg::NoAnswer), M(Msg::UpdateFailed)}};
+const Phase WriteBackPhase{"WriteBack", UnitKind::Announce1, 305, {M(Msg::DataRefused), M(Msg::UpdateFailed)}};
 // The new code and the profile are in and verified: an unset clock does not undo that.
 const Phase ClockPhase{"Clock", UnitKind::ClockOpen, 1, {}};
 
@@ -593,18 +615,20 @@ TEST_P(CablePulled, RunSaysSoAndTheNextStartRestoresTheProfile) {
     const ProfileSnapshot before = TakeProfile(h.dc());
     UpdateThroughDeepSleep(h);
     EXPECT_EQ(ErrorRows(h.log()), p.errors) << h.logText();
-    EXPECT_EQ(h.log().back(), (LogRow{1, "M815", ""}));
+    EXPECT_EQ(h.log().back(), (LogRow{1, M(Msg::ProfileOnClose), ""}));
     EXPECT_EQ(DcHoldsProfile(before, h.dc()), !p.dcTouched);
     EXPECT_EQ(h.state().ProfileIntact, !p.dcTouched);  // Close offers the recovery for a DC that needs it
     ExpectProfileKept(before, h);
     UpdateAgainAndWriteBack(h, before);
 }
 
-INSTANTIATE_TEST_SUITE_P(Scenario, CablePulled,
-                         ::testing::Values(Pull{"DuringBackup", UnitKind::MemoryRead, 3, {"M797", "M814"}, false},
-                                           Pull{"DuringUpload", UnitKind::BlockData2, 50, {"M790", "M814"}, true},
-                                           Pull{"DuringWriteBack", UnitKind::Announce1, 305, {"M790", "M814"}, true}),
-                         [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Scenario, CablePulled,
+    ::testing::Values(
+        Pull{"DuringBackup", UnitKind::MemoryRead, 3, {M(Msg::BackupFailed), M(Msg::UpdateFailed)}, false},
+        Pull{"DuringUpload", UnitKind::BlockData2, 50, {M(Msg::DataRefused), M(Msg::UpdateFailed)}, true},
+        Pull{"DuringWriteBack", UnitKind::Announce1, 305, {M(Msg::DataRefused), M(Msg::UpdateFailed)}, true}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 // ---- Close while the update runs ----
 
@@ -793,14 +817,14 @@ TEST_P(OutOfReachAtClose, DiverEndsTheRecoveryAndTheProfileStaysInItsFile) {
     ExpectProfileKept(before, h, true);
 }
 
-INSTANTIATE_TEST_SUITE_P(Scenario, OutOfReachAtClose,
-                         ::testing::Values(OutOfReach{"DcThatNeverRestarts", {.neverRestart = true}, {"M150", "M814"}},
-                                           OutOfReach{"CableLeftOutFromSection1",
-                                                      {.faults = {{.action = sim::FaultAction::PullCable,
-                                                                   .kind = UnitKind::BlockData1,
-                                                                   .nth = 100}}},
-                                                      {"M790", "M814"}}),
-                         [](const auto& row) { return std::string(row.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Scenario, OutOfReachAtClose,
+    ::testing::Values(
+        OutOfReach{"DcThatNeverRestarts", {.neverRestart = true}, {M(Msg::NoAnswer), M(Msg::UpdateFailed)}},
+        OutOfReach{"CableLeftOutFromSection1",
+                   {.faults = {{.action = sim::FaultAction::PullCable, .kind = UnitKind::BlockData1, .nth = 100}}},
+                   {M(Msg::DataRefused), M(Msg::UpdateFailed)}}),
+    [](const auto& row) { return std::string(row.param.name); });
 
 // A database made for the original set of messages lacks the ones the program added:
 // their English texts stand in, so the recovery's question can be read and answered.
@@ -855,7 +879,8 @@ TEST_P(WriteBackNotAsSent, FailsTheCheckAndKeepsTheBackup) {
     ASSERT_TRUE(h.start());
     const ProfileSnapshot before = TakeProfile(h.dc());
     UpdateThroughDeepSleep(h);
-    EXPECT_EQ(ErrorRows(h.log()), (std::vector<std::string>{"M816", "M814"})) << h.logText();
+    EXPECT_EQ(ErrorRows(h.log()), (std::vector<std::string>{M(Msg::VerifyFailed), M(Msg::UpdateFailed)}))
+        << h.logText();
     EXPECT_FALSE(h.state().ProfileIntact);
     EXPECT_EQ(BackupFileProblem(h.backupFile(), before, h.serial()), "");
     ExpectProfileKept(before, h);
@@ -979,7 +1004,7 @@ TEST_P(TwoProfiles, NeitherIsLostAndTheOutcomeNamesWhereEachIs) {
         ExpectProfileKept(dived, h);
         return;
     }
-    EXPECT_EQ(h.log().back(), (LogRow{1, "M786", ""})) << h.logText();
+    EXPECT_EQ(h.log().back(), (LogRow{1, M(Msg::UpdateSucceeded), ""})) << h.logText();
     EXPECT_FALSE(BackupFileExists(h));
     EXPECT_TRUE(DcHoldsProfile(row.dcKeepsItsDives ? dived : saved, h.dc()));
     EXPECT_TRUE(holds(row.dcKeepsItsDives ? saved : dived));  // the other one lies set aside, whole
