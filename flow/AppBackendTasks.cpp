@@ -38,7 +38,10 @@ TaskOutcome AppBackend::DescribeDc() {
     const std::string imageVersion = VersionWithRevision(
         image_.ImageVersion, RevisionInUse(image_) ? std::optional<std::uint8_t>(image_.ImageRevision) : std::nullopt);
     switch (PlanUpdate(image_, link_.FirmwareVersion(), revision)) {
-    case UpdatePlan::Update: Row(IconInfo, Msg::ImageWouldUpdate, {imageVersion}); break;
+    case UpdatePlan::Update:
+        Row(IconInfo, Msg::ImageWouldUpdate, {imageVersion});
+        Row(IconInfo, Msg::ImageSections, {image_.BothSections() ? "1, 2" : image_.OnlySection2() ? "2" : "1"});
+        break;
     case UpdatePlan::Current: Row(IconInfo, Msg::ImageCurrent, {imageVersion}); break;
     case UpdatePlan::TooOld: Row(IconInfo, Msg::ImageNeedsNewerDc, {imageVersion, image_.MinimumVersion}); break;
     case UpdatePlan::NewerThanImage: Row(IconInfo, Msg::ImageOlderThanDc, {imageVersion}); break;

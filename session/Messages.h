@@ -99,6 +99,7 @@ constexpr std::int32_t BackupNotRemoved = 929;           // %1: the verified bac
 // The profile outside an update (--info, --backup, --restore)
 constexpr std::int32_t DcSummary = 933;          // %1: the model, %2: the serial number, %3: the firmware
 constexpr std::int32_t ImageWouldUpdate = 934;   // %1: the image's version
+constexpr std::int32_t ImageSections = 960;      // %1: the code sections it sends, "1", "2" or "1, 2"
 constexpr std::int32_t ImageCurrent = 935;       // %1: the image's version
 constexpr std::int32_t ImageNeedsNewerDc = 936;  // %1: the image's version, %2: the DC firmware it needs
 constexpr std::int32_t ImageOlderThanDc = 937;   // %1: the image's version
@@ -201,6 +202,7 @@ inline constexpr std::array AllMessages{
     SleepNotConfirmed,
     DcSummary,
     ImageWouldUpdate,
+    ImageSections,
     ImageCurrent,
     ImageNeedsNewerDc,
     ImageOlderThanDc,

@@ -7,6 +7,7 @@
 #include "tests/e2e/ProfileCheck.h"
 #include "tests/e2e/ProfileTasks.h"
 #include "session/Messages.h"
+#include "session/TextMarkers.h"
 
 namespace vor::e2e {
 namespace {
@@ -39,6 +40,9 @@ TEST(ProfileTask, InfoTellsTheDcAndWhatTheImageWouldDoAndWritesNothing) {
         EXPECT_NE(log.find(h.text(current ? Msg::ImageCurrent : Msg::ImageWouldUpdate).substr(0, 20)),
                   std::string::npos)
             << log;
+        if (!current) {
+            EXPECT_NE(log.find(WithMarkers(h.text(Msg::ImageSections), {"1, 2"})), std::string::npos) << log;
+        }
         EXPECT_TRUE(DcHoldsProfile(before, h.dc()));
         EXPECT_EQ(h.dc().exchanges(UnitKind::Announce1), 0);
         EXPECT_TRUE(NoProfileWritten(h));
