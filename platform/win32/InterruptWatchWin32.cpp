@@ -3,7 +3,8 @@
 // A closed console window, a logoff or a shutdown is SIGTERM's counterpart: nobody is
 // left to answer. Windows ends the process as soon as the handler returns (or a few
 // seconds later), so the handler waits while the program's thread ends the run, writes
-// the record and names the backup file; the program's exit ends that wait.
+// the record and names the backup file; the program's exit ends that wait. A logoff or
+// shutdown also reaches a hidden window of the program's, which does the same.
 
 #include <windows.h>
 
@@ -30,21 +31,51 @@ bool EndsTheSession(DWORD type) {
     return type == CTRL_CLOSE_EVENT || type == CTRL_LOGOFF_EVENT || type == CTRL_SHUTDOWN_EVENT;
 }
 
+// Nobody is left to answer: the run ends as on SIGTERM. Windows ends the process when
+// the caller returns, so this waits for the program's exit.
+[[noreturn]] void EndRunForTheSession() {
+    if (++interruptCount == 1) {
+        firstKind = Interrupt::Terminate;
+        ::SetEvent(interruptEvent);
+    }
+    for (;;) ::Sleep(INFINITE);
+}
+
 BOOL WINAPI OnConsoleControl(DWORD type) {
     if (!watching) return FALSE;  // the system's handling
-    if (EndsTheSession(type)) {
-        if (++interruptCount == 1) {
-            firstKind = Interrupt::Terminate;
-            ::SetEvent(interruptEvent);
-        }
-        ::Sleep(INFINITE);
-        return TRUE;
-    }
+    if (EndsTheSession(type)) EndRunForTheSession();
     if (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT) return FALSE;
     // A second Ctrl-C goes to the system's handler, which ends the program at once.
     if (++interruptCount > 1) return FALSE;
     ::SetEvent(interruptEvent);
     return TRUE;
+}
+
+// A console program that loads user32 (this one shares the window's code) is not told
+// of a logoff or shutdown through its console handler: Windows asks the process's
+// top-level windows instead. A hidden one, on a thread of its own, hears it.
+LRESULT CALLBACK OnSessionMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_QUERYENDSESSION) return TRUE;
+    if (message == WM_ENDSESSION) {
+        if (wParam && watching) EndRunForTheSession();
+        return 0;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+DWORD WINAPI RunSessionWindow(void*) {
+    WNDCLASSW kind{};
+    kind.lpfnWndProc = OnSessionMessage;
+    kind.hInstance = ::GetModuleHandleW(nullptr);
+    kind.lpszClassName = L"vor-fwupdate session";
+    ::RegisterClassW(&kind);
+    // Never shown: it only receives what Windows sends to every top-level window.
+    if (!::CreateWindowExW(0, kind.lpszClassName, L"vor-fwupdate", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
+                           kind.hInstance, nullptr))
+        return 0;
+    MSG message;
+    while (::GetMessageW(&message, nullptr, 0, 0) > 0) ::DispatchMessageW(&message);
+    return 0;
 }
 
 class Win32InterruptWatch : public InterruptWatch {
@@ -56,7 +87,11 @@ public:
             if (onInterrupt) onInterrupt(firstKind);
         });
         watching = true;
-        if (!registered) registered = ::SetConsoleCtrlHandler(OnConsoleControl, TRUE) != FALSE;
+        if (!registered) {
+            registered = ::SetConsoleCtrlHandler(OnConsoleControl, TRUE) != FALSE;
+            if (const HANDLE thread = ::CreateThread(nullptr, 0, RunSessionWindow, nullptr, 0, nullptr))
+                ::CloseHandle(thread);
+        }
     }
     ~Win32InterruptWatch() override {
         watching = false;
