@@ -295,6 +295,77 @@ INSTANTIATE_TEST_SUITE_P(Events, WineConsoleEvent,
                                            ConsoleEvent{"logoff", false, 4, 21}, ConsoleEvent{"shutdown", false, 4, 22},
                                            ConsoleEvent{"ctrl-c", false, 1, 23}, ConsoleEvent{"ctrl-c", true, 3, 24}));
 
+// `wine args` in the test's prefix, without a display; its exit status.
+int WineCommand(const QStringList& args) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) env.remove(QString::fromLatin1(name));
+    env.insert(QStringLiteral("WINEDEBUG"), QStringLiteral("-all"));
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral("wine"), args);
+    process.waitForFinished(60000);
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+// The prefix's registry makes COMn a plugged-in FTDI cable with serial number `serial`,
+// as Windows lists it among its serial ports; an empty `serial` takes the entry away.
+void RegisterCable(int com, const std::string& serial, const std::string& before = {}) {
+    const QString devices = QStringLiteral("HKLM\\System\\CurrentControlSet\\Enum\\FTDIBUS\\VID_0403+PID_F460+");
+    if (!before.empty())
+        WineCommand({QStringLiteral("reg"), QStringLiteral("delete"), devices + QString::fromStdString(before),
+                     QStringLiteral("/f")});
+    if (serial.empty()) return;
+    const QString key = devices + QString::fromStdString(serial) + QStringLiteral("\\0000");
+    WineCommand({QStringLiteral("reg"), QStringLiteral("add"), key, QStringLiteral("/v"), QStringLiteral("ClassGUID"),
+                 QStringLiteral("/d"), QStringLiteral("{4D36E978-E325-11CE-BFC1-08002BE10318}"), QStringLiteral("/f")});
+    WineCommand({QStringLiteral("reg"), QStringLiteral("add"), key + QStringLiteral("\\Device Parameters"),
+                 QStringLiteral("/v"), QStringLiteral("PortName"), QStringLiteral("/d"),
+                 QStringLiteral("COM%1").arg(com), QStringLiteral("/f")});
+}
+
+struct PulledCable {
+    bool anotherCableTakesThePort;  // another cable, with a DC behind it, plugged in under the port's name
+    int com;
+};
+
+class WineCablePulled : public ::testing::TestWithParam<PulledCable> {};
+
+// The cable pulled in section 1 with --yes and never put back, or another cable plugged
+// in under its port's name: the recovery tries a few times and ends by itself, exit 4,
+// naming the file that holds the profile; the other cable is never opened.
+TEST_P(WineCablePulled, TheRunEndsByItselfNamingTheFileAndNeverTakesAnotherCable) {
+    const PulledCable& row = GetParam();
+    std::vector<std::string> options = QuickDc;
+    options.insert(options.end(), {"--pull-cable", "250"});
+    SimProcess sim(options);
+    ASSERT_FALSE(sim.port().empty());
+    WineProgram program(sim, row.com);
+    ASSERT_TRUE(program.ready());
+    const fs::path otherTraffic = program.top() / "other.log";
+    SimProcess other(std::vector<std::string>{"--log-hex"}, otherTraffic);
+    const std::string cable = "VORA" + std::to_string(row.com);
+    const std::string otherCable = "VORB" + std::to_string(row.com);
+    RegisterCable(row.com, cable);
+    const auto swap = [&](const std::string& out) {
+        if (!row.anotherCableTakesThePort || out.find("\"event\":\"attempt\"") == std::string::npos) return false;
+        const fs::path link =
+            fs::path(EnvironmentValue("WINEPREFIX")) / "dosdevices" / ("com" + std::to_string(row.com));
+        fs::remove(link);
+        fs::create_symlink(other.port(), link);
+        RegisterCable(row.com, otherCable, cable);
+        return true;
+    };
+    const WineRun run = program.run({"--cli", "--port", program.comName(), "--yes", "--json"}, {.midway = swap});
+    RegisterCable(row.com, {}, row.anotherCableTakesThePort ? otherCable : cable);
+    EXPECT_EQ(run.exit, 4) << run.out.substr(0, 20000) << run.err;
+    EXPECT_LT(run.out.size(), 1'000'000u);
+    EXPECT_EQ(OutcomeField(run.out, "backup"), WindowsPath(program.folder() / Backup)) << run.out.substr(0, 20000);
+    EXPECT_TRUE(fs::exists(program.folder() / Backup));
+    EXPECT_EQ(WireBytesAfter(otherTraffic, 0), 0u) << "the other cable was opened";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cables, WineCablePulled, ::testing::Values(PulledCable{false, 25}, PulledCable{true, 26}));
+
 // Installed in a folder named with accents and in Japanese (the texts and the image are
 // found there), run from cmd by a user so named: the DC is silent in section 2, the run
 // ends with exit 4 naming the backup, which lies in the user's data folder where the
