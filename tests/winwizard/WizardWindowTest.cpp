@@ -151,8 +151,9 @@ protected:
 TEST_F(NativeWindow, ControlsStandWhereTheTwipsTableSaysAtTheScreensResolution) {
     start();
     const HWND w = window->handle();
-    EXPECT_EQ(::GetDpiForWindow(w), static_cast<UINT>(ScreenDpi()))
-        << "the window is stretched, not drawn for the screen";
+    EXPECT_EQ(::GetAwarenessFromDpiAwarenessContext(::GetWindowDpiAwarenessContext(w)), DPI_AWARENESS_PER_MONITOR_AWARE)
+        << "the system stretches the window";
+    EXPECT_EQ(::GetDpiForWindow(w), static_cast<UINT>(ScreenDpi()));
     expectTableBoxes(ScreenDpi());
     for (const char* caption :
          {"Back", "Next", "Close", "Print", "I do not agree", "I agree and want to proceed to the firmware update"}) {
