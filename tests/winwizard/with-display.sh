@@ -28,4 +28,8 @@ status=0
 "$@" || status=$?
 # The prefix's server ends with its last program, before the next run takes the lock.
 wineserver -w
+# Screenshots the window tests took (BMP, which Win32 writes alone) as PNG, like the others.
+for shot in "${VOR_SCREENSHOTS:-/nonexistent}"/*.bmp; do
+  [ -f "$shot" ] && convert "$shot" "${shot%.bmp}.png" && rm "$shot"
+done
 exit "$status"
