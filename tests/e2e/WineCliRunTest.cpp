@@ -295,32 +295,20 @@ INSTANTIATE_TEST_SUITE_P(Events, WineConsoleEvent,
                                            ConsoleEvent{"logoff", false, 4, 21}, ConsoleEvent{"shutdown", false, 4, 22},
                                            ConsoleEvent{"ctrl-c", false, 1, 23}, ConsoleEvent{"ctrl-c", true, 3, 24}));
 
-// `wine args` in the test's prefix, without a display; its exit status.
-int WineCommand(const QStringList& args) {
-    QProcess process;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) env.remove(QString::fromLatin1(name));
-    env.insert(QStringLiteral("WINEDEBUG"), QStringLiteral("-all"));
-    process.setProcessEnvironment(env);
-    process.start(QStringLiteral("wine"), args);
-    process.waitForFinished(60000);
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-}
-
-// The prefix's registry makes COMn a plugged-in FTDI cable with serial number `serial`,
-// as Windows lists it among its serial ports; an empty `serial` takes the entry away.
-void RegisterCable(int com, const std::string& serial, const std::string& before = {}) {
-    const QString devices = QStringLiteral("HKLM\\System\\CurrentControlSet\\Enum\\FTDIBUS\\VID_0403+PID_F460+");
-    if (!before.empty())
-        WineCommand({QStringLiteral("reg"), QStringLiteral("delete"), devices + QString::fromStdString(before),
-                     QStringLiteral("/f")});
-    if (serial.empty()) return;
-    const QString key = devices + QString::fromStdString(serial) + QStringLiteral("\\0000");
-    WineCommand({QStringLiteral("reg"), QStringLiteral("add"), key, QStringLiteral("/v"), QStringLiteral("ClassGUID"),
-                 QStringLiteral("/d"), QStringLiteral("{4D36E978-E325-11CE-BFC1-08002BE10318}"), QStringLiteral("/f")});
-    WineCommand({QStringLiteral("reg"), QStringLiteral("add"), key + QStringLiteral("\\Device Parameters"),
-                 QStringLiteral("/v"), QStringLiteral("PortName"), QStringLiteral("/d"),
-                 QStringLiteral("COM%1").arg(com), QStringLiteral("/f")});
+// The prefix's registry lists COMn as a plugged-in FTDI cable with serial number
+// `serial`, as Windows lists its serial ports, in place of the cable `before`.
+void ListCable(const fs::path& scratch, int com, const std::string& serial, const std::string& before = {}) {
+    const std::string devices = "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Enum\\FTDIBUS\\VID_0403+PID_F460+";
+    std::ofstream(scratch / "cable.reg")
+        << "REGEDIT4\n\n"
+        << (before.empty() ? "" : "[-" + devices + before + "]\n")
+        << (serial.empty()
+                ? ""
+                : "[" + devices + serial + "\\0000]\n\"ClassGUID\"=\"{4D36E978-E325-11CE-BFC1-08002BE10318}\"\n[" +
+                      devices + serial + "\\0000\\Device Parameters]\n\"PortName\"=\"COM" + std::to_string(com) +
+                      "\"\n");
+    QProcess::execute(QStringLiteral("wine"), {QStringLiteral("regedit"), QStringLiteral("/S"),
+                                               QString::fromStdString(WindowsPath(scratch / "cable.reg"))});
 }
 
 struct PulledCable {
@@ -345,18 +333,18 @@ TEST_P(WineCablePulled, TheRunEndsByItselfNamingTheFileAndNeverTakesAnotherCable
     SimProcess other(std::vector<std::string>{"--log-hex"}, otherTraffic);
     const std::string cable = "VORA" + std::to_string(row.com);
     const std::string otherCable = "VORB" + std::to_string(row.com);
-    RegisterCable(row.com, cable);
+    ListCable(program.top(), row.com, cable);
     const auto swap = [&](const std::string& out) {
         if (!row.anotherCableTakesThePort || out.find("\"event\":\"attempt\"") == std::string::npos) return false;
         const fs::path link =
             fs::path(EnvironmentValue("WINEPREFIX")) / "dosdevices" / ("com" + std::to_string(row.com));
         fs::remove(link);
         fs::create_symlink(other.port(), link);
-        RegisterCable(row.com, otherCable, cable);
+        ListCable(program.top(), row.com, otherCable, cable);
         return true;
     };
     const WineRun run = program.run({"--cli", "--port", program.comName(), "--yes", "--json"}, {.midway = swap});
-    RegisterCable(row.com, {}, row.anotherCableTakesThePort ? otherCable : cable);
+    ListCable(program.top(), row.com, {}, row.anotherCableTakesThePort ? otherCable : cable);
     EXPECT_EQ(run.exit, 4) << run.out.substr(0, 20000) << run.err;
     EXPECT_LT(run.out.size(), 1'000'000u);
     EXPECT_EQ(OutcomeField(run.out, "backup"), WindowsPath(program.folder() / Backup)) << run.out.substr(0, 20000);

