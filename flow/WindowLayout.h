@@ -1,7 +1,7 @@
 #pragma once
 // Where the wizard window's controls stand, in twips (1/1440 inch, 15 to a pixel at
 // 96 dpi): the same for every window that shows the flow. Each window turns a box
-// into its own rectangle.
+// into its own rectangle, at the resolution of the screen it stands on.
 
 namespace vor {
 
@@ -12,9 +12,13 @@ struct TwipsBox {
     int height;
 };
 
-constexpr int TwipsPerPixel = 15;
+constexpr int TwipsPerInch = 1440;
+constexpr int StandardDpi = 96;
 
-constexpr int TwipsToPixels(int twips) { return (twips + TwipsPerPixel / 2) / TwipsPerPixel; }
+// Pixels of `twips` at `dpi` dots per inch, to the nearest pixel.
+constexpr int TwipsToPixels(int twips, int dpi = StandardDpi) {
+    return (twips * dpi + TwipsPerInch / 2) / TwipsPerInch;
+}
 
 namespace controls {
 

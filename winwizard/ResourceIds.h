@@ -8,6 +8,8 @@
 #define VOR_ICON_STATUS_ERROR 4
 #define VOR_BITMAP_BANNER 10
 #define VOR_BITMAP_DEEP_SLEEP 11
+#define VOR_BITMAP_BANNER_LARGE 12  // drawn at twice the size, for scaled screens
+#define VOR_BITMAP_DEEP_SLEEP_LARGE 13
 
 #define VOR_DIALOG_PROFILE_CHOICE 20
 #define VOR_CHOICE_TEXT 21

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "flow/WindowLayout.h"
+
 namespace vor {
 
 // `text` broken between words into lines no wider than `width` pixels in `font` on
@@ -21,23 +23,35 @@ std::vector<std::wstring> LinesInWidth(HDC dc, HFONT font, int width, const std:
 
 class TaskLogView {
 public:
-    // A hidden list view child of `parent` in `area`.
-    TaskLogView(HWND parent, const RECT& area, HFONT font, int controlId);
+    // A hidden list view child of `parent`; layOut() gives it its place.
+    TaskLogView(HWND parent, int controlId);
     ~TaskLogView();
     TaskLogView(const TaskLogView&) = delete;
     TaskLogView& operator=(const TaskLogView&) = delete;
 
     HWND handle() const { return list_; }
+    // Puts the list in `area` with `font`, its pictures and columns sized for `dpi`,
+    // and breaks the rows again for the event column's new width.
+    void layOut(const RECT& area, HFONT font, int dpi);
     void setColumnTitles(const std::string& time, const std::string& event, const std::string& status);
     void appendRow(int picture, const std::string& time, const std::string& event, const std::string& status);
     void setLastStatus(const std::string& status);
     void clear();
 
 private:
+    struct Task {
+        int picture;
+        std::string time;
+        std::string event;
+        std::string status;
+    };
     std::vector<std::wstring> eventLines(const std::wstring& text) const;
+    void addRows(const Task& task);
 
     HWND list_ = nullptr;
     HIMAGELIST pictures_ = nullptr;
+    std::vector<Task> tasks_;  // what the rows show, to break them again
+    int dpi_ = StandardDpi;
     int lastTask_ = -1;  // the row of the newest task, which its status goes to
 };
 

@@ -1,5 +1,5 @@
 #pragma once
-// A control's box in twips as a Win32 rectangle.
+// A control's box in twips as a Win32 rectangle at a window's resolution.
 
 #include <windows.h>
 
@@ -7,10 +7,10 @@
 
 namespace vor {
 
-inline RECT TwipsRect(const TwipsBox& box) {
-    const int x = TwipsToPixels(box.left);
-    const int y = TwipsToPixels(box.top);
-    return {x, y, x + TwipsToPixels(box.width), y + TwipsToPixels(box.height)};
+inline RECT TwipsRect(const TwipsBox& box, int dpi) {
+    const int x = TwipsToPixels(box.left, dpi);
+    const int y = TwipsToPixels(box.top, dpi);
+    return {x, y, x + TwipsToPixels(box.width, dpi), y + TwipsToPixels(box.height, dpi)};
 }
 
 }  // namespace vor

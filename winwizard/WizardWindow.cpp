@@ -49,8 +49,8 @@ WizardWindow::~WizardWindow() {
     if (window_) ::DestroyWindow(window_);
     for (HGDIOBJ object :
          {static_cast<HGDIOBJ>(controlFont_), static_cast<HGDIOBJ>(captionFont_), static_cast<HGDIOBJ>(secondLineFont_),
-          static_cast<HGDIOBJ>(frameFont_), static_cast<HGDIOBJ>(background_), static_cast<HGDIOBJ>(banner_),
-          static_cast<HGDIOBJ>(deepSleep_)})
+          static_cast<HGDIOBJ>(frameFont_), static_cast<HGDIOBJ>(background_), static_cast<HGDIOBJ>(banner_[0]),
+          static_cast<HGDIOBJ>(banner_[1]), static_cast<HGDIOBJ>(deepSleep_[0]), static_cast<HGDIOBJ>(deepSleep_[1])})
         if (object) ::DeleteObject(object);
 }
 
@@ -202,6 +202,10 @@ LRESULT WizardWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SYSCOMMAND:
         if (flow_.busy() && (wParam & 0xFFF0) != SC_CLOSE) return 0;
         break;
+    case WM_DPICHANGED:
+        // Moved to a screen of another resolution, or its scaling changed.
+        layOut(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+        return 0;
     case WM_CTLCOLORBTN: return reinterpret_cast<LRESULT>(background_);
     case WM_CONTEXTMENU:
         // A menu or a file dialog is a loop of the system's that would hold the flow

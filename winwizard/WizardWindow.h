@@ -11,6 +11,7 @@
 #include <string>
 
 #include "flow/FrontEnd.h"
+#include "flow/WindowLayout.h"
 #include "flow/WindowTexts.h"
 #include "flow/WizardFlow.h"
 #include "platform/win32/Win32EventPump.h"
@@ -56,6 +57,9 @@ private:
     static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
     void buildControls();
+    // Places the controls and makes the fonts for the window's resolution; the window
+    // takes the client size of the twips table, at `suggested`'s place when given.
+    void layOut(int dpi, const RECT* suggested);
     void applyCaptions(const WindowTexts& texts);
     void paint(HDC dc);
     void paintTitle(HDC dc);
@@ -90,8 +94,9 @@ private:
     HFONT secondLineFont_ = nullptr;
     HFONT frameFont_ = nullptr;
     HBRUSH background_ = nullptr;
-    HBITMAP banner_ = nullptr;
-    HBITMAP deepSleep_ = nullptr;
+    HBITMAP banner_[2] = {};     // drawn for 96 dpi and for twice that
+    HBITMAP deepSleep_[2] = {};  // the same
+    int dpi_ = StandardDpi;
     HICON icon_ = nullptr;
     std::wstring titleCaption_;
     std::wstring titleSecondLine_;

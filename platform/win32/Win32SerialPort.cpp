@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "platform/WindowsPortName.h"
+#include "platform/win32/PresentPorts.h"
 #include "platform/win32/Utf16.h"
 
 namespace vor {
@@ -57,7 +58,10 @@ Win32SerialPort::~Win32SerialPort() {
 
 PortOpenOutcome Win32SerialPort::open(const std::string& portName) {
     PortOpenOutcome outcome = openNamed(portName);
-    if (outcome.result == PortOpenResult::Opened) openedName_ = portName;
+    if (outcome.result == PortOpenResult::Opened) {
+        openedName_ = outcome.portName;
+        openedDevice_ = PresentIdentityOfPort(openedName_);
+    }
     return outcome;
 }
 
@@ -273,6 +277,7 @@ bool Win32SerialPort::reopen() {
     if (!dead_ && port_ != INVALID_HANDLE_VALUE) return true;
     if (openedName_.empty()) return false;
     lastReopen_ = ::GetTickCount64();
+    if (!MayReopen(openedDevice_, PresentIdentityOfPort(openedName_))) return false;
     return openNamed(openedName_).result == PortOpenResult::Opened;
 }
 

@@ -8,7 +8,8 @@
 // WaitCommEvent there wakes every few milliseconds with nothing.) A read or write that fails
 // (the cable pulled) reaches the failure handler once and closes the port; reopen()
 // and later writes (at most every ReopenIntervalMs) open the same name again, so when
-// the diver plugs the cable back in the next command reaches the DC.
+// the diver plugs the cable back in the next command reaches the DC. Only the USB device
+// first opened is taken back; another device under the name counts as no cable.
 
 #include <windows.h>
 
@@ -18,6 +19,7 @@
 
 #include "platform/PortOpen.h"
 #include "platform/SerialPort.h"
+#include "platform/UsbIdentity.h"
 #include "platform/win32/Win32Waits.h"
 
 namespace vor {
@@ -67,8 +69,9 @@ private:
     bool readPending_ = false;
     DataHandler onData_;
     FailureHandler onFailure_;
-    bool dead_ = false;       // failed since it was opened: writes go nowhere
-    std::string openedName_;  // the last port opened, for reopening after a failure
+    bool dead_ = false;         // failed since it was opened: writes go nowhere
+    std::string openedName_;    // the last port opened, for reopening after a failure
+    UsbIdentity openedDevice_;  // what the system told about it when the user's open succeeded
     ULONGLONG lastReopen_ = 0;
 };
 

@@ -54,15 +54,17 @@ void DrawWatch(QPainter& g, QPointF centre, double radius, bool screenOn, double
     }
 }
 
-QImage Banner() {
-    QImage img(139, 334, QImage::Format_ARGB32);
+// Each picture is drawn in its 96-dpi coordinates, `scale` times as large.
+QImage Banner(int scale) {
+    QImage img(139 * scale, 334 * scale, QImage::Format_ARGB32);
     QPainter g(&img);
     g.setRenderHint(QPainter::Antialiasing);
+    g.scale(scale, scale);
     QLinearGradient sea(0, 0, 0, 334);
     sea.setColorAt(0.0, QColor(40, 150, 210));
     sea.setColorAt(0.45, QColor(10, 80, 150));
     sea.setColorAt(1.0, QColor(2, 20, 55));
-    g.fillRect(img.rect(), sea);
+    g.fillRect(QRectF(0, 0, 139, 334), sea);
     // Light rays from the surface.
     g.setPen(Qt::NoPen);
     for (int i = 0; i < 5; ++i) {
@@ -110,13 +112,14 @@ void Arrow(QPainter& g, QPointF from, QPointF to) {
     g.drawPolygon(head);
 }
 
-QImage DeepSleep() {
+QImage DeepSleep(int scale) {
     // The instruction text starts about 130 px down and runs over the lower part of
     // the picture, so everything is drawn in the top 120 px.
-    QImage img(389, 174, QImage::Format_ARGB32);
+    QImage img(389 * scale, 174 * scale, QImage::Format_ARGB32);
     img.fill(QColor(236, 233, 216));
     QPainter g(&img);
     g.setRenderHint(QPainter::Antialiasing);
+    g.scale(scale, scale);
     QFont font(QStringLiteral("Sans"));
     font.setBold(true);
     font.setPixelSize(14);
@@ -160,7 +163,9 @@ QImage Icon() {
 int main(int argc, char* argv[]) {
     QGuiApplication app(argc, argv);
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
-    const bool ok = Banner().save(dir + "/banner.png") && DeepSleep().save(dir + "/deepsleep.png") &&
+    // The Windows window draws the large ones on screens scaled above 100 %.
+    const bool ok = Banner(1).save(dir + "/banner.png") && DeepSleep(1).save(dir + "/deepsleep.png") &&
+                    Banner(2).save(dir + "/banner@2x.png") && DeepSleep(2).save(dir + "/deepsleep@2x.png") &&
                     Icon().save(dir + "/icon.png");
     return ok ? 0 : 1;
 }

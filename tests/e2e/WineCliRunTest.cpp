@@ -295,6 +295,65 @@ INSTANTIATE_TEST_SUITE_P(Events, WineConsoleEvent,
                                            ConsoleEvent{"logoff", false, 4, 21}, ConsoleEvent{"shutdown", false, 4, 22},
                                            ConsoleEvent{"ctrl-c", false, 1, 23}, ConsoleEvent{"ctrl-c", true, 3, 24}));
 
+// The prefix's registry lists COMn as a plugged-in FTDI cable with serial number
+// `serial`, as Windows lists its serial ports, in place of the cable `before`.
+void ListCable(const fs::path& scratch, int com, const std::string& serial, const std::string& before = {}) {
+    const std::string devices = "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Enum\\FTDIBUS\\VID_0403+PID_F460+";
+    std::ofstream(scratch / "cable.reg")
+        << "REGEDIT4\n\n"
+        << (before.empty() ? "" : "[-" + devices + before + "]\n")
+        << (serial.empty()
+                ? ""
+                : "[" + devices + serial + "\\0000]\n\"ClassGUID\"=\"{4D36E978-E325-11CE-BFC1-08002BE10318}\"\n[" +
+                      devices + serial + "\\0000\\Device Parameters]\n\"PortName\"=\"COM" + std::to_string(com) +
+                      "\"\n");
+    QProcess::execute(QStringLiteral("wine"), {QStringLiteral("regedit"), QStringLiteral("/S"),
+                                               QString::fromStdString(WindowsPath(scratch / "cable.reg"))});
+}
+
+struct PulledCable {
+    bool anotherCableTakesThePort;  // another cable, with a DC behind it, plugged in under the port's name
+    int com;
+};
+
+class WineCablePulled : public ::testing::TestWithParam<PulledCable> {};
+
+// The cable pulled in section 1 with --yes and never put back, or another cable plugged
+// in under its port's name: the recovery tries a few times and ends by itself, exit 4,
+// naming the file that holds the profile; the other cable is never opened.
+TEST_P(WineCablePulled, TheRunEndsByItselfNamingTheFileAndNeverTakesAnotherCable) {
+    const PulledCable& row = GetParam();
+    std::vector<std::string> options = QuickDc;
+    options.insert(options.end(), {"--pull-cable", "250"});
+    SimProcess sim(options);
+    ASSERT_FALSE(sim.port().empty());
+    WineProgram program(sim, row.com);
+    ASSERT_TRUE(program.ready());
+    const fs::path otherTraffic = program.top() / "other.log";
+    SimProcess other(std::vector<std::string>{"--log-hex"}, otherTraffic);
+    const std::string cable = "VORA" + std::to_string(row.com);
+    const std::string otherCable = "VORB" + std::to_string(row.com);
+    ListCable(program.top(), row.com, cable);
+    const auto swap = [&](const std::string& out) {
+        if (!row.anotherCableTakesThePort || out.find("\"event\":\"attempt\"") == std::string::npos) return false;
+        const fs::path link =
+            fs::path(EnvironmentValue("WINEPREFIX")) / "dosdevices" / ("com" + std::to_string(row.com));
+        fs::remove(link);
+        fs::create_symlink(other.port(), link);
+        ListCable(program.top(), row.com, otherCable, cable);
+        return true;
+    };
+    const WineRun run = program.run({"--cli", "--port", program.comName(), "--yes", "--json"}, {.midway = swap});
+    ListCable(program.top(), row.com, {}, row.anotherCableTakesThePort ? otherCable : cable);
+    EXPECT_EQ(run.exit, 4) << run.out.substr(0, 20000) << run.err;
+    EXPECT_LT(run.out.size(), 1'000'000u);
+    EXPECT_EQ(OutcomeField(run.out, "backup"), WindowsPath(program.folder() / Backup)) << run.out.substr(0, 20000);
+    EXPECT_TRUE(fs::exists(program.folder() / Backup));
+    EXPECT_EQ(WireBytesAfter(otherTraffic, 0), 0u) << "the other cable was opened";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cables, WineCablePulled, ::testing::Values(PulledCable{false, 25}, PulledCable{true, 26}));
+
 // Installed in a folder named with accents and in Japanese (the texts and the image are
 // found there), run from cmd by a user so named: the DC is silent in section 2, the run
 // ends with exit 4 naming the backup, which lies in the user's data folder where the

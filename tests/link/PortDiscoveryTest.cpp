@@ -5,6 +5,7 @@
 
 #include <map>
 
+#include "platform/ComPortIdentity.h"
 #include "platform/PortDiscovery.h"
 #include "platform/UsbIdentity.h"
 
@@ -192,6 +193,31 @@ TEST(UsbIdentity, OnlyTheSameUsbDeviceIsReopenedAndAPortWithoutOneByName) {
     EXPECT_FALSE(MayReopen(cable, {0x1A86, 0x7523, ""}));        // another device
     EXPECT_FALSE(MayReopen(cable, {}));                          // nothing under the name yet
     EXPECT_TRUE(MayReopen({}, {}));                              // a pseudo-terminal
+}
+
+// On Windows the device behind a COM port is read from the serial ports the system
+// lists as plugged in: when the port is opened, and again before it is reopened.
+TEST(IdentityOfPort, OnlyTheCableFirstOpenedIsTakenBackUnderItsPortsName) {
+    const PortDevice cable{"FTDIBUS\\VID_0403+PID_F460+FT4ABCDEA\\0000", "COM5"};
+    const PortDevice sameKind{"FTDIBUS\\VID_0403+PID_F460+FT4ZZZZZA\\0000", "COM5"};
+    const PortDevice otherKind{"USB\\VID_1A86&PID_7523\\5&1A2B3C&0&2", "COM5"};
+    const PortDevice cableElsewhere{"FTDIBUS\\VID_0403+PID_F460+FT4ABCDEA\\0000", "COM7"};
+    struct Row {
+        std::vector<PortDevice> atOpen, atReopen;
+        bool reopened;
+        const char* what;
+    };
+    for (const Row& r :
+         {Row{{cable}, {{sameKind.instancePath, "COM7"}, cable}, true, "the same cable back"},
+          Row{{cable}, {sameKind}, false, "another cable of the same kind"},
+          Row{{cable}, {otherKind}, false, "another device"}, Row{{cable}, {}, false, "nothing under the name yet"},
+          Row{{cable}, {cableElsewhere}, false, "the cable back under another name"},
+          Row{{}, {}, true, "a port without a USB device (Wine's pseudo-terminal)"}})
+        EXPECT_EQ(MayReopen(IdentityOfPort(r.atOpen, "COM5"), IdentityOfPort(r.atReopen, "com5:")), r.reopened)
+            << r.what;
+    const UsbIdentity id = IdentityOfPort({otherKind}, "\\\\.\\COM5");
+    EXPECT_EQ(id.vendor, 0x1A86);
+    EXPECT_EQ(id.product, 0x7523);
 }
 
 }  // namespace
