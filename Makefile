@@ -62,14 +62,15 @@ windows-package: windows-build
 
 windows-test: windows-package
 	# A private, headless Wine prefix, made once, with one Wine server kept up for all the
-	# tests: a test process that raced a server starting or stopping would lose its
-	# connection ("wine client error").
+	# tests (a server left over from an interrupted run is ended first): a test process that
+	# raced a server starting or stopping would lose its connection ("wine client error").
 	# The server's own output goes to wineserver.log: a simulated DC's pseudo-terminal that
 	# closes hangs up the server, and it dumps every object it holds.
 	# The window's runs start their own X server (Xvfb) and leave a screenshot of each page
 	# in $(WINDOWS_BUILD)/screenshots.
 	cd $(WINDOWS_BUILD) && rm -rf screenshots && export WINEPREFIX=$$PWD/wine WINEDEBUG=-all && unset DISPLAY WAYLAND_DISPLAY && \
-	  mkdir -p wine && wineserver -p 2>> wineserver.log && wineboot -i > wineboot.log 2>&1 && \
+	  mkdir -p wine && { wineserver -k 2> /dev/null || true; } && wineserver -p 2>> wineserver.log && \
+	  wineboot -i > wineboot.log 2>&1 && \
 	  { ctest --output-on-failure -j$(JOBS) && \
 	    (cd $(abspath $(BUILD)) && VOR_WINDOWS_PROGRAM_DIR=$$WINEPREFIX/../bin \
 	      VOR_WINDOWS_INSTALLER=$(WINDOWS_INSTALLER) VOR_SCREENSHOTS=$$WINEPREFIX/../screenshots \
