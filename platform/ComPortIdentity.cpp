@@ -1,5 +1,6 @@
 #include "platform/ComPortIdentity.h"
 
+#include <algorithm>
 #include <cctype>
 #include <optional>
 
@@ -8,11 +9,6 @@
 namespace vor {
 
 namespace {
-
-std::string Upper(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
 
 // The four hex digits after `field` ("VID_") in `path`.
 std::optional<std::uint16_t> HexField(const std::string& path, const std::string& field) {
@@ -30,10 +26,11 @@ std::optional<std::uint16_t> HexField(const std::string& path, const std::string
 }  // namespace
 
 UsbIdentity IdentityOfPort(const std::vector<PortDevice>& present, const std::string& portName) {
-    const std::string wanted = Upper(ComPortName(portName));
+    const std::string wanted = ComPortKey(portName);
     for (const PortDevice& device : present) {
-        if (Upper(ComPortName(device.portName)) != wanted) continue;
-        const std::string path = Upper(device.instancePath);
+        if (ComPortKey(device.portName) != wanted) continue;
+        std::string path = device.instancePath;  // the same device in any case
+        std::transform(path.begin(), path.end(), path.begin(), [](unsigned char c) { return std::toupper(c); });
         return {HexField(path, "VID_"), HexField(path, "PID_"), path};
     }
     return {};

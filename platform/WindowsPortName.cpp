@@ -31,6 +31,8 @@ std::string ComPortName(const std::string& typed) {
     return name;
 }
 
+std::string ComPortKey(const std::string& typed) { return Upper(ComPortName(typed)); }
+
 bool LooksLikeComPort(const std::string& name) {
     const std::string upper = Upper(WithoutDevicePrefix(name));
     return upper.rfind("COM", 0) == 0 && IsNumberFrom(upper, 3) && upper[3] != '0';

@@ -10,6 +10,9 @@ namespace vor {
 // "COM9:" as "COM9" (the mode command's form); "\\.\COM12" as "COM12"; other names as typed.
 std::string ComPortName(const std::string& typed);
 
+// ComPortName in capitals: the one text that every spelling of a port shares.
+std::string ComPortKey(const std::string& typed);
+
 // CON, PRN, AUX, NUL, COM0, LPT0-LPT9, CONIN$, CONOUT$ (any case, with or without
 // "\\.\" or an extension): devices that are no serial port, or none at all.
 bool IsReservedDeviceName(const std::string& name);

@@ -1,7 +1,5 @@
 #include "platform/win32/Win32SerialPort.h"
 
-#include <cctype>
-
 #include "platform/WindowsPortName.h"
 #include "platform/win32/PresentPorts.h"
 #include "platform/win32/Utf16.h"
@@ -167,9 +165,7 @@ void Win32SerialPort::close() {
 bool Win32SerialPort::claim(const std::string& portName) {
     // Windows refuses a second open of a port, but not every driver does (nor Wine): two
     // of these programs on one cable would write the DC at once and share its backup.
-    std::string name = portName;
-    for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    claim_ = ::CreateMutexW(nullptr, FALSE, Utf16("Global\\vor-fwupdate-port-" + name).c_str());
+    claim_ = ::CreateMutexW(nullptr, FALSE, Utf16("Global\\vor-fwupdate-port-" + ComPortKey(portName)).c_str());
     if (claim_ && ::GetLastError() == ERROR_ALREADY_EXISTS) {
         ::CloseHandle(claim_);
         claim_ = nullptr;
