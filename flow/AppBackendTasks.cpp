@@ -15,6 +15,17 @@ namespace vor {
 TaskOutcome AppBackend::RunProfileTask(const ProfileTask& task) {
     profile_.StartAttempt();
     link_.RenewLink();
+    // After the Deep Sleep page the DC sleeps until the diver wakes it (with --yes nobody
+    // waits at the page): the identity read's own tries give them the time, as the
+    // update's first read does. A memory read would give up within a second.
+    if (!link_.ReadIdentity()) {
+        Row(IconError, Msg::NoAnswer, {});
+        return DcNotReadOutcome();
+    }
+    if (!link_.ParseIdentity(image_.ModelName)) {
+        wizard_.InsertTaskList(IconError, wizard_.GetText(Msg::NotForThisDc) + image_.DeviceName + "!", "");
+        return DcNotReadOutcome();
+    }
     switch (task.kind) {
     case ProfileTaskKind::Info: return DescribeDc();
     case ProfileTaskKind::Backup: return SaveDcProfile(task.file);
@@ -29,9 +40,11 @@ void AppBackend::Row(int icon, std::int32_t message, std::initializer_list<std::
 }
 
 TaskOutcome AppBackend::DescribeDc() {
-    if (!link_.ReadIdentity() || !link_.ParseIdentity(image_.ModelName)) return DcNotReadOutcome();
     const std::uint8_t revision = RevisionInUse(image_) ? link_.ReadRevision() : 0;
-    if (!profile_.ReadDcSerial()) return DcNotReadOutcome();
+    if (!profile_.ReadDcSerial()) {
+        Row(IconError, Msg::NoAnswer, {});
+        return DcNotReadOutcome();
+    }
     const std::string version = VersionWithRevision(
         link_.FirmwareVersion(), RevisionInUse(image_) ? std::optional<std::uint8_t>(revision) : std::nullopt);
     Row(IconInfo, Msg::DcSummary, {image_.DeviceName, profile_.ConnectedSerial(), version});

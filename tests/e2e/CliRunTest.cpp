@@ -132,6 +132,43 @@ TEST(CliRun, FailedRunLeavesTheProfileInItsFileAndASecondYesRunWritesItBack) {
     EXPECT_FALSE(fs::exists(moved));
 }
 
+// The profile commands as a script runs them, on a DC that needs the Deep Sleep step:
+// with --yes nobody waits at its page, and the DC sleeps until it is woken (here after
+// a second). The restore goes into the same DC after dives (the same serial number,
+// other profile bytes) and keeps what it held aside.
+TEST(CliRun, ProfileCommandsWaitForTheDcToWakeAndTheRestoreGivesTheSavedProfileBack) {
+    EnsureApplication();
+    ProgramCopy program;
+    const fs::path saved = program.folder() / "before-the-trip.bin";
+    std::vector<std::uint8_t> savedProfile;
+    {
+        SimProcess sim(QuickDc);
+        ASSERT_FALSE(sim.port().empty());
+        savedProfile = UsedProfile(sim.memory(program.folder() / "saved.dump"));
+        const Outcome info = program.run({"--cli", "--info", "--port", sim.port(), "--json"}, "\n\n");
+        EXPECT_EQ(info.exit, 0) << info.out << info.err;
+        const Outcome backup =
+            program.run({"--cli", "--backup", saved.string(), "--port", sim.port(), "--yes", "--json"});
+        ASSERT_EQ(backup.exit, 0) << backup.out << backup.err;
+        EXPECT_EQ(ParseJsonEvents(backup.out).back().at("file"), saved.string()) << backup.out;
+    }
+    std::vector<std::string> dived = QuickDc;
+    dived.insert(dived.end(), {"--seed", "2"});
+    SimProcess sim(dived);
+    ASSERT_FALSE(sim.port().empty());
+    ASSERT_NE(UsedProfile(sim.memory(program.folder() / "dived.dump")), savedProfile);
+
+    const Outcome restore =
+        program.run({"--cli", "--restore", saved.string(), "--port", sim.port(), "--yes", "--json"});
+    ASSERT_EQ(restore.exit, 0) << restore.out << restore.err;
+    EXPECT_EQ(UsedProfile(sim.memory(program.folder() / "restored.dump")), savedProfile);
+    EXPECT_TRUE(fs::exists(saved));
+    const fs::path dcCopy = ParseJsonEvents(restore.out).back().at("dcCopy");
+    EXPECT_NE(dcCopy.filename().string().find(".set-aside-"), std::string::npos) << restore.out;
+    EXPECT_EQ(fs::file_size(dcCopy), fs::file_size(saved));
+    EXPECT_FALSE(fs::exists(program.folder() / "6865.012345.bin"));
+}
+
 TEST(CliRun, CtrlCDuringTheUploadClosesWithTheRecoveryAndGivesTheProfileBack) {
     EnsureApplication();
     SimProcess sim(QuickDc);

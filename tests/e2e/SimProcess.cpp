@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <iterator>
@@ -95,6 +96,25 @@ std::vector<std::uint8_t> ProfileLines(const std::vector<std::uint8_t>& memory) 
     std::vector<std::uint8_t> lines(memory.begin() + 256 * 16, memory.begin() + 4064 * 16);
     lines.insert(lines.end(), memory.begin() + 4 * 16, memory.begin() + 5 * 16);
     return lines;
+}
+
+std::vector<std::uint8_t> UsedProfile(const std::vector<std::uint8_t>& memory) {
+    constexpr int FirstLine = 256;
+    constexpr int LastLine = 4063;
+    if (memory.size() < (LastLine + 1) * 16) return {};
+    const auto lineOf = [&](int low) { return (memory[low + 1] * 256 + memory[low]) / 16; };
+    int start = lineOf(72);
+    int end = lineOf(74);
+    std::vector<std::uint8_t> used(memory.begin() + 4 * 16, memory.begin() + 5 * 16);
+    if (start == end) return used;
+    if (end < start) {
+        start = FirstLine;
+        end = LastLine;
+    }
+    start = std::max(start, FirstLine) / 8 * 8;
+    end = std::max(end, FirstLine) / 8 * 8 + 8;
+    used.insert(used.end(), memory.begin() + start * 16, memory.begin() + end * 16);
+    return used;
 }
 
 }  // namespace vor::e2e

@@ -37,5 +37,9 @@ private:
 
 // Lines 256..4063 and line 4 of a 512-class memory dump: the profile and its header.
 std::vector<std::uint8_t> ProfileLines(const std::vector<std::uint8_t>& memory);
+// The profile as the DC reads it from a 512-class memory dump: its header line 4 and the
+// blocks from the start pointer's line to the end pointer's (the whole area when it
+// wraps). A restore puts back this much; the rest of the area is free memory.
+std::vector<std::uint8_t> UsedProfile(const std::vector<std::uint8_t>& memory);
 
 }  // namespace vor::e2e

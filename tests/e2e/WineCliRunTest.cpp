@@ -83,15 +83,19 @@ public:
         for (const char* file : {"vor-fwupdate.exe", "vor-fwupdate.com", "FirmwareUpdate.lng", "VOR.1H.FWR"})
             fs::copy_file(programDir / file, folder() / file);
         link_ = prefix / "dosdevices" / ("com" + std::to_string(comNumber));
-        std::error_code ec;
-        fs::remove(link_, ec);
-        fs::create_symlink(sim.port(), link_);
+        plugInto(sim);
     }
     ~WineProgram() {
         std::error_code ec;
         if (!link_.empty()) fs::remove(link_, ec);
     }
 
+    // The port now leads to `sim`: another cable, or the same one on another DC.
+    void plugInto(const SimProcess& sim) {
+        std::error_code ec;
+        fs::remove(link_, ec);
+        fs::create_symlink(sim.port(), link_);
+    }
     bool ready() const { return !link_.empty(); }
     const fs::path& folder() const { return folder_; }
     fs::path top() const { return dir_.path().toStdString(); }
@@ -212,6 +216,33 @@ TEST(WineCliRun, WholeUpdateThroughAComPortExitsZeroWithTheProfileBackAndNoBacku
         run.attemptSeconds, floor, bytes, wire, waits, run.attemptSeconds / floor, RatioAim);
     std::error_code ec;
     fs::remove(trafficLog, ec);
+}
+
+// The profile commands of the Windows program through a COM port: a backup to a dated
+// file with --yes (the DC wakes a second after its Deep Sleep command), then a restore
+// of that file into the same DC after dives, which keeps what the DC held aside.
+TEST(WineCliRun, BackupAndRestoreThroughAComPortGiveTheSavedProfileBack) {
+    SimProcess sim(QuickDc);
+    ASSERT_FALSE(sim.port().empty());
+    WineProgram program(sim, 9);
+    ASSERT_TRUE(program.ready());
+    const auto saved = UsedProfile(sim.memory(program.top() / "saved.dump"));
+    const WineRun backup = program.run({"--cli", "--backup", "--port", program.comName(), "--yes", "--json"});
+    ASSERT_EQ(backup.exit, 0) << backup.out << backup.err;
+    const std::string file = OutcomeField(backup.out, "file");
+    EXPECT_NE(file.find(".saved-"), std::string::npos) << backup.out;
+
+    std::vector<std::string> dived = QuickDc;
+    dived.insert(dived.end(), {"--seed", "2"});
+    SimProcess divedDc(dived);
+    ASSERT_FALSE(divedDc.port().empty());
+    program.plugInto(divedDc);
+    ASSERT_NE(UsedProfile(divedDc.memory(program.top() / "dived.dump")), saved);
+    const WineRun restore = program.run({"--cli", "--restore", file, "--port", program.comName(), "--yes", "--json"});
+    ASSERT_EQ(restore.exit, 0) << restore.out << restore.err;
+    EXPECT_EQ(UsedProfile(divedDc.memory(program.top() / "restored.dump")), saved);
+    EXPECT_NE(OutcomeField(restore.out, "dcCopy").find(".set-aside-"), std::string::npos) << restore.out;
+    EXPECT_FALSE(fs::exists(program.folder() / Backup));
 }
 
 // A Windows program of the test build beside the program's folder; empty when it is missing.
@@ -336,10 +367,7 @@ TEST_P(WineCablePulled, TheRunEndsByItselfNamingTheFileAndNeverTakesAnotherCable
     ListCable(program.top(), row.com, cable);
     const auto swap = [&](const std::string& out) {
         if (!row.anotherCableTakesThePort || out.find("\"event\":\"attempt\"") == std::string::npos) return false;
-        const fs::path link =
-            fs::path(EnvironmentValue("WINEPREFIX")) / "dosdevices" / ("com" + std::to_string(row.com));
-        fs::remove(link);
-        fs::create_symlink(other.port(), link);
+        program.plugInto(other);
         ListCable(program.top(), row.com, otherCable, cable);
         return true;
     };
