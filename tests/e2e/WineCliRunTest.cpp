@@ -365,13 +365,21 @@ TEST_P(WineCablePulled, TheRunEndsByItselfNamingTheFileAndNeverTakesAnotherCable
     const std::string cable = "VORA" + std::to_string(row.com);
     const std::string otherCable = "VORB" + std::to_string(row.com);
     ListCable(program.top(), row.com, cable);
+    // Only a cable that is out can give its name to another: once the pulled cable has
+    // failed the upload (its row ends "Error"), and before the recovery looks for it.
     const auto swap = [&](const std::string& out) {
-        if (!row.anotherCableTakesThePort || out.find("\"event\":\"attempt\"") == std::string::npos) return false;
+        const auto attempt = out.find("\"event\":\"attempt\"");
+        if (!row.anotherCableTakesThePort || attempt == std::string::npos ||
+            out.find("\"status\":\"Error\"", attempt) == std::string::npos)
+            return false;
         program.plugInto(other);
         ListCable(program.top(), row.com, otherCable, cable);
         return true;
     };
-    const WineRun run = program.run({"--cli", "--port", program.comName(), "--yes", "--json"}, {.midway = swap});
+    bool swapped = false;
+    const WineRun run = program.run({"--cli", "--port", program.comName(), "--yes", "--json"},
+                                    {.midway = [&](const std::string& out) { return swapped = swap(out); }});
+    EXPECT_EQ(swapped, row.anotherCableTakesThePort);
     ListCable(program.top(), row.com, {}, row.anotherCableTakesThePort ? otherCable : cable);
     EXPECT_EQ(run.exit, 4) << run.out.substr(0, 20000) << run.err;
     EXPECT_LT(run.out.size(), 1'000'000u);
