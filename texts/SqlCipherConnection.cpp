@@ -7,6 +7,10 @@
 
 namespace vor {
 
+namespace {
+constexpr int BusyWaitMs = 2000;
+}  // namespace
+
 SqlCipherConnection::~SqlCipherConnection() { close(); }
 
 void SqlCipherConnection::close() {
@@ -45,6 +49,10 @@ bool SqlCipherConnection::open(const std::string& path, const std::string& passw
         close();
         return false;
     }
+    // Another connection that holds the file a moment (a second copy of the program
+    // starting, on Windows any reader taking its lock) makes a read busy: wait for it
+    // rather than turn a text into the empty text.
+    sqlite3_busy_timeout(db_, BusyWaitMs);
     if (sqlite3_key(db_, password.data(), static_cast<int>(password.size())) != SQLITE_OK) {
         error_ = "cannot set the password of " + path + ": " + engineMessage();
         close();
