@@ -2,10 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <climits>
 #include <filesystem>
-#include <thread>
 
 #include "tests/texts/TextsTestSupport.h"
 #include "texts/LanguageDb.h"
@@ -191,21 +189,6 @@ TEST_F(LanguageDbTest, EveryLookupReadsTheFileAgain) {
         ASSERT_TRUE(writer.exec("UPDATE CONTENTS SET Text1 = 'Changed' WHERE Number = 820;"));
     }
     EXPECT_EQ(db_.GetText(Msg::Title), "Changed");
-}
-
-// Another connection holding the file a moment (a second copy of the program starting)
-// delays a lookup; it never turns a text into the empty text.
-TEST_F(LanguageDbTest, LookupWaitsForALockHeldAMomentByAnotherConnection) {
-    ASSERT_TRUE(db_.OpenLanguageDb(path_, TestPassword, 1));
-    SqlCipherConnection writer;
-    ASSERT_TRUE(writer.open(path_, TestPassword, SqlCipherConnection::Mode::ReadWrite)) << writer.error();
-    ASSERT_TRUE(writer.exec("BEGIN EXCLUSIVE")) << writer.error();
-    std::thread release([&writer] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-        writer.exec("COMMIT");
-    });
-    EXPECT_EQ(db_.GetText(Msg::Title), "Firmware Update");
-    release.join();
 }
 
 }  // namespace

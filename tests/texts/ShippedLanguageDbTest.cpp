@@ -3,9 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+
 #include "resources/StringResources.h"
 #include "session/Messages.h"
+#include "session/Utf8Path.h"
 #include "texts/LanguageDb.h"
+#include "texts/SqlCipherConnection.h"
 
 using namespace vor;
 
@@ -32,6 +39,30 @@ TEST_F(ShippedLanguageDb, OpensWithTheBuiltInPasswordAndGivesTheTitleInEachLangu
     EXPECT_EQ(db_.GetText(Msg::Title), "Firmware-Update");
     open(3);
     EXPECT_EQ(db_.GetText(Msg::Title), "Mise à jour du firmware");
+}
+
+// Another copy of the program holding the file a moment (on Windows a reader takes a
+// lock too) delays a lookup; it never turns a text into the empty text.
+TEST_F(ShippedLanguageDb, LookupWaitsForALockAnotherCopyHoldsAMoment) {
+    namespace fs = std::filesystem;
+    const fs::path copy =
+        fs::temp_directory_path() /
+        ("vor-busy-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + ".lng");
+    fs::copy_file(fs::path(std::u8string(ShippedDb.begin(), ShippedDb.end())), copy);
+    const std::string password = LoadResString(ResDatabasePassword);
+    ASSERT_TRUE(db_.OpenLanguageDb(Utf8Of(copy), password, 1)) << db_.lastError();
+    SqlCipherConnection other;
+    ASSERT_TRUE(other.open(Utf8Of(copy), password, SqlCipherConnection::Mode::ReadWrite)) << other.error();
+    ASSERT_TRUE(other.exec("BEGIN EXCLUSIVE")) << other.error();
+    std::thread release([&other] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        other.exec("COMMIT");
+    });
+    EXPECT_EQ(db_.GetText(Msg::Title), "Firmware Update") << db_.lastError();
+    release.join();
+    db_.Close();
+    other.close();
+    fs::remove(copy);
 }
 
 TEST_F(ShippedLanguageDb, EveryMessageOfTheProgramHasTextInAllThreeLanguages) {
